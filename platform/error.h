@@ -1,0 +1,28 @@
+// The one error type of the system: a kind plus a message that says what
+// failed and on which file. OS error codes become an Error at the seam.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace cratemark {
+
+enum class ErrorKind {
+  kNotFound,           // file or directory does not exist
+  kAccessDenied,       // no permission, or a directory where a file was expected
+  kSharingViolation,   // another program holds the file
+  kIo,                 // any other failure of the operating system
+  kInvalidData,        // content that cannot be decoded or parsed
+  kOther,
+};
+
+class Error : public std::runtime_error {
+ public:
+  Error(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+  ErrorKind kind() const { return kind_; }
+
+ private:
+  ErrorKind kind_;
+};
+
+}  // namespace cratemark
