@@ -1,0 +1,465 @@
+#include "xbase/DbfTable.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/local_time.h"
+#include "platform/text.h"
+#include "xbase/DbfNames.h"
+#include "xbase/XbEngine.h"
+
+namespace cratemark {
+namespace {
+
+const char kOpenTableMessage[] = "Cannot perform this operation on an open table";
+
+std::string CurrentDirectory() {
+  std::u8string path = std::filesystem::current_path().u8string();
+  return std::string(path.begin(), path.end());
+}
+
+}  // namespace
+
+TDbfTable::TDbfTable(std::string name) : name_(std::move(name)) {}
+
+TDbfTable::~TDbfTable() {
+  if (state_ != State::kClosed || iWA > 0) {
+    state_ = State::kClosed;
+    ReleaseCursor();
+  }
+}
+
+TXbEngine& TDbfTable::Engine() { return XbEngineBinding().Engine(); }
+
+void TDbfTable::RaiseError(const std::string& message) {
+  FErrorMsg = message;
+  throw EDbfError(message);
+}
+
+void TDbfTable::Loaded() {
+  if (access_method_ == amLocal) EnsureEngineLoaded();
+}
+
+// --- Properties --------------------------------------------------------------
+
+void TDbfTable::SetDatabaseName(const std::string& value) {
+  if (value == database_name_) return;
+  database_name_ = value;
+  if (value.find_first_of(":\\") != std::string::npos) access_method_ = amLocal;
+  if (!Active() || table_name_.empty()) return;
+  // The open work area stays on the file it has; a caller who wants the file
+  // of the new directory closes and opens again.
+  if (!FileExists(GetFullTableName())) {
+    Close();
+  } else {
+    UpdateFieldDefs();
+  }
+}
+
+void TDbfTable::SetTableName(const std::string& value) {
+  if (value == table_name_) return;
+  if (iWA > 0 || Active()) RaiseError(kOpenTableMessage);
+  table_name_ = value;
+  field_defs_.clear();
+}
+
+void TDbfTable::SetTableType(TDbfTableType value) {
+  table_type_ = value;
+  field_defs_.clear();
+  if (Active()) UpdateFieldDefs();
+}
+
+void TDbfTable::SetReadOnly(bool value) {
+  if (value != read_only_ && iWA > 0) RaiseError(kOpenTableMessage);
+  read_only_ = value;
+}
+
+void TDbfTable::SetExclusive(bool value) {
+  if (value != exclusive_ && iWA > 0) RaiseError(kOpenTableMessage);
+  exclusive_ = value;
+}
+
+void TDbfTable::SetOEMTranslate(bool value) {
+  if (value == FTranslate) return;
+  FTranslate = value;
+  if (iWA > 0) {
+    Engine().xb_Select(iWA);
+    Engine().xb_SetTranslate(Flag(value));
+    Resync();
+  }
+}
+
+void TDbfTable::SetAccessMethod(TAccessMethod value) {
+  if (value != access_method_ && Active()) {
+    RaiseError("Cannot change data access method while table is open");
+  }
+  access_method_ = value;
+  if (value == amLocal) EnsureEngineLoaded();
+}
+
+void TDbfTable::SetCommitLevel(TDbfCommitLevel value) {
+  if (value != commit_level_ && Active()) {
+    RaiseError("Cannot change the commit level while the table is opened");
+  }
+  commit_level_ = value;
+}
+
+void TDbfTable::SetTurboRead(bool value) {
+  turbo_read_ = value;
+  if (iWA > 0) {
+    Engine().xb_Select(iWA);
+    Engine().xb_SetTurboRead(Flag(value));
+  }
+}
+
+// --- Names and paths -----------------------------------------------------------
+
+std::string TDbfTable::ComputeDataPath() {
+  std::string path = database_name_;
+  if (path.find_first_of("\\/:.") == std::string::npos) {
+    // A name without any path character would name a database object; there
+    // are none, so it must at least name something that exists.
+    std::string bare = path;
+    while (!bare.empty() && IsPathSeparator(bare.back())) bare.pop_back();
+    if (!path.empty() && !PathExists(bare)) {
+      RaiseError("Invalid DatabaseName value : " + database_name_);
+    }
+    if (path.empty()) path = CurrentDirectory();
+  }
+  std::string table_directory = DirectoryPart(table_name_);
+  if (!table_directory.empty()) path = table_directory;
+  if (path.empty() || !IsPathSeparator(path.back())) path += kPathSeparator;
+  FDataPath = path;
+  return FDataPath;
+}
+
+std::string TDbfTable::GetFullTableName() {
+  return ComputeDataPath() + WithDefaultExtension(FileNamePart(table_name_));
+}
+
+bool TDbfTable::Exists() { return FileExists(GetFullTableName()); }
+
+std::string TDbfTable::GenerateAlias(const std::string& file_name) {
+  EnsureEngineLoaded();
+  std::string alias = AliasBase(file_name);
+  // A process holds far fewer areas than this; the bound only keeps a broken
+  // engine that reports every alias taken from looping for ever.
+  for (int n = 1; n < 100000000 && Engine().xb_WorkArea(alias.c_str()) > 0; ++n) {
+    alias = NextAliasCandidate(alias, n);
+  }
+  return alias;
+}
+
+// --- Opening -----------------------------------------------------------------
+
+void TDbfTable::Open() {
+  if (state_ != State::kClosed) return;
+  if (BeforeOpen) BeforeOpen(*this);
+  try {
+    state_ = State::kOpening;
+    OpenEngineArea();
+    LOpeningTable = true;
+    DiscoverFields();
+    LOpeningTable = false;
+    BindFields();
+    engine_record_.assign(static_cast<size_t>(FRecSize), ' ');
+    FCursorOpen = true;
+
+    Engine().xb_GoTop();
+    FFirstCrack = true;
+    FLastCrack = false;
+    at_begin_ = true;
+    at_end_ = Fetch(FetchMode::kNext) != FetchResult::kOk;
+  } catch (...) {
+    LOpeningTable = false;
+    state_ = State::kClosed;
+    ReleaseCursor();
+    throw;
+  }
+  state_ = State::kOpen;
+  if (AfterOpen) AfterOpen(*this);
+  if (!at_end_) AfterScrollStep();
+}
+
+void TDbfTable::OpenEngineArea() {
+  TXbEngine& engine = Engine();
+  iWA = 0;
+  if (table_name_.empty() && FErrorFunc == -1) {
+    RaiseError(name_ + " : Missing TableName property");
+  }
+  EnsureEngineLoaded();
+  std::string file_name = FileNamePart(table_name_);
+  std::string alias = GenerateAlias(file_name);
+  int16_t engine_type = table_type_ == ttXBNTX       ? 1
+                        : table_type_ == ttXBNSX     ? 3
+                        : table_type_ == ttXBNSX_DBT ? 4
+                                                     : 2;
+  int16_t open_mode = exclusive_ ? 2 : read_only_ ? 1 : 0;
+
+  // No environment settings object exists yet, so the table's own copies
+  // stay as they are and are not sent.
+  FApplyEnvSettings = false;
+
+  std::string full_name = GetFullTableName();
+  if (!FileExists(full_name) && FErrorFunc == -1) {
+    RaiseError("Table, file or directory does not exist.\rFile: " + full_name);
+  }
+  two_digit_year_window_ = static_cast<int16_t>(std::abs(NowLocal().year - FEpoch) % 100);
+
+  if (FApplyEnvSettings) {
+    engine.xb_SetEpoch(static_cast<int16_t>(FEpoch));
+    engine.xb_SetDeleted(Flag(FDeleted));
+    engine.xb_SetCentury(Flag(FCentury));
+    engine.xb_SetMemoBlockSize(FMemoBlockSize);
+    engine.xb_SetDateFormat(FDateFormat);
+    engine.xb_SetSoftSeek(Flag(FSoftSeek));
+    engine.xb_SetExact(Flag(FExact));
+  }
+  if (FErrorFunc == -1) engine.xb_ErrorLevel(0);
+
+  std::string path = Utf8ToAnsi(FDataPath + file_name);
+  std::string ansi_alias = Utf8ToAnsi(alias);
+  int16_t area = engine.xb_UseEx(path.c_str(), ansi_alias.c_str(), open_mode, engine_type,
+                                 commit_level_);
+  iWA = area;
+  if (iWA < 1) RaiseError("Unable to open table: " + full_name);
+
+  engine.xb_ErrorLevel(static_cast<int16_t>(FErrorLevel));
+  engine.xb_SetTurboRead(Flag(turbo_read_));
+  engine.xb_SetTranslate(Flag(FTranslate));
+
+  FFieldCount = FEngineFieldCount = std::max<int>(0, engine.xb_FieldCount());
+  FRecSize = std::max<int32_t>(0, engine.xb_RecSize());
+  engine.xb_Select(iWA);
+  FIsEncrypted = engine.xb_IsEncrypted(0) != 0;
+  if (!password_.empty()) engine.xb_SetPassword(Utf8ToAnsi(password_).c_str());
+  engine.xb_SetTurboRead(Flag(turbo_read_));
+
+  // Index orders: none of the tables opened here use one.
+  engine.xb_Select(iWA);
+  engine.xb_SetStringType(1);
+  engine.xb_SysProp(3000, 0);
+
+  FRowCount = engine.xb_RecCount();
+  FIndexCondition = engine.xb_IndexCondition();
+  FRecCount = FRowCount;
+  FCountNeedsRefresh = true;
+  FUpdateLockList = true;
+}
+
+void TDbfTable::DiscoverFields() {
+  TXbEngine& engine = Engine();
+  engine.xb_Select(iWA);
+  // Native offsets belong to the bound field objects; keep them when the
+  // catalogue is rebuilt on an open table.
+  std::vector<TFieldInfo> previous = std::move(catalogue_);
+  catalogue_.clear();
+  field_defs_.clear();
+  for (int i = 1; i <= FFieldCount; ++i) {
+    std::string engine_name = engine.xb_FieldName(static_cast<int16_t>(i));
+    TFieldInfo info;
+    info.Name = ToUpper(AnsiToUtf8(engine_name));
+    info.Type = AnsiToUtf8(engine.xb_FieldType(engine_name.c_str()));
+    info.EngineOffset = engine.xb_FieldOffset(engine_name.c_str()) - 1;
+    info.Width = engine.xb_FieldWidth(engine_name.c_str());
+    info.Decimals = engine.xb_FieldDecimals(engine_name.c_str());
+    if (static_cast<size_t>(i) <= previous.size() && previous[i - 1].Name == info.Name) {
+      info.NativeOffset = previous[i - 1].NativeOffset;
+    }
+    if (auto kind = KindForTypeText(info.Type, info.Width, info.Decimals)) {
+      int size = *kind == TFieldKind::kText ? info.Width : 0;
+      field_defs_.push_back({AnsiToUtf8(engine_name), *kind, size, false, i});
+    }
+    catalogue_.push_back(std::move(info));
+  }
+}
+
+void TDbfTable::BindFields() {
+  bool any_declared = false;
+  for (const auto& field : fields_) any_declared = any_declared || field->IsDeclared();
+  if (!any_declared) {
+    for (const TDbfFieldDef& def : field_defs_) {
+      auto field = std::make_unique<TDbfField>(def.Name, def.Kind, def.Size, false);
+      if (def.Kind == TFieldKind::kFloat || def.Kind == TFieldKind::kCurrency) {
+        const TFieldInfo& info = catalogue_[static_cast<size_t>(def.FieldNo - 1)];
+        field->DisplayFormat = FloatDisplayPattern(info.Decimals);
+        field->Precision = info.Width + 1;
+      }
+      fields_.push_back(std::move(field));
+    }
+  }
+
+  for (const auto& field : fields_) {
+    const TDbfFieldDef* def = nullptr;
+    for (const TDbfFieldDef& candidate : field_defs_) {
+      if (EqualsNoCase(candidate.Name, field->FieldName)) def = &candidate;
+      if (def != nullptr) break;
+    }
+    if (def == nullptr) {
+      throw EDatabaseError::For(name_, "Field '" + field->FieldName + "' not found");
+    }
+    if (field->Kind != def->Kind) {
+      throw EDatabaseError::For(name_, "Type mismatch for field '" + field->FieldName +
+                                           "', expecting: " +
+                                           std::string(FieldKindName(field->Kind)) +
+                                           " actual: " + std::string(FieldKindName(def->Kind)));
+    }
+    if (field->Kind == TFieldKind::kText && field->Size > def->Size) field->Size = def->Size;
+    field->info_index_ = def->FieldNo - 1;
+  }
+
+  int offset = 0;
+  int blob_count = 0;
+  for (const auto& field : fields_) {
+    catalogue_[static_cast<size_t>(field->info_index_)].NativeOffset = offset;
+    offset += field->DataSize() + 1;
+    field->blob_index_ = IsBlobKind(field->Kind) ? blob_count++ : -1;
+  }
+  buffer_ = TRecordBuffer(offset, /*calc_bytes=*/0, blob_count);
+}
+
+// --- Fetching ----------------------------------------------------------------
+
+TDbfTable::FetchResult TDbfTable::Fetch(FetchMode mode) {
+  TXbEngine& engine = Engine();
+  engine.xb_Select(iWA);
+  int32_t remembered = (FFirstCrack || FLastCrack) ? 0 : engine.xb_RecNo();
+  FetchResult result = FetchResult::kOk;
+  switch (mode) {
+    case FetchMode::kCurrent:
+      if (engine.xb_Bof() != 0 && engine.xb_Eof() != 0) {
+        result = FetchResult::kAtEnd;
+      } else if (engine.xb_Eof() != 0) {
+        engine.xb_GoBottom();
+        if (engine.xb_Eof() != 0) result = FetchResult::kAtEnd;
+      }
+      break;
+    case FetchMode::kNext:
+      FFirstCrack ? engine.xb_GoTop() : engine.xb_Skip(1);
+      if (engine.xb_Eof() != 0 || engine.xb_RecNo() == remembered) {
+        engine.xb_GoBottom();
+        result = FetchResult::kAtEnd;
+      }
+      break;
+    case FetchMode::kPrior:
+      FLastCrack ? engine.xb_GoBottom() : engine.xb_Skip(-1);
+      if (engine.xb_Bof() != 0 || engine.xb_RecNo() == remembered) {
+        engine.xb_GoTop();
+        result = FetchResult::kAtBeginning;
+      }
+      break;
+  }
+  FRecNo = engine.xb_RecNo();
+  buffer_.Reset();
+  if (result == FetchResult::kOk) {
+    engine.xb_GetRecord(engine_record_.data());
+    RecordToBuffer();
+    buffer_.SetPosition(TRecordPosition::kRecord);
+    buffer_.SetRecordNumber(FRecNo);
+  }
+  FFirstCrack = false;
+  FLastCrack = false;
+  return result;
+}
+
+void TDbfTable::RecordToBuffer() {
+  // Only text fields are converted so far; fields of other kinds read as null.
+  uint8_t* data = buffer_.Data();
+  for (const auto& field : fields_) {
+    if (!field->IsBound() || field->Kind != TFieldKind::kText) continue;
+    const TFieldInfo& info = catalogue_[static_cast<size_t>(field->info_index_)];
+    int width = std::min(info.Width, field->Size);  // bounded by the slot
+    if (info.EngineOffset < 0 || info.EngineOffset + width > FRecSize) continue;
+    const char* text = engine_record_.data() + info.EngineOffset;
+    while (width > 0 && text[width - 1] == ' ') --width;
+    uint8_t* slot = data + info.NativeOffset;
+    slot[0] = 1;
+    std::memcpy(slot + 1, text, static_cast<size_t>(width));
+    slot[1 + width] = 0;
+  }
+}
+
+void TDbfTable::Resync() {
+  if (iWA <= 0 || state_ != State::kOpen) return;
+  Engine().xb_Select(iWA);
+  Engine().xb_Go(buffer_.RecordNumber());
+  at_end_ = Fetch(FetchMode::kCurrent) != FetchResult::kOk;
+}
+
+void TDbfTable::AfterScrollStep() {
+  if (iWA > 0) {
+    Engine().xb_Select(iWA);
+    Engine().xb_Go(buffer_.RecordNumber());
+  }
+  if (AfterScroll) AfterScroll(*this);
+}
+
+// --- Fields ------------------------------------------------------------------
+
+TDbfField& TDbfTable::AddField(const std::string& name, TFieldKind kind, int size) {
+  fields_.push_back(std::make_unique<TDbfField>(name, kind, size, true));
+  return *fields_.back();
+}
+
+std::vector<TDbfField*> TDbfTable::Fields() const {
+  std::vector<TDbfField*> fields;
+  for (const auto& field : fields_) fields.push_back(field.get());
+  return fields;
+}
+
+void TDbfTable::UpdateFieldDefs() {
+  if (iWA > 0) {
+    DiscoverFields();
+    return;
+  }
+  try {
+    OpenEngineArea();
+    DiscoverFields();
+  } catch (...) {
+    ReleaseCursor();
+    throw;
+  }
+  Engine().xb_Select(iWA);
+  Engine().xb_Close();
+  iWA = 0;
+}
+
+// --- Closing -----------------------------------------------------------------
+
+void TDbfTable::Close() {
+  if (state_ == State::kClosed) return;
+  if (BeforeClose) BeforeClose(*this);
+  state_ = State::kClosed;
+  ReleaseCursor();
+  if (AfterClose) AfterClose(*this);
+}
+
+void TDbfTable::ReleaseCursor() {
+  FRowCount = FRecCount = -1;
+  FCountNeedsRefresh = true;
+  FDataPath.clear();
+  FCursorOpen = false;
+
+  std::erase_if(fields_, [](const auto& field) { return !field->IsDeclared(); });
+  for (const auto& field : fields_) {
+    field->info_index_ = -1;
+    field->blob_index_ = -1;
+  }
+  engine_record_.clear();
+  buffer_ = TRecordBuffer();
+  catalogue_.clear();
+  at_begin_ = at_end_ = false;
+
+  if (iWA > 0) {
+    std::string alias = Engine().xb_Alias(iWA);
+    if (!alias.empty()) {  // the engine still has the area open
+      Engine().xb_Select(iWA);
+      Engine().xb_Close();
+    }
+  }
+  iWA = 0;
+}
+
+}  // namespace cratemark

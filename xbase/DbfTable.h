@@ -1,0 +1,187 @@
+// TDbfTable: one xBase table file in one directory, used through the engine
+// binding (XbEngine.h). Set the properties, then Open/Close, CreateTable and
+// FLock. Every failure of its own raises EDbfError (message also kept in
+// ErrorMsg()); binding declared fields raises EDatabaseError. It never shows
+// anything. One thread at a time: the engine's current work area is shared
+// by all tables of the process, so every operation selects its own first.
+//
+// Paths: the data directory always ends in a separator. One that the object
+// appends itself is the platform's (kPathSeparator: "\" on Windows, "/" on
+// POSIX), so full table names in messages read naturally; "\" and "/" are both
+// accepted inside DatabaseName and TableName, and the engine resolves either.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "xbase/DbfCommon.h"
+#include "xbase/DbfError.h"
+#include "xbase/DbfFields.h"
+#include "xbase/DbfRecordBuffer.h"
+
+namespace cratemark {
+
+class TXbEngine;
+
+class TDbfTable {
+ public:
+  using Hook = std::function<void(TDbfTable&)>;
+
+  // `name` names the object in messages ("tblLockSPL").
+  explicit TDbfTable(std::string name = "");
+  // Closes the table if it is open (without running the hooks: their owner
+  // may already be gone).
+  ~TDbfTable();
+  TDbfTable(const TDbfTable&) = delete;
+  TDbfTable& operator=(const TDbfTable&) = delete;
+
+  const std::string& Name() const { return name_; }
+
+  // Runs once the owner has set the stored property values: loads the engine
+  // early, so that a missing engine shows before the first open.
+  void Loaded();
+
+  // --- Properties ---------------------------------------------------------
+  const std::string& DatabaseName() const { return database_name_; }
+  void SetDatabaseName(const std::string& value);
+  const std::string& TableName() const { return table_name_; }
+  void SetTableName(const std::string& value);
+  TDbfTableType TableType() const { return table_type_; }
+  void SetTableType(TDbfTableType value);
+  bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool value);
+  bool Exclusive() const { return exclusive_; }
+  void SetExclusive(bool value);
+  bool OEMTranslate() const { return FTranslate; }
+  void SetOEMTranslate(bool value);
+  bool Sequenced() const { return table_type_ == ttXBNTX ? false : sequenced_; }
+  void SetSequenced(bool value) { sequenced_ = value; }
+  TAccessMethod AccessMethod() const { return access_method_; }
+  void SetAccessMethod(TAccessMethod value);
+  TDbfCommitLevel CommitLevel() const { return commit_level_; }
+  void SetCommitLevel(TDbfCommitLevel value);
+  bool TurboRead() const { return turbo_read_; }
+  void SetTurboRead(bool value);
+  const std::string& Password() const { return password_; }
+  void SetPassword(const std::string& value) { password_ = value; }
+
+  // Read-only values.
+  int16_t WorkArea() const { return iWA; }
+  bool Exists();
+  const std::string& DataPath() const { return FDataPath; }
+  const std::string& ErrorMsg() const { return FErrorMsg; }
+  std::string GetFullTableName();
+
+  // --- Opening and closing -----------------------------------------------
+  void Open();
+  void Close();
+  bool Active() const { return state_ == State::kOpen; }
+  void SetActive(bool value) { value ? Open() : Close(); }
+
+  Hook BeforeOpen, AfterOpen, BeforeClose, AfterClose, AfterScroll;
+
+  // --- Creating and locking ------------------------------------------------
+  // Writes a new, empty table file from the declared fields (or else the
+  // field definitions); the table is closed afterwards.
+  void CreateTable();
+  // -1 when the engine holds the file lock for this table, 0 otherwise. One
+  // attempt, never waits, never raises.
+  int16_t FLock();
+
+  // --- Fields --------------------------------------------------------------
+  // Declares a field object before opening; it must exist in the table.
+  TDbfField& AddField(const std::string& name, TFieldKind kind, int size = 0);
+  std::vector<TDbfFieldDef>& FieldDefs() { return field_defs_; }
+  // Rebuilds the field definitions from the table (opening it briefly when
+  // it is closed).
+  void UpdateFieldDefs();
+  // The field objects: declared ones, or those created at open.
+  std::vector<TDbfField*> Fields() const;
+  const std::vector<TFieldInfo>& LFieldOffsets() const { return catalogue_; }
+
+  // --- Record state shared with navigation and editing ---------------------
+  const std::vector<char>& LEngineRecordBuffer() const { return engine_record_; }
+  const TRecordBuffer& ActiveBuffer() const { return buffer_; }
+  bool Eof() const { return at_end_; }
+  bool Bof() const { return at_begin_; }
+  int32_t RecNo() const { return iWA > 0 ? buffer_.RecordNumber() : 0; }
+  int16_t TwoDigitYearCenturyWindow() const { return two_digit_year_window_; }
+
+ private:
+  enum class State { kClosed, kOpening, kOpen };
+  enum class FetchMode { kCurrent, kNext, kPrior };
+  enum class FetchResult { kOk, kAtBeginning, kAtEnd };
+
+  TXbEngine& Engine();
+  [[noreturn]] void RaiseError(const std::string& message);
+  std::string ComputeDataPath();
+  std::string GenerateAlias(const std::string& file_name);
+  void OpenEngineArea();      // opening steps 2 to 19
+  void DiscoverFields();
+  void BindFields();
+  void ReleaseCursor();       // closing steps 1 to 3
+  FetchResult Fetch(FetchMode mode);
+  void RecordToBuffer();
+  void Resync();
+  void AfterScrollStep();
+  int16_t Flag(bool value) const { return value ? -1 : 0; }
+
+  std::string name_;
+  std::string database_name_;
+  std::string table_name_;
+  TDbfTableType table_type_ = ttXBFOX;
+  bool read_only_ = false;
+  bool exclusive_ = false;
+  bool FTranslate = false;
+  bool sequenced_ = true;
+  TAccessMethod access_method_ = amLocal;
+  TDbfCommitLevel commit_level_ = clNormal;
+  bool turbo_read_ = false;
+  std::string password_;
+
+  State state_ = State::kClosed;
+  int16_t iWA = 0;
+  std::string FDataPath;
+  std::string FErrorMsg;
+  int FErrorFunc = -1;
+  int FErrorLevel = 1;
+  bool FCursorOpen = false;
+  bool LOpeningTable = false;
+
+  // Environment copies; sent to the engine at open only when taken from an
+  // environment settings object.
+  int FEpoch = 1980;
+  bool FCentury = true;
+  TDbfDateFrmt FDateFormat = dfAmerican;
+  bool FExact = false, FSoftSeek = false, FDeleted = false;
+  uint16_t FMemoBlockSize = 0;
+  bool FApplyEnvSettings = false;
+
+  int FEngineFieldCount = 0;
+  int FFieldCount = 0;
+  int32_t FRecSize = 0;
+  int32_t FRowCount = -1;
+  int32_t FRecCount = -1;
+  bool FIsEncrypted = false;
+  std::string FIndexCondition;
+  bool FCountNeedsRefresh = true;
+  bool FUpdateLockList = true;
+  int16_t two_digit_year_window_ = 0;
+
+  std::vector<TFieldInfo> catalogue_;
+  std::vector<TDbfFieldDef> field_defs_;
+  std::vector<std::unique_ptr<TDbfField>> fields_;
+  std::vector<char> engine_record_;
+  TRecordBuffer buffer_;
+
+  int32_t FRecNo = 0;
+  bool FFirstCrack = false;
+  bool FLastCrack = false;
+  bool at_begin_ = false;
+  bool at_end_ = false;
+};
+
+}  // namespace cratemark
