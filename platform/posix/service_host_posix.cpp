@@ -1,0 +1,181 @@
+// The service under systemd: a foreground process. SIGTERM and SIGINT stop it
+// (exit status 0), SIGUSR1 pauses and SIGUSR2 continues it. The signals are
+// blocked and taken with sigtimedwait between ticks, so controls and ticks
+// run on the one main thread.
+#include <limits.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/service_controller.h"
+#include "platform/service_host.h"
+
+extern char** environ;
+
+namespace cratemark {
+namespace {
+
+std::string ProgramPath() {
+  char buffer[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return ProgramDir() + "CratemarkService";
+  return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string FileNameOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Tests point these at a scratch folder and a fake systemctl.
+std::string UnitFolder() {
+  const char* folder = std::getenv("CRATEMARK_SYSTEMD_UNIT_DIR");
+  return folder && *folder ? folder : "/etc/systemd/system";
+}
+
+std::string SystemctlCommand() {
+  const char* command = std::getenv("CRATEMARK_SYSTEMCTL");
+  return command && *command ? command : "systemctl";
+}
+
+// Runs systemctl with `args`; throws with its exit status on failure.
+void Systemctl(const std::vector<std::string>& args) {
+  std::vector<std::string> all{SystemctlCommand()};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  int rc = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+  if (rc != 0) {
+    throw Error(ErrorKind::kIo,
+                all[0] + ": " + std::strerror(rc) + " (" + std::to_string(rc) + ")");
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::string what = all[0];
+    for (std::size_t i = 1; i < all.size(); ++i) what += " " + all[i];
+    throw Error(ErrorKind::kIo, what + " failed with status " +
+                                    std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+  }
+}
+
+std::string UnitFileText(const ServiceIdentity& identity) {
+  return "[Unit]\n"
+         "Description=" +
+         identity.display_name +
+         "\n"
+         "After=local-fs.target remote-fs.target\n"
+         "\n"
+         "[Service]\n"
+         "Type=simple\n"
+         "ExecStart=\"" +
+         ProgramPath() +
+         "\"\n"
+         "Restart=on-failure\n"
+         "\n"
+         "[Install]\n"
+         "WantedBy=multi-user.target\n";
+}
+
+std::string UnitPath(const ServiceIdentity& identity) {
+  return UnitFolder() + "/" + identity.name + ".service";
+}
+
+int Install(const ServiceIdentity& identity, bool silent) {
+  try {
+    WriteWholeFile(UnitPath(identity), UnitFileText(identity));
+    Systemctl({"daemon-reload"});
+    Systemctl({"enable", identity.name + ".service"});
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Service \"%s\" failed to install with error: \"%s\"\n",
+                 identity.display_name.c_str(), e.what());
+    return 1;
+  }
+  if (!silent) std::printf("Service installed successfully\n");
+  return 0;
+}
+
+int Uninstall(const ServiceIdentity& identity, bool silent) {
+  try {
+    const std::string unit = UnitPath(identity);
+    if (!FileExists(unit)) {
+      throw Error(ErrorKind::kNotFound, "The unit file \"" + unit + "\" does not exist.");
+    }
+    Systemctl({"disable", identity.name + ".service"});
+    if (!DeleteFileAt(unit)) {
+      throw Error(ErrorKind::kIo, "Cannot delete file \"" + unit + "\".");
+    }
+    Systemctl({"daemon-reload"});
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Service \"%s\" failed to uninstall with error: \"%s\"\n",
+                 identity.display_name.c_str(), e.what());
+    return 1;
+  }
+  if (!silent) std::printf("Service uninstalled successfully\n");
+  return 0;
+}
+
+int Run(ServiceModule& module, const ServiceIdentity& identity) {
+  sigset_t controls;
+  sigemptyset(&controls);
+  for (int s : {SIGTERM, SIGINT, SIGUSR1, SIGUSR2}) sigaddset(&controls, s);
+  sigprocmask(SIG_BLOCK, &controls, nullptr);
+
+  ServiceController controller(module, identity.name, FileNameOf(ProgramPath()));
+  controller.Handle(ServiceControl::kStart);
+  if (controller.state() == ServiceState::kStopped) return 1;
+
+  using Clock = std::chrono::steady_clock;
+  const auto interval = std::chrono::milliseconds(kPollIntervalMs);
+  auto next_tick = Clock::now() + interval;
+  while (controller.state() != ServiceState::kStopped) {
+    auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(next_tick - Clock::now());
+    if (wait.count() < 0) wait = std::chrono::nanoseconds(0);
+    timespec timeout{static_cast<time_t>(wait.count() / 1000000000),
+                     static_cast<long>(wait.count() % 1000000000)};
+    int signal_number = sigtimedwait(&controls, nullptr, &timeout);
+    if (signal_number == SIGTERM || signal_number == SIGINT) {
+      controller.Handle(ServiceControl::kStop);
+    } else if (signal_number == SIGUSR1) {
+      controller.Handle(ServiceControl::kPause);
+    } else if (signal_number == SIGUSR2) {
+      controller.Handle(ServiceControl::kContinue);
+    } else if (signal_number < 0 && errno == EAGAIN) {
+      controller.Tick();
+      // A tick longer than the interval delays the next one; ticks never pile up.
+      next_tick = std::max(next_tick + interval, Clock::now());
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int InstallService(const ServiceIdentity& identity, bool silent) {
+  return Install(identity, silent);
+}
+
+int UninstallService(const ServiceIdentity& identity, bool silent) {
+  return Uninstall(identity, silent);
+}
+
+int RunService(ServiceModule& module, const ServiceIdentity& identity) {
+  return Run(module, identity);
+}
+
+}  // namespace cratemark

@@ -1,0 +1,53 @@
+// The seam between a service program and the platform's service manager: the
+// Windows service control manager, or systemd (a foreground process driven
+// by signals) on POSIX. The host runs every control and every poll tick on
+// one thread, so a module never sees two of its handlers at the same time.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cratemark {
+
+inline constexpr int kPollIntervalMs = 1000;
+
+// What the host drives. Handlers report failure by throwing.
+class ServiceModule {
+ public:
+  virtual ~ServiceModule() = default;
+  virtual void ServiceStart() = 0;  // start and continue controls
+  virtual void ServiceStop() = 0;   // stop and pause controls
+  virtual void TimerTimer() = 0;    // one poll tick
+  // The poll timer: ticks run every kPollIntervalMs while it is enabled.
+  virtual bool PollTimerEnabled() const = 0;
+};
+
+struct ServiceIdentity {
+  std::string name;          // "srvCratemark": service name, unit name, event source
+  std::string display_name;  // shown by the service manager
+};
+
+enum class ServiceCommand { kRun, kInstall, kUninstall };
+
+struct ServiceCommandLine {
+  ServiceCommand command = ServiceCommand::kRun;
+  bool silent = false;  // no success message
+};
+
+// Switches "INSTALL", "UNINSTALL" and "SILENT", each introduced by "/" or "-",
+// letters in any case; INSTALL wins over UNINSTALL. Anything else runs.
+ServiceCommandLine ParseServiceCommandLine(const std::vector<std::string>& args);
+
+// Registers the service with the service manager (Windows: automatic start,
+// own process; POSIX: a systemd unit, enabled) and reports the outcome to the
+// user. Returns the process exit status.
+int InstallService(const ServiceIdentity& identity, bool silent);
+
+// Removes the registration and reports the outcome. Returns the exit status.
+int UninstallService(const ServiceIdentity& identity, bool silent);
+
+// Serves the service manager's controls until the service stops, running the
+// poll ticks in between. Returns the process exit status.
+int RunService(ServiceModule& module, const ServiceIdentity& identity);
+
+}  // namespace cratemark

@@ -1,0 +1,277 @@
+// The service under the Windows service control manager. The dispatcher
+// thread's control handler only queues controls; the service thread runs
+// them and the poll ticks, so the module's handlers never overlap.
+#include <windows.h>
+
+#include <deque>
+#include <mutex>
+#include <string>
+
+#include "platform/error_channel.h"
+#include "platform/service_controller.h"
+#include "platform/service_host.h"
+#include "platform/windows/wide_string.h"
+
+namespace cratemark {
+namespace {
+
+constexpr DWORD kWaitHintMs = 5000;
+
+std::wstring ProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(/*hModule=*/nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string ProgramFileName() {
+  std::wstring path = ProgramPath();
+  std::size_t slash = path.find_last_of(L"\\/");
+  return FromWide(slash == std::wstring::npos ? path : path.substr(slash + 1));
+}
+
+std::string SystemErrorText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      /*lpSource=*/nullptr, code, /*dwLanguageId=*/0, reinterpret_cast<wchar_t*>(&buffer),
+      /*nSize=*/0, /*Arguments=*/nullptr);
+  std::wstring text = n && buffer ? std::wstring(buffer, n) : std::wstring();
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
+                           text.back() == L'.')) {
+    text.pop_back();
+  }
+  if (text.empty()) return "System error " + std::to_string(code);
+  return FromWide(text) + " (" + std::to_string(code) + ")";
+}
+
+// The service handles below close themselves.
+class ScHandle {
+ public:
+  explicit ScHandle(SC_HANDLE handle) : handle_(handle) {}
+  ~ScHandle() {
+    if (handle_) CloseServiceHandle(handle_);
+  }
+  ScHandle(const ScHandle&) = delete;
+  ScHandle& operator=(const ScHandle&) = delete;
+  SC_HANDLE get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+
+ private:
+  SC_HANDLE handle_;
+};
+
+void ShowMessage(const std::string& text, UINT icon) {
+  const std::wstring caption = ToWide(ProgramFileName());
+  MessageBoxW(/*hWnd=*/nullptr, ToWide(text).c_str(), caption.c_str(), MB_OK | icon);
+}
+
+int ReportFailure(const char* verb, const ServiceIdentity& identity, DWORD error) {
+  ShowMessage("Service \"" + identity.display_name + "\" failed to " + verb + " with error: \"" +
+                  SystemErrorText(error) + "\"",
+              MB_ICONERROR);
+  return 1;
+}
+
+int Install(const ServiceIdentity& identity, bool silent) {
+  ScHandle manager(OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr,
+                                  SC_MANAGER_CREATE_SERVICE));
+  if (!manager) return ReportFailure("install", identity, GetLastError());
+  const std::wstring name = ToWide(identity.name);
+  const std::wstring display_name = ToWide(identity.display_name);
+  const std::wstring command = L"\"" + ProgramPath() + L"\"";
+  ScHandle service(CreateServiceW(manager.get(), name.c_str(), display_name.c_str(),
+                                  SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
+                                  SERVICE_ERROR_NORMAL, command.c_str(),
+                                  /*lpLoadOrderGroup=*/nullptr, /*lpdwTagId=*/nullptr,
+                                  /*lpDependencies=*/nullptr, /*lpServiceStartName=*/nullptr,
+                                  /*lpPassword=*/nullptr));
+  if (!service) return ReportFailure("install", identity, GetLastError());
+  if (!silent) ShowMessage("Service installed successfully", MB_ICONINFORMATION);
+  return 0;
+}
+
+int Uninstall(const ServiceIdentity& identity, bool silent) {
+  ScHandle manager(
+      OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return ReportFailure("uninstall", identity, GetLastError());
+  ScHandle service(OpenServiceW(manager.get(), ToWide(identity.name).c_str(), DELETE));
+  if (!service || !DeleteService(service.get())) {
+    return ReportFailure("uninstall", identity, GetLastError());
+  }
+  if (!silent) ShowMessage("Service uninstalled successfully", MB_ICONINFORMATION);
+  return 0;
+}
+
+// State shared by the control handler (dispatcher thread) and the service thread.
+struct Runner {
+  ServiceModule* module = nullptr;
+  const ServiceIdentity* identity = nullptr;
+  SERVICE_STATUS_HANDLE status_handle = nullptr;
+  HANDLE wake = nullptr;
+  std::mutex mutex;  // guards status and controls
+  SERVICE_STATUS status{};
+  std::deque<ServiceControl> controls;
+  int exit_code = 0;
+
+  void Report(DWORD state, DWORD win32_exit_code = NO_ERROR) {
+    std::lock_guard<std::mutex> lock(mutex);
+    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status.dwCurrentState = state;
+    const bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING ||
+                         state == SERVICE_PAUSE_PENDING || state == SERVICE_CONTINUE_PENDING;
+    status.dwControlsAccepted =
+        pending || state == SERVICE_STOPPED
+            ? 0
+            : SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN;
+    status.dwWin32ExitCode = win32_exit_code;
+    status.dwWaitHint = pending ? kWaitHintMs : 0;
+    status.dwCheckPoint = pending ? status.dwCheckPoint + 1 : 0;
+    SetServiceStatus(status_handle, &status);
+  }
+
+  void Post(ServiceControl control) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      controls.push_back(control);
+    }
+    SetEvent(wake);
+  }
+
+  bool Next(ServiceControl* control) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (controls.empty()) return false;
+    *control = controls.front();
+    controls.pop_front();
+    return true;
+  }
+};
+
+Runner g_runner;
+
+DWORD WINAPI ControlHandler(DWORD control, DWORD /*event_type*/, LPVOID /*event_data*/,
+                            LPVOID /*context*/) {
+  switch (control) {
+    case SERVICE_CONTROL_STOP:
+      g_runner.Post(ServiceControl::kStop);
+      return NO_ERROR;
+    case SERVICE_CONTROL_PAUSE:
+      g_runner.Post(ServiceControl::kPause);
+      return NO_ERROR;
+    case SERVICE_CONTROL_CONTINUE:
+      g_runner.Post(ServiceControl::kContinue);
+      return NO_ERROR;
+    case SERVICE_CONTROL_SHUTDOWN:
+      g_runner.Post(ServiceControl::kShutdown);
+      return NO_ERROR;
+    case SERVICE_CONTROL_INTERROGATE: {
+      // Only reports the current state.
+      std::lock_guard<std::mutex> lock(g_runner.mutex);
+      SetServiceStatus(g_runner.status_handle, &g_runner.status);
+      return NO_ERROR;
+    }
+    default:
+      return ERROR_CALL_NOT_IMPLEMENTED;
+  }
+}
+
+DWORD PendingStateOf(ServiceControl control) {
+  switch (control) {
+    case ServiceControl::kPause:
+      return SERVICE_PAUSE_PENDING;
+    case ServiceControl::kContinue:
+      return SERVICE_CONTINUE_PENDING;
+    default:
+      return SERVICE_STOP_PENDING;
+  }
+}
+
+DWORD ReportedStateOf(ServiceState state) {
+  switch (state) {
+    case ServiceState::kRunning:
+      return SERVICE_RUNNING;
+    case ServiceState::kPaused:
+      return SERVICE_PAUSED;
+    case ServiceState::kStopped:
+      return SERVICE_STOPPED;
+  }
+  return SERVICE_STOPPED;
+}
+
+void WINAPI ServiceMain(DWORD /*argc*/, LPWSTR* /*argv*/) {
+  Runner& r = g_runner;
+  r.status_handle = RegisterServiceCtrlHandlerExW(ToWide(r.identity->name).c_str(), ControlHandler,
+                                                  /*lpContext=*/nullptr);
+  if (!r.status_handle) {
+    r.exit_code = 1;
+    return;
+  }
+  r.Report(SERVICE_START_PENDING);
+  ServiceController controller(*r.module, r.identity->name, ProgramFileName());
+  controller.Handle(ServiceControl::kStart);
+  if (controller.state() == ServiceState::kStopped) {
+    r.exit_code = 1;
+    r.Report(SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR);
+    return;
+  }
+  r.Report(SERVICE_RUNNING);
+
+  DWORD next_tick = GetTickCount() + kPollIntervalMs;
+  while (controller.state() != ServiceState::kStopped) {
+    const DWORD now = GetTickCount();
+    const LONG remaining = static_cast<LONG>(next_tick - now);
+    const DWORD wait = remaining > 0 ? static_cast<DWORD>(remaining) : 0;
+    if (WaitForSingleObject(r.wake, wait) == WAIT_OBJECT_0) {
+      ServiceControl control;
+      while (controller.state() != ServiceState::kStopped && r.Next(&control)) {
+        r.Report(PendingStateOf(control));
+        controller.Handle(control);
+        r.Report(ReportedStateOf(controller.state()));
+      }
+      continue;
+    }
+    controller.Tick();
+    // A tick longer than the interval delays the next one; ticks never pile up.
+    next_tick += kPollIntervalMs;
+    if (static_cast<LONG>(next_tick - GetTickCount()) < 0) next_tick = GetTickCount();
+  }
+  r.Report(SERVICE_STOPPED);
+}
+
+int Run(ServiceModule& module, const ServiceIdentity& identity) {
+  g_runner.module = &module;
+  g_runner.identity = &identity;
+  g_runner.wake = CreateEventW(/*lpEventAttributes=*/nullptr, /*bManualReset=*/FALSE,
+                               /*bInitialState=*/FALSE, /*lpName=*/nullptr);
+  std::wstring name = ToWide(identity.name);
+  SERVICE_TABLE_ENTRYW table[] = {{name.data(), ServiceMain}, {nullptr, nullptr}};
+  if (!StartServiceCtrlDispatcherW(table)) {
+    const DWORD error = GetLastError();
+    ReportError(identity.name,
+                "Cannot connect to the service control manager: " + SystemErrorText(error));
+    return 1;
+  }
+  return g_runner.exit_code;
+}
+
+}  // namespace
+
+int InstallService(const ServiceIdentity& identity, bool silent) {
+  return Install(identity, silent);
+}
+
+int UninstallService(const ServiceIdentity& identity, bool silent) {
+  return Uninstall(identity, silent);
+}
+
+int RunService(ServiceModule& module, const ServiceIdentity& identity) {
+  return Run(module, identity);
+}
+
+}  // namespace cratemark

@@ -1,0 +1,282 @@
+#include "service/srvMain.h"
+
+#include <exception>
+
+#include "platform/code_page.h"
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/local_time.h"
+#include "platform/text.h"
+#include "service/LabelComposer.h"
+
+namespace cratemark {
+namespace {
+
+constexpr const char* kSettingsFile = "Cratemark.cfg";
+constexpr const char* kChangeMarkerFile = "CratemarkConfigChanged";
+constexpr const char* kStatusFile = "Cratemark.err";
+constexpr const char* kLogFile = "Cratemark.txt";
+constexpr const char* kDesignFile = "LabelDesign.txt";
+constexpr const char* kDirectoryNotFound = "    Directory not found! Please setup a printer";
+
+// The value of the first line whose text before its first "=" equals `key`
+// without regard to case; the empty text when there is none.
+std::string LookUp(const Lines& lines, std::string_view key) {
+  for (const std::string& line : lines) {
+    std::size_t equals = line.find('=');
+    if (equals != std::string::npos && EqualsNoCase(line.substr(0, equals), key)) {
+      return line.substr(equals + 1);
+    }
+  }
+  return std::string();
+}
+
+void WriteAnsiLines(const std::string& path, const Lines& lines) {
+  WriteWholeFile(path, Utf8ToAnsi(JoinLines(lines)));
+}
+
+}  // namespace
+
+TsrvCratemark::TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable> tblLockSPL,
+                             std::unique_ptr<LockTable> tblLockSPLCheck,
+                             std::chrono::milliseconds job_settle_time)
+    : program_dir_(std::move(program_dir)),
+      tblLockSPL_(std::move(tblLockSPL)),
+      tblLockSPLCheck_(std::move(tblLockSPLCheck)),
+      job_settle_(job_settle_time) {
+  auto after_open = [this](LockTable& table) { tblLockSPLAfterOpen(table); };
+  tblLockSPL_->SetAfterOpen(after_open);
+  tblLockSPLCheck_->SetAfterOpen(after_open);
+}
+
+TsrvCratemark::~TsrvCratemark() {
+  tblLockSPLCheck_->Close();
+  tblLockSPL_->Close();
+}
+
+void TsrvCratemark::ServiceStart() {
+  timer_enabled_ = true;
+  ConfigureService();
+}
+
+void TsrvCratemark::ServiceStop() {
+  timer_enabled_ = false;
+  WriteLog("! Stopping service...");
+  DeleteFileAt(program_dir_ + kLogFile);
+}
+
+void TsrvCratemark::TimerTimer() {
+  if (FileExists(program_dir_ + kChangeMarkerFile)) {
+    ConfigureService();
+    DeleteFileAt(program_dir_ + kChangeMarkerFile);
+  }
+
+  // Directories are passed over: a folder named "x.spl" must not block the
+  // jobs listed after it.
+  const std::string source_dir = tblLockSPL_->DatabaseName();
+  std::string job_name;
+  for (const DirectoryEntry& entry : ListDirectory(source_dir, "*.spl")) {
+    if (!entry.is_directory) {
+      job_name = entry.name;
+      break;
+    }
+  }
+  if (job_name.empty() || halted_) return;
+
+  const std::string job_path = source_dir + "\\" + job_name;
+  // A job still being written is left for a later tick.
+  if (!job_settle_.IsSettled(job_path)) return;
+
+  WriteLog("-> Loading from " + job_path);
+  job_lines_ = ReadTextFile(job_path).lines;
+  if (!job_settle_.IsUnchanged(job_path)) {
+    throw Error(ErrorKind::kSharingViolation,
+                "The job \"" + job_path + "\" changed while it was read.");
+  }
+  ComposeLabels();
+  WriteLog("++ Sending to " + program_dir_ + settings_.spl_dir_dest + "\\" + job_name);
+  if (!DeliverLabels(job_name)) WriteLog("# Failed to print...");
+}
+
+void TsrvCratemark::tblLockSPLAfterOpen(LockTable& table) { table.FLock(); }
+
+void TsrvCratemark::ConfigureService() {
+  halted_ = false;
+  WriteStatus(0);
+
+  try {
+    scratch_lines_ = ReadTextFile(program_dir_ + kDesignFile).lines;
+  } catch (const Error&) {
+    WriteStatus(5);
+  }
+  scratch_lines_.clear();
+
+  LoadSettings();
+
+  WriteLog("! Starting service...");
+  const std::string source_dir = program_dir_ + settings_.spl_dir_source;
+  WriteLog("! Source Spool Directory is: \"" + source_dir + "\"");
+  const bool has_source = DirectoryExists(source_dir);
+  if (!has_source) WriteLog(kDirectoryNotFound);
+
+  const std::string dest_dir = program_dir_ + settings_.spl_dir_dest;
+  WriteLog("! Destination Spool Directory is: \"" + dest_dir + "\"");
+  const bool has_dest = DirectoryExists(dest_dir);
+  if (!has_dest) WriteLog(kDirectoryNotFound);
+
+  const std::string backup_dir = program_dir_ + settings_.spl_dir_backup;
+  WriteLog("! Backup Spool Directory is: \"" + backup_dir + "\"");
+  if (!DirectoryExists(backup_dir)) {
+    WriteLog(kDirectoryNotFound);
+    WriteStatus(4);
+  }
+
+  OpenSourceLockTable(source_dir);
+  if (!has_dest) WriteStatus(2);
+}
+
+void TsrvCratemark::LoadSettings() {
+  try {
+    scratch_lines_ = ReadTextFile(program_dir_ + kSettingsFile).lines;
+  } catch (const Error&) {
+    WriteAnsiLines(
+        program_dir_ + kSettingsFile,
+        {"SPLDirSource=" + settings_.spl_dir_source, "SPLDirDest=" + settings_.spl_dir_dest,
+         "SPLDirBackup=" + settings_.spl_dir_backup, "LabelsText=" + settings_.labels_text,
+         "TimeText=" + settings_.time_text, "MapText=" + settings_.map_text,
+         "TotalText=" + settings_.total_text});
+    halted_ = true;
+    return;
+  }
+  settings_.spl_dir_source = LookUp(scratch_lines_, "SPLDirSource");
+  settings_.spl_dir_dest = LookUp(scratch_lines_, "SPLDirDest");
+  settings_.spl_dir_backup = LookUp(scratch_lines_, "SPLDirBackup");
+  settings_.labels_text = LookUp(scratch_lines_, "LabelsText");
+  settings_.time_text = LookUp(scratch_lines_, "TimeText");
+  settings_.map_text = LookUp(scratch_lines_, "MapText");
+  settings_.total_text = LookUp(scratch_lines_, "TotalText");
+  scratch_lines_.clear();
+}
+
+void TsrvCratemark::OpenSourceLockTable(const std::string& source_dir) {
+  // The lock must follow the source printer: a table still open on another
+  // directory is closed first, releasing the old printer's lock.
+  if (tblLockSPL_->DatabaseName() != source_dir) {
+    tblLockSPL_->Close();
+    tblLockSPL_->SetDatabaseName(source_dir);
+  }
+  if (!DirectoryExists(source_dir)) {
+    WriteStatus(1);
+    return;
+  }
+  if (tblLockSPL_->Active()) return;  // lock held since an earlier run
+  try {
+    tblLockSPL_->Open();
+    return;
+  } catch (const std::exception&) {
+  }
+  tblLockSPL_->CreateTable();  // its failure ends the run
+  try {
+    tblLockSPL_->Open();
+  } catch (const std::exception&) {
+    WriteStatus(3);
+  }
+}
+
+void TsrvCratemark::ComposeLabels() {
+  label_lines_.clear();
+  EscapeQuotes(job_lines_);
+  if (!IsBlockLayout(job_lines_)) {
+    WriteLog("## WARNING: Label Setup in Tolvan does not seem to be compatible with Cratemark ##");
+    return;
+  }
+  const LabelCaptions captions{settings_.labels_text, settings_.time_text, settings_.map_text,
+                               settings_.total_text};
+  label_lines_ = ComposeBlocks(job_lines_, captions, [this]() -> std::optional<Lines> {
+    try {
+      return ReadTextFile(program_dir_ + kDesignFile).lines;
+    } catch (const Error&) {
+      WriteStatus(5);
+      return std::nullopt;
+    }
+  });
+}
+
+bool TsrvCratemark::CheckLockTaken(const std::string& directory) {
+  tblLockSPLCheck_->Close();
+  tblLockSPLCheck_->SetDatabaseName(directory);
+  try {
+    tblLockSPLCheck_->Open();
+  } catch (const std::exception&) {
+    // No lock table, no directory or an engine refusal: the table stays closed.
+  }
+  const bool taken = tblLockSPLCheck_->FLock();
+  // Our handle must never keep a spooler from reopening its own lock table.
+  tblLockSPLCheck_->Close();
+  return taken;
+}
+
+bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
+  if (halted_) return false;
+  const std::string dest_dir = program_dir_ + settings_.spl_dir_dest;
+  const std::string backup_dir = program_dir_ + settings_.spl_dir_backup;
+  const std::string source_job = SourceJobPath(job_name);
+
+  const bool dest_down = CheckLockTaken(dest_dir) || FileExists(dest_dir + "\\TOLVANSPOOL.ERR");
+  if (!dest_down) {
+    WriteLabelFile(dest_dir + "\\" + job_name);
+    WriteLog("-- Deleting " + source_job);
+    DeleteFileAt(source_job);
+    return true;
+  }
+  WriteLog("## Spooler is down for printer: " + settings_.spl_dir_dest);
+
+  WriteLog("! Trying backup printer...");
+  // The same verdict as for the destination: down only when nobody holds the
+  // lock; a backup whose spooler holds its lock is used.
+  bool backup_problem = false;
+  const bool backup_down = CheckLockTaken(backup_dir);
+  if (backup_down) {
+    WriteLog("## Spooler is down for printer: " + settings_.spl_dir_backup);
+  } else {
+    backup_problem = FileExists(backup_dir + "\\TolvanSpool.err");
+  }
+  if (!backup_down && !backup_problem) {
+    WriteLog("++ Sending to " + backup_dir + "\\" + job_name);
+    WriteLabelFile(backup_dir + "\\" + job_name);
+    WriteLog("-- Deleting " + source_job);
+    DeleteFileAt(source_job);
+    return true;
+  }
+  if (backup_problem) {
+    WriteLog("# Problem sending to " + backup_dir);
+    WriteLog("  Please check TolvanSpool and Printer.");
+  }
+  WriteLog("! Sending order back to " + dest_dir);
+  WriteLog("! Labels will resume printing when the problem is resolved");
+  WriteLabelFile(dest_dir + "\\" + job_name);
+  WriteLog("-- Deleting " + source_job);
+  DeleteFileAt(source_job);
+  return false;
+}
+
+void TsrvCratemark::WriteLabelFile(const std::string& path) {
+  // Whole, then put in place: a spooler never prints half a label.
+  WriteAnsiLines(path, label_lines_);
+}
+
+std::string TsrvCratemark::SourceJobPath(const std::string& job_name) const {
+  return program_dir_ + settings_.spl_dir_source + "\\" + job_name;
+}
+
+void TsrvCratemark::WriteStatus(std::int16_t code) {
+  if (code != 0) halted_ = true;
+  WriteAnsiLines(program_dir_ + kStatusFile, {std::to_string(code)});
+}
+
+void TsrvCratemark::WriteLog(const std::string& message) {
+  log_lines_.push_back(DateTimeText(NowLocal()) + " : " + message);
+  WriteAnsiLines(program_dir_ + kLogFile, log_lines_);
+}
+
+}  // namespace cratemark

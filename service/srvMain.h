@@ -1,0 +1,81 @@
+// The label service module: polls the source printer's spool folder once a
+// second, turns each order job into box labels and hands them to the label
+// printer's (or the backup printer's) spool folder. Reports through the
+// activity log "Cratemark.txt" and the status file "Cratemark.err".
+//
+// Not thread-safe: the service host runs every handler on one thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/service_host.h"
+#include "platform/text_file.h"
+#include "service/JobSettle.h"
+#include "service/LockTable.h"
+
+namespace cratemark {
+
+class TsrvCratemark : public ServiceModule {
+ public:
+  // `program_dir` ends with a separator; every path is formed onto it. The
+  // constructor is ServiceCreate, the destructor ServiceDestroy.
+  TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable> tblLockSPL,
+                std::unique_ptr<LockTable> tblLockSPLCheck,
+                std::chrono::milliseconds job_settle_time = JobSettleTime());
+  ~TsrvCratemark() override;
+
+  void ServiceStart() override;  // start and continue
+  void ServiceStop() override;   // stop and pause
+  void TimerTimer() override;    // one poll tick
+  bool PollTimerEnabled() const override { return timer_enabled_; }
+
+  void tblLockSPLAfterOpen(LockTable& table);
+  void ConfigureService();
+  void ComposeLabels();
+  bool DeliverLabels(const std::string& job_name);
+  void WriteStatus(std::int16_t code);
+  void WriteLog(const std::string& message);
+
+  bool Halted() const { return halted_; }
+  const Lines& JobLines() const { return job_lines_; }
+  const Lines& LabelLines() const { return label_lines_; }
+  const Lines& LogLines() const { return log_lines_; }
+  void SetJobLines(Lines lines) { job_lines_ = std::move(lines); }
+
+ private:
+  // The seven settings, with the service's defaults.
+  struct Settings {
+    std::string spl_dir_source = "PreLabel";
+    std::string spl_dir_dest = "Label1";
+    std::string spl_dir_backup = "Label2";
+    std::string labels_text = "Labels";
+    std::string time_text = "Time:";
+    std::string map_text = "Map:";
+    std::string total_text = "Total:";
+  };
+
+  void LoadSettings();
+  void OpenSourceLockTable(const std::string& source_dir);
+  // Points the check table at `directory`, opens it and tries its lock;
+  // true when the lock could be taken (no spooler serves the printer). The
+  // table is closed again before returning.
+  bool CheckLockTaken(const std::string& directory);
+  void WriteLabelFile(const std::string& path);
+  std::string SourceJobPath(const std::string& job_name) const;
+
+  std::string program_dir_;
+  Settings settings_;
+  bool halted_ = false;
+  bool timer_enabled_ = false;
+  Lines job_lines_;
+  Lines label_lines_;
+  Lines scratch_lines_;
+  Lines log_lines_;
+  std::unique_ptr<LockTable> tblLockSPL_;
+  std::unique_ptr<LockTable> tblLockSPLCheck_;
+  JobSettleWatch job_settle_;
+};
+
+}  // namespace cratemark
