@@ -13,6 +13,12 @@ struct LocalTime {
 
 LocalTime NowLocal();
 
+// The system's short date format, e.g. "03/02/2026".
+std::string ShortDateText(const LocalTime& time);
+
+// The system's long time format, e.g. "14:05:09".
+std::string LongTimeText(const LocalTime& time);
+
 // Short date, a blank, long time; at exactly 00:00:00.000 the date alone.
 std::string DateTimeText(const LocalTime& time);
 

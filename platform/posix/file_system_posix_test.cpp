@@ -1,0 +1,57 @@
+// Path resolution exists on POSIX only: Windows resolves names itself.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/file_system.h"
+#include "platform/scoped_temp_dir.h"
+
+namespace cratemark {
+namespace {
+
+TEST(ResolvePathTest, MatchesComponentsWithoutRegardToCase) {
+  ScopedTempDir dir;
+  const std::string root = dir.path();  // ends in "/"
+  CreateDirectories(root + "PreLabel");
+  CreateDirectories(root + "Label1");
+  WriteWholeFile(root + "Label1/tolvanspool.err", "");
+  WriteWholeFile(root + "Label1/Exact.txt", "");
+  // Two names that differ only in case: only possible from outside, since
+  // the system itself would write into the existing one.
+  std::ofstream(root + "Label1/EXACT.TXT").put('x');
+
+  struct Case {
+    std::string path;
+    std::string resolved;
+  };
+  const Case cases[] = {
+      {root + "Label1\\TOLVANSPOOL.ERR", root + "Label1/tolvanspool.err"},
+      {root + "LABEL1/TolvanSpool.err", root + "Label1/tolvanspool.err"},
+      {root + "prelabel", root + "PreLabel"},
+      {root + "prelabel\\", root + "PreLabel/"},
+      {root + "Label1\\\\tolvanspool.err", root + "Label1/tolvanspool.err"},  // doubled separator
+      {root + "Label1//\\Exact.txt", root + "Label1/Exact.txt"},
+      {root + "Label1/EXACT.TXT", root + "Label1/EXACT.TXT"},  // an exact match wins
+      {root + "Label1/exact.txt",
+       root + "Label1/EXACT.TXT"},  // of several, the first by byte order
+      {root + "prelabel\\NewJob.spl", root + "PreLabel/NewJob.spl"},  // missing keeps its spelling
+      {root + "Missing\\Sub\\File.TXT", root + "Missing/Sub/File.TXT"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ResolvePath(c.path), c.resolved) << c.path;
+
+  EXPECT_TRUE(FileExists(root + "LABEL1\\TOLVANSPOOL.ERR"));
+  EXPECT_TRUE(DirectoryExists(root + "PRELABEL"));
+  WriteWholeFile(root + "prelabel\\job.spl", "x");
+  EXPECT_TRUE(FileExists(root + "PreLabel/job.spl"));
+  EXPECT_EQ(ListDirectory(root + "PRELABEL", "*.SPL").size(), 1u);
+  EXPECT_TRUE(DeleteFileAt(root + "PRELABEL\\JOB.SPL"));
+}
+
+TEST(ResolvePathTest, ProgramDirIsTheTestBinaryFolder) {
+  const char* bin = std::getenv("CRATEMARK_BIN_DIR");
+  if (!bin) GTEST_SKIP() << "CRATEMARK_BIN_DIR not set";
+  EXPECT_EQ(ProgramDir(), std::string(bin) + "/");
+}
+
+}  // namespace
+}  // namespace cratemark

@@ -1,0 +1,206 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/wildcard.h"
+#include "platform/windows/os_error.h"
+#include "platform/windows/wide_string.h"
+
+namespace cratemark {
+
+const char kPathSeparator = '\\';
+
+namespace {
+
+// Owns a file handle.
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  bool Close() {
+    const bool closed = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// Owns a directory search.
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+std::string OpenMessage(std::string_view path) {
+  return "Cannot open file \"" + std::string(path) + "\".";
+}
+
+std::string CreateMessage(std::string_view path) {
+  return "Cannot create file \"" + std::string(path) + "\".";
+}
+
+DWORD AttributesOf(std::string_view path) { return GetFileAttributesW(ToWide(path).c_str()); }
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace
+
+std::string ProgramDir() {
+  static const std::string dir = [] {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD length =
+          GetModuleFileNameW(/*hModule=*/nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (length == 0) return std::string(".\\");
+      if (length < buffer.size()) {
+        buffer.resize(length);
+        break;
+      }
+      buffer.resize(buffer.size() * 2);
+    }
+    return FromWide(buffer.substr(0, buffer.find_last_of(L"\\/") + 1));
+  }();
+  return dir;
+}
+
+std::string ResolvePath(std::string_view path) { return std::string(path); }
+
+bool FileExists(std::string_view path) {
+  const DWORD attributes = AttributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(std::string_view path) {
+  const DWORD attributes = AttributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool PathExists(std::string_view path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<DirectoryEntry> ListDirectory(std::string_view directory, std::string_view pattern) {
+  std::string search(directory);
+  if (!search.empty() && !IsSeparator(search.back())) search += '\\';
+  // Every entry is listed and matched here rather than by the system, whose
+  // search also matches 8.3 short names ("*.spl" would find "a.splx").
+  search += '*';
+  std::vector<DirectoryEntry> entries;
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileExW(ToWide(search).c_str(), FindExInfoBasic, &data,
+                                   FindExSearchNameMatch, /*lpSearchFilter=*/nullptr,
+                                   /*dwAdditionalFlags=*/0));
+  if (find.get() == INVALID_HANDLE_VALUE) return entries;
+  do {
+    const std::string name = FromWide(data.cFileName);
+    if (name == "." || name == ".." || !MatchesPattern(name, pattern)) continue;
+    entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileW(find.get(), &data));
+  return entries;
+}
+
+bool DeleteFileAt(std::string_view path) { return DeleteFileW(ToWide(path).c_str()) != 0; }
+
+void CreateDirectories(std::string_view path) {
+  const std::string message = "Cannot create directory \"" + std::string(path) + "\".";
+  for (std::size_t end = 1; end <= path.size(); ++end) {
+    if (end < path.size() && !IsSeparator(path[end])) continue;
+    const std::string prefix(path.substr(0, end));
+    if (prefix.size() == 2 && prefix[1] == ':') continue;  // a drive, "C:"
+    if (DirectoryExists(prefix)) continue;
+    if (!CreateDirectoryW(ToWide(prefix).c_str(), /*lpSecurityAttributes=*/nullptr)) {
+      const DWORD code = GetLastError();
+      if (code != ERROR_ALREADY_EXISTS) throw WindowsError(code, message);
+    }
+  }
+  if (!DirectoryExists(path)) throw WindowsError(ERROR_PATH_NOT_FOUND, message);
+}
+
+std::string ReadWholeFile(std::string_view path) {
+  // Readers may share the file; a writer may not open it while it is read.
+  FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr));
+  if (!file.valid()) throw WindowsError(GetLastError(), OpenMessage(path));
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    DWORD count = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &count, /*lpOverlapped=*/nullptr)) {
+      throw WindowsError(GetLastError(), OpenMessage(path));
+    }
+    if (count == 0) break;
+    bytes.append(buffer, count);
+  }
+  return bytes;
+}
+
+void WriteWholeFile(std::string_view path, std::string_view bytes) {
+  static std::atomic<unsigned> counter{0};
+  const std::wstring target = ToWide(path);
+  // Same folder, so the final move is a rename; ends in ".tmp", never ".spl".
+  std::wstring temp;
+  HANDLE raw = INVALID_HANDLE_VALUE;
+  DWORD code = 0;
+  for (int attempt = 0; raw == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+    temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(counter++) + L".tmp";
+    // No sharing: held exclusively while it is written.
+    raw = CreateFileW(temp.c_str(), GENERIC_WRITE, /*dwShareMode=*/0,
+                      /*lpSecurityAttributes=*/nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                      /*hTemplateFile=*/nullptr);
+    code = GetLastError();
+    if (raw == INVALID_HANDLE_VALUE && code != ERROR_FILE_EXISTS) break;
+  }
+  if (raw == INVALID_HANDLE_VALUE) throw WindowsError(code, CreateMessage(path));
+  FileHandle file(raw);
+  const auto fail = [&](DWORD error_code) {
+    if (file.valid()) file.Close();
+    DeleteFileW(temp.c_str());
+    return WindowsError(error_code, CreateMessage(path));
+  };
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
+    DWORD count = 0;
+    if (!WriteFile(file.get(), bytes.data() + written, chunk, &count, /*lpOverlapped=*/nullptr)) {
+      throw fail(GetLastError());
+    }
+    written += count;
+  }
+  if (!FlushFileBuffers(file.get()) || !file.Close()) throw fail(GetLastError());
+  if (!MoveFileExW(temp.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw fail(GetLastError());
+  }
+}
+
+FileStamp StampOf(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data)) return {};
+  const std::uint64_t size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  const std::int64_t ticks =
+      static_cast<std::int64_t>((std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                data.ftLastWriteTime.dwLowDateTime);
+  return {true, size, ticks * 100};
+}
+
+}  // namespace cratemark
