@@ -1,0 +1,10 @@
+#include "engine/engine_state.h"
+
+namespace cratemark::xbase {
+
+EngineState& Engine() {
+  static EngineState state;
+  return state;
+}
+
+}  // namespace cratemark::xbase

@@ -1,0 +1,57 @@
+// An open file with positioned reads and writes and byte-range locks, for
+// tables that several programs use at once. One object is one owner of its
+// locks: two objects on the same file, even in one process, lock against each
+// other, and closing one leaves the other's locks alone.
+//
+// Not thread-safe: one thread uses an object at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace cratemark {
+
+enum class FileAccess {
+  kRead,                // reading only
+  kReadWrite,           // reading and writing; fails when writing is not allowed
+  kReadWriteIfAllowed,  // read-write where the file allows it, else reading only
+};
+
+enum class FileSharing {
+  kShared,     // other programs may open the file too (unless they want it alone)
+  kExclusive,  // nobody else may open the file while this object holds it
+};
+
+class LockedFile {
+ public:
+  // Opens an existing file at a native path (see ResolvePath). Throws Error
+  // (kNotFound, kAccessDenied, kSharingViolation, kIo) naming the path.
+  LockedFile(std::string_view path, FileAccess access, FileSharing sharing);
+  ~LockedFile();
+  LockedFile(const LockedFile&) = delete;
+  LockedFile& operator=(const LockedFile&) = delete;
+
+  bool is_writable() const { return is_writable_; }
+
+  std::uint64_t Size() const;
+  // Reads up to `size` bytes at `offset`; returns how many were read (fewer
+  // only at the end of the file).
+  std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const;
+  // Writes all `size` bytes at `offset`. Throws Error.
+  void WriteAt(std::uint64_t offset, const void* data, std::size_t size);
+  void Truncate(std::uint64_t size);  // throws Error
+  void Flush();                       // to the disk; throws Error
+
+  // One attempt at an exclusive lock on [offset, offset + length); never
+  // waits. Locks may lie beyond the end of the file. Taking a range that this
+  // object already holds is the caller's business to avoid.
+  bool TryLock(std::uint64_t offset, std::uint64_t length);
+  void Unlock(std::uint64_t offset, std::uint64_t length);
+
+ private:
+  std::intptr_t handle_;  // file descriptor or HANDLE
+  bool is_writable_ = false;
+};
+
+}  // namespace cratemark
