@@ -33,29 +33,30 @@ extern "C" {
 #define XB_OPEN_EXCLUSIVE 2
 
 /* Work areas and tables. */
-XB_API int16_t xb_WorkArea(const char* alias); /* area of alias, 0 if none */
-XB_API int16_t xb_UseEx(const char* path, const char* alias, int16_t open_mode, int16_t table_type,
-                        int16_t commit_level); /* new area, < 1 failed */
-XB_API int16_t xb_Select(int16_t area);        /* previous current area */
-XB_API const char* xb_Alias(int16_t area);     /* "" when not in use */
-XB_API int16_t xb_Close(void);                 /* closes current area, drops its locks */
+XB_API int16_t xb_WorkArea(const char* alias);           /* area of alias, 0 if none */
+XB_API int16_t xb_UseEx(const char* path, const char* alias, int16_t open_mode,
+                        int16_t table_type, int16_t commit_level); /* new area, < 1 failed */
+XB_API int16_t xb_Select(int16_t area);                  /* previous current area */
+XB_API const char* xb_Alias(int16_t area);               /* "" when not in use */
+XB_API int16_t xb_Close(void);                           /* closes current area, drops its locks */
 
 /* Structure of the current table. */
 XB_API int16_t xb_FieldCount(void);
-XB_API int32_t xb_RecSize(void);                   /* raw record bytes, marker included */
-XB_API const char* xb_FieldName(int16_t number);   /* from 1 */
-XB_API const char* xb_FieldType(const char* name); /* "C", "N", "L", "D", "M", ... */
-XB_API int16_t xb_FieldOffset(const char* name);   /* 1-based, marker at 0 */
+XB_API int32_t xb_RecSize(void);                         /* raw record bytes, marker included */
+XB_API const char* xb_FieldName(int16_t number);         /* from 1 */
+XB_API const char* xb_FieldType(const char* name);       /* "C", "N", "L", "D", "M", ... */
+XB_API int16_t xb_FieldOffset(const char* name);         /* 1-based, marker at 0 */
 XB_API int16_t xb_FieldWidth(const char* name);
 XB_API int16_t xb_FieldDecimals(const char* name);
 XB_API int16_t xb_IsEncrypted(int16_t reserved);
-XB_API const char* xb_IndexCondition(void); /* "" (no index orders) */
+XB_API const char* xb_IndexCondition(void);              /* "" (no index orders) */
 
 /* Creating a table: CreateNew, one CreateField per field, CreateExec. */
 XB_API int16_t xb_CreateNew(const char* path, const char* alias, int16_t table_type,
-                            int16_t field_count); /* area, negative on failure */
-XB_API int16_t xb_CreateField(const char* name, const char* type, int16_t width, int16_t decimals);
-XB_API int16_t xb_CreateExec(void); /* writes the file, opens it */
+                            int16_t field_count);          /* area, negative on failure */
+XB_API int16_t xb_CreateField(const char* name, const char* type, int16_t width,
+                              int16_t decimals);
+XB_API int16_t xb_CreateExec(void);                      /* writes the file, opens it */
 
 /* Records. */
 XB_API int32_t xb_RecCount(void);
@@ -68,7 +69,7 @@ XB_API int16_t xb_Eof(void);
 XB_API int16_t xb_Bof(void);
 XB_API int16_t xb_Deleted(void);
 XB_API int16_t xb_Delete(void);
-XB_API int16_t xb_GetRecord(char* buffer); /* xb_RecSize bytes */
+XB_API int16_t xb_GetRecord(char* buffer);               /* xb_RecSize bytes */
 XB_API int16_t xb_PutRecord(const char* buffer);
 XB_API int32_t xb_AppendBlank(void);
 XB_API int16_t xb_Commit(void);
@@ -77,8 +78,7 @@ XB_API int32_t xb_QueryRecCount(void);
 XB_API double xb_OrderPosGet(void);
 
 /* Memos. */
-XB_API int16_t xb_Replace(const char* field, int16_t kind,
-                          const char* text); /* kind 3072: memo text */
+XB_API int16_t xb_Replace(const char* field, int16_t kind, const char* text); /* kind 3072: memo text */
 XB_API char* xb_GetMemo(const char* field, int16_t reserved);
 XB_API void xb_MemDealloc(char* text);
 XB_API int32_t xb_GetBlobLength(const char* field);
@@ -88,10 +88,10 @@ XB_API int32_t xb_PutBlob(const char* field, const void* data, int32_t size);
 /* Locks: one attempt each, never waiting. */
 XB_API int16_t xb_Flock(void);
 XB_API int16_t xb_Rlock(int32_t record);
-XB_API int16_t xb_Unlock(int32_t record); /* 0: every lock of the area */
+XB_API int16_t xb_Unlock(int32_t record);                /* 0: every lock of the area */
 
 /* Settings. */
-XB_API int16_t xb_ErrorLevel(int16_t level); /* previous level */
+XB_API int16_t xb_ErrorLevel(int16_t level);             /* previous level */
 XB_API int32_t xb_SetErrorFunc(void* function, int32_t data);
 XB_API int32_t xb_SysProp(int16_t item, int32_t data);
 XB_API void xb_SetStringType(int16_t type);
