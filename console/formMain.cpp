@@ -1,0 +1,466 @@
+#include "console/formMain.h"
+
+#include <exception>
+
+#include "console/settings_keys.h"
+#include "console/status_message.h"
+#include "console/test_job.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/text.h"
+
+namespace cratemark {
+
+namespace {
+
+constexpr int kClientWidth = 633;
+constexpr int kClientHeight = 444;
+constexpr int kStatusBarHeight = 22;
+constexpr int kClockPaneWidth = 136;
+constexpr int kTimerIntervalMs = 500;
+
+// The page area inside the tab control.
+constexpr int kPageWidth = 625;
+constexpr int kPageHeight = 394;
+
+constexpr const char* kSettingKeys[] = {"SPLDirSource", "SPLDirDest", "SPLDirBackup", "LabelsText",
+                                        "TimeText",     "MapText",    "TotalText"};
+
+constexpr const char* kTags[] = {"<Address>",
+                                 "<City and Town>",
+                                 "<Directions>",
+                                 "<Employee>",
+                                 "<Item Mod[n]>",
+                                 "<Item Name>",
+                                 "<Label Header (Parsed)>",
+                                 "<Label Header>",
+                                 "<Map Code (Parsed)>",
+                                 "<Map Code>",
+                                 "<Order Time (Parsed)>",
+                                 "<Order Time>",
+                                 "<Order Total>",
+                                 "<Phone>",
+                                 "<Reference>",
+                                 "<Revenue Center>",
+                                 "<Total Text>",
+                                 "<Transaction Description>"};
+
+// The values "Setup Tolvan Labels" writes into the first 39 fields of the
+// host's label printer definition.
+std::vector<TypedValue> LabelDefinitionValues() {
+  const int integers_before_23[] = {99, 21, 120, 0,  55, 1, 0, 11, 0, 10, 0,
+                                    8,  0,  9,   12, 0,  1, 1, 1,  1, 2,  0};
+  std::vector<TypedValue> values;
+  for (int value : integers_before_23) values.push_back(TypedValue::Integer(value));
+  values.push_back(TypedValue::Logical(false));  // 23
+  for (int value : {5, 0, 6, 0, 7, 0, 4, 0}) values.push_back(TypedValue::Integer(value));
+  values.push_back(TypedValue::Logical(false));  // 32
+  values.push_back(TypedValue::Integer(3));
+  values.push_back(TypedValue::Integer(0));
+  values.push_back(TypedValue::Logical(false));  // 35
+  values.push_back(TypedValue::Integer(1));
+  values.push_back(TypedValue::Integer(0));
+  values.push_back(TypedValue::Logical(false));  // 38
+  values.push_back(TypedValue::Logical(false));  // 39
+  return values;
+}
+
+// Every line break (CR LF, lone CR, lone LF) as CR LF; a final break stays.
+std::string WithCrLfBreaks(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      result += "\r\n";
+    } else if (text[i] == '\n') {
+      result += "\r\n";
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
+// Inserts `insertion` before the character at `column` (after the last one
+// when the column lies beyond the end), counting characters, not bytes.
+std::string InsertAtColumn(std::string_view line, int column, std::string_view insertion) {
+  std::u32string chars = Utf8ToCodePoints(line);
+  size_t at = std::min(static_cast<size_t>(std::max(column, 0)), chars.size());
+  return CodePointsToUtf8(chars.substr(0, at)) + std::string(insertion) +
+         CodePointsToUtf8(chars.substr(at));
+}
+
+void SelectNoCase(ui::ListBox& list, const std::string& value) {
+  for (int i = 0; i < list.Count(); ++i) {
+    if (EqualsNoCase(list.Item(i), value)) {
+      list.Select(i);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(ui::Toolkit& toolkit, ConsoleContext context)
+    : toolkit_(toolkit), context_(std::move(context)) {
+  window_ =
+      toolkit_.NewWindow({ui::WindowKind::kMain, kApplicationTitle, kClientWidth, kClientHeight});
+  CreateControls();
+  FormCreate();
+  about_box_ = std::make_unique<TAboutBox>(toolkit_, context_.program_dir);
+}
+
+TfrmMain::~TfrmMain() { FormDestroy(); }
+
+void TfrmMain::CreateControls() {
+  pageMain = &window_->AddTabControl({0, 0, kClientWidth, kClientHeight - kStatusBarHeight});
+  CreateLogInfoPage(pageMain->AddPage("Log Info"));
+  CreateLabelEditorPage(pageMain->AddPage("Label Editor"));
+  CreateSetupPage(pageMain->AddPage("Setup"));
+  pageMain->OnChange([this] { pageMainChange(); });
+
+  txtErrorLabel = &window_->AddStatusBar(kStatusBarHeight, kClockPaneWidth);
+  txtErrorLabel->SetVisible(false);
+  Timer = &window_->AddTimer(kTimerIntervalMs, [this] { TimerTimer(); });
+}
+
+void TfrmMain::CreateLogInfoPage(ui::Container& page) {
+  memoLogInfo = &page.AddLogView({0, 0, kPageWidth, kPageHeight});
+}
+
+void TfrmMain::CreateLabelEditorPage(ui::Container& page) {
+  listTags = &page.AddListBox({0, 0, 153, kPageHeight});
+  listTags->SetHint("Double click on a tag to insert in the editor");
+  for (const char* tag : kTags) listTags->Add(tag);
+  listTags->OnDoubleClick([this] { listTagsDblClick(); });
+
+  const int editor_left = 157;
+  const int strip_top = kPageHeight - 39;
+  reLabelDesign = &page.AddEditor({editor_left, 0, kPageWidth - editor_left, strip_top});
+  // Created in keyboard focus order: Save, Revert, Test.
+  const int button_top = strip_top + 2;
+  btnSaveDesign = &page.AddButton({kPageWidth - 69, button_top, 65, 36}, "&Save Design");
+  btnLoadLast = &page.AddButton({kPageWidth - 207, button_top, 65, 36}, "&Revert to Last");
+  btnTestDesign = &page.AddButton({kPageWidth - 138, button_top, 65, 36}, "Test &Print");
+  btnSaveDesign->OnClick([this] { btnSaveDesignClick(); });
+  btnLoadLast->OnClick([this] { btnLoadLastClick(); });
+  btnTestDesign->OnClick([this] { btnTestDesignClick(); });
+}
+
+void TfrmMain::CreateSetupPage(ui::Container& page) {
+  const int list_top = 20;
+  auto add_list = [&](int left, const char* caption) {
+    page.AddLabel({left, 4, 121, 14}, caption);
+    return &page.AddListBox({left, list_top, 121, 314});
+  };
+  listPrnSource = add_list(8, "Source Printer:");
+  listPrnDest = add_list(137, "Destination Printer:");
+  listPrnBackup = add_list(266, "Backup Label Printer:");
+
+  ui::Container& help = page.AddFrame({395, 4, 226, 236}, "");
+  const ui::LabelStyle heading{.bold = true};
+  const ui::LabelStyle wrapped{.word_wrap = true};
+  help.AddLabel({6, 8, 210, 14}, "Source Printer:", heading);
+  help.AddLabel({6, 22, 214, 52},
+                "This is the printer that will be used in TolvanWin as a Prep Printer. All "
+                "?items required to print on labels will be using this Prep Printer?",
+                wrapped);
+  help.AddLabel({6, 80, 210, 14}, "Destination Printer:", heading);
+  help.AddLabel({6, 94, 214, 52},
+                "This is the printer that will actually send the label to the label printer. It "
+                "must be setup ?properly for use with TolvanSpool?",
+                wrapped);
+  help.AddLabel({6, 152, 210, 14}, "Backup Printer:", heading);
+  help.AddLabel({6, 166, 214, 64},
+                "Like the Destination Printer, this printer must be setup correctly as it will be "
+                "used as a ?backup in case the primary printer fails assuming there is a backup "
+                "printer.?",
+                wrapped);
+
+  ui::Container& picture_frame = page.AddFrame({395, 244, 226, 92}, "");
+  ProgramIcon = &picture_frame.AddPicture({4, 8, 218, 80});
+  ProgramIcon->SetHint("Double click for info.");
+  ProgramIcon->OnDoubleClick([this] { ProgramIconDblClick(); });
+
+  ui::Container& captions = page.AddFrame({8, 338, 379, 52}, "");
+  auto add_edit = [&](int left, const char* caption) {
+    captions.AddLabel({left, 8, 86, 14}, caption);
+    return &captions.AddEdit({left, 24, 86, 21});
+  };
+  editLabelsText = add_edit(6, "Labels Text:");
+  editTimeText = add_edit(98, "Time Text:");
+  editMapText = add_edit(190, "Map Code Text:");
+  editTotalText = add_edit(282, "Total Text:");
+
+  btnSetupSave = &page.AddButton({395, 346, 110, 36}, "&Save && Activate");
+  btn = &page.AddButton({511, 346, 110, 36}, "Setup Tolvan Labels");
+  btnSetupSave->OnClick([this] { btnSetupSaveClick(); });
+  btn->OnClick([this] { btnClick(); });
+}
+
+// --- start and end ---
+
+void TfrmMain::FormCreate() {
+  // Designators as the regional settings stand at start.
+  morning_designator_ = DayPeriodDesignator(false);
+  afternoon_designator_ = DayPeriodDesignator(true);
+  settings_lines_ = {};
+  status_lines_.clear();
+  try {
+    settings_lines_ = ReadTextFile(context_.program_dir + "Cratemark.cfg");
+    TakePrinterCopies();
+  } catch (const std::exception&) {
+    // No settings to be read: start a file with the seven keys, all empty.
+    settings_lines_ = {};
+    for (const char* key : kSettingKeys) settings_lines_.lines.push_back(std::string(key) + "=");
+    Guarded([this] { WriteSettingsLines(context_.program_dir + "Cratemark.cfg"); });
+  }
+  memoLogInfo->SetText("");
+  pageMain->SetActivePage(0);
+}
+
+void TfrmMain::FormDestroy() {
+  status_lines_.clear();
+  settings_lines_ = {};
+}
+
+void TfrmMain::TakePrinterCopies() {
+  spl_dir_source_ = SettingValue(settings_lines_.lines, "SPLDirSource");
+  spl_dir_dest_ = SettingValue(settings_lines_.lines, "SPLDirDest");
+  spl_dir_backup_ = SettingValue(settings_lines_.lines, "SPLDirBackup");
+}
+
+void TfrmMain::WriteSettingsLines(const std::string& path) {
+  WriteTextFile(path, settings_lines_.lines, settings_lines_.encoding);
+}
+
+// --- failure reporting ---
+
+void TfrmMain::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& failure) {
+    ShowErrorBox(failure.what());
+  } catch (...) {
+    ShowErrorBox("Unexpected failure");
+  }
+}
+
+void TfrmMain::ShowErrorBox(std::string text) {
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
+  window_->ShowMessage({text, kApplicationTitle, ui::MessageButtons::kOk, ui::MessageIcon::kError});
+}
+
+void TfrmMain::ShowPlainMessage(const std::string& text) {
+  window_->ShowMessage({text, kApplicationTitle, ui::MessageButtons::kOk, ui::MessageIcon::kNone});
+}
+
+// --- pages ---
+
+void TfrmMain::pageMainChange() {
+  const std::string caption = pageMain->PageCaption(pageMain->ActivePage());
+  if (caption == "Setup") {
+    Guarded([this] { EnterSetupPage(); });
+  } else if (caption == "Label Editor") {
+    EnterLabelEditorPage();
+  }
+}
+
+void TfrmMain::EnterSetupPage() {
+  const Lines& lines = settings_lines_.lines;
+  editLabelsText->SetText(SettingValue(lines, "LabelsText"));
+  editMapText->SetText(SettingValue(lines, "MapText"));
+  editTimeText->SetText(SettingValue(lines, "TimeText"));
+  editTotalText->SetText(SettingValue(lines, "TotalText"));
+
+  listPrnSource->Clear();
+  listPrnDest->Clear();
+  listPrnBackup->Clear();
+
+  std::unique_ptr<ConsoleTable> printers =
+      context_.tables->MakeTable(context_.program_dir, "TolvanSpool.DBF", /*read_only=*/true);
+  try {
+    printers->Open();
+    while (!printers->Eof()) {
+      const std::string sub_dir = printers->FieldText("SubDir");
+      listPrnSource->Add(sub_dir);
+      listPrnDest->Add(sub_dir);
+      listPrnBackup->Add(sub_dir);
+      printers->Next();
+    }
+    printers->Close();
+  } catch (...) {
+    // Closed after a failed walk too, so the host's table is not left open.
+    if (printers->IsOpen()) {
+      try {
+        printers->Close();
+      } catch (...) {
+      }
+    }
+    throw;
+  }
+
+  SelectNoCase(*listPrnSource, spl_dir_source_);
+  SelectNoCase(*listPrnDest, spl_dir_dest_);
+  SelectNoCase(*listPrnBackup, spl_dir_backup_);
+}
+
+void TfrmMain::EnterLabelEditorPage() {
+  try {
+    ReadDesignIntoEditor();
+  } catch (const std::exception&) {
+    ShowPlainMessage(
+        "LabelDesign.txt was not found. Please create your own or get the sample from the "
+        "installation files");
+  }
+}
+
+void TfrmMain::ReadDesignIntoEditor() {
+  TextEncoding encoding = TextEncoding::kAnsi;
+  const std::string text =
+      DecodeText(ReadWholeFile(context_.program_dir + "LabelDesign.txt"), &encoding);
+  reLabelDesign->SetText(WithCrLfBreaks(text));
+  design_encoding_ = encoding;
+}
+
+// --- Setup page ---
+
+void TfrmMain::btnSetupSaveClick() {
+  Guarded([this] {
+    Lines& lines = settings_lines_.lines;
+    auto take_printer = [&](ui::ListBox& list, const char* key) {
+      const int selected = list.Selected();
+      if (selected == ui::ListBox::kNoSelection) return;
+      const std::string item = list.Item(selected);
+      if (!item.empty()) SetSetting(lines, key, item);
+    };
+    take_printer(*listPrnSource, "SPLDirSource");
+    take_printer(*listPrnDest, "SPLDirDest");
+    take_printer(*listPrnBackup, "SPLDirBackup");
+    SetSetting(lines, "LabelsText", editLabelsText->Text());
+    SetSetting(lines, "TimeText", editTimeText->Text());
+    SetSetting(lines, "MapText", editMapText->Text());
+    SetSetting(lines, "TotalText", editTotalText->Text());
+
+    WriteSettingsLines(context_.program_dir + "Cratemark.cfg");
+    TakePrinterCopies();
+    memoLogInfo->AppendLine("-> Configuration file saved!");
+    memoLogInfo->AppendLine("*** Restarting Application ***");
+    WriteChangeMarker();
+  });
+}
+
+void TfrmMain::WriteChangeMarker() {
+  WriteSettingsLines(context_.program_dir + "CratemarkConfigChanged");
+}
+
+// "Setup Tolvan Labels"
+void TfrmMain::btnClick() {
+  const ui::MessageAnswer answer = window_->ShowMessage(
+      {"This will reset the Label Setup in Tolvan. Are you sure?", "WARNING!!!!",
+       ui::MessageButtons::kYesNo, ui::MessageIcon::kNone, /*default_button=*/0});
+  if (answer != ui::MessageAnswer::kYes) {
+    ShowPlainMessage("Aborted modification");
+    return;
+  }
+  std::unique_ptr<ConsoleTable> definition =
+      context_.tables->MakeTable(context_.program_dir, "LBLPRDEF.DBF", /*read_only=*/false);
+  try {
+    definition->Open();
+    definition->Edit();
+    definition->SetFields(LabelDefinitionValues());
+    definition->Post();
+    definition->Close();
+  } catch (...) {
+    // Never leave the host's record locked by the console.
+    try {
+      if (definition->IsEditing()) definition->Cancel();
+    } catch (...) {
+    }
+    try {
+      if (definition->IsOpen()) definition->Close();
+    } catch (...) {
+    }
+    ShowPlainMessage("Failed to set values. Run REBASER");
+    return;
+  }
+  ShowPlainMessage("Changes applied");
+}
+
+void TfrmMain::ProgramIconDblClick() { about_box_->ShowModal(); }
+
+// --- Label Editor page ---
+
+void TfrmMain::listTagsDblClick() {
+  const int selected = listTags->Selected();
+  if (selected == ui::ListBox::kNoSelection) return;  // a double click below the tags
+  const ui::TextPosition at = reLabelDesign->SelectionStart();
+  const std::string line = reLabelDesign->Line(at.line);
+  reLabelDesign->ReplaceLine(at.line, InsertAtColumn(line, at.column, listTags->Item(selected)));
+  reLabelDesign->SetFocus();
+}
+
+void TfrmMain::btnSaveDesignClick() {
+  Guarded([this] {
+    WriteTextFileExact(context_.program_dir + "LabelDesign.txt", reLabelDesign->Text(),
+                       design_encoding_);
+    memoLogInfo->AppendLine("-> Label Design saved on " + context_.program_dir + "LabelDesign.txt");
+    WriteChangeMarker();
+  });
+}
+
+void TfrmMain::btnLoadLastClick() {
+  Guarded([this] {
+    ReadDesignIntoEditor();
+    memoLogInfo->AppendLine(context_.program_dir + "<- LabelDesign.txt" + " loaded");
+  });
+}
+
+void TfrmMain::btnTestDesignClick() {
+  Guarded([this] {
+    const Lines job = BuildTestJobLines(context_.now(), morning_designator_, afternoon_designator_);
+    memoLogInfo->AppendLine("++ Sending TEST file to " + context_.program_dir + spl_dir_dest_ +
+                            "\\TestLabel.spl");
+    WriteTextFile(context_.program_dir + spl_dir_source_ + "\\TestLabel.spl", job,
+                  TextEncoding::kAnsi);
+  });
+}
+
+// --- status monitor ---
+
+void TfrmMain::TimerTimer() {
+  std::string log_text;
+  try {
+    log_text = JoinLines(ReadTextFile(context_.program_dir + "Cratemark.txt").lines);
+  } catch (...) {
+    ShowStatusCode(kStatusServiceNotRunning);
+    return;
+  }
+  // Replaced only when it changed, so that an unchanged log keeps the
+  // user's scroll position.
+  if (memoLogInfo->Text() != log_text) memoLogInfo->SetText(log_text);
+
+  try {
+    status_lines_ = ReadTextFile(context_.program_dir + "Cratemark.err").lines;
+    if (status_lines_.empty()) return;
+    if (std::optional<std::int16_t> code = ParseStatusCode(status_lines_.front())) {
+      ShowStatusCode(*code);
+    }
+  } catch (...) {
+    // The status file is read again at the next tick.
+  }
+}
+
+void TfrmMain::ShowStatusCode(std::int16_t code) {
+  txtErrorLabel->SetText(StatusMessage(code, spl_dir_source_, spl_dir_dest_, spl_dir_backup_));
+  if (code == 0) {
+    txtErrorLabel->SetBlinking(false);
+    txtErrorLabel->SetVisible(false);
+  } else if (!txtErrorLabel->IsVisible()) {
+    txtErrorLabel->SetBlinking(true);
+    txtErrorLabel->SetVisible(true);
+  }
+}
+
+}  // namespace cratemark

@@ -1,0 +1,106 @@
+// The console's main window: the Log Info, Label Editor and Setup pages and
+// their handlers. Everything it does reaches the service through files in
+// the program folder.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "console/console_table.h"
+#include "console/formAbout.h"
+#include "platform/local_time.h"
+#include "platform/text_file.h"
+#include "ui/window.h"
+
+namespace cratemark {
+
+inline constexpr char kApplicationTitle[] = "Veltrane's Cratemark";
+
+struct ConsoleContext {
+  std::string program_dir;  // ends with a separator
+  ConsoleTables* tables = nullptr;
+  std::function<LocalTime()> now = NowLocal;
+};
+
+class TfrmMain {
+ public:
+  // Creates the window (running FormCreate) and the hidden about box.
+  TfrmMain(ui::Toolkit& toolkit, ConsoleContext context);
+  ~TfrmMain();
+
+  ui::Window& window() { return *window_; }
+  TAboutBox& about_box() { return *about_box_; }
+
+  // Handlers, public so that the window's events and tests reach them alike.
+  void pageMainChange();
+  void btnSetupSaveClick();
+  void WriteChangeMarker();
+  void listTagsDblClick();
+  void btnSaveDesignClick();
+  void btnLoadLastClick();
+  void btnTestDesignClick();
+  void TimerTimer();
+  void ShowStatusCode(std::int16_t code);
+  void btnClick();
+  void ProgramIconDblClick();
+
+  // The console's copies of the printer settings.
+  const std::string& SPLDirSource() const { return spl_dir_source_; }
+  const std::string& SPLDirDest() const { return spl_dir_dest_; }
+  const std::string& SPLDirBackup() const { return spl_dir_backup_; }
+
+  // Controls, found by their names.
+  ui::TabControl* pageMain = nullptr;
+  ui::LogView* memoLogInfo = nullptr;
+  ui::ListBox* listTags = nullptr;
+  ui::Editor* reLabelDesign = nullptr;
+  ui::Button* btnLoadLast = nullptr;
+  ui::Button* btnTestDesign = nullptr;
+  ui::Button* btnSaveDesign = nullptr;
+  ui::ListBox* listPrnSource = nullptr;
+  ui::ListBox* listPrnDest = nullptr;
+  ui::ListBox* listPrnBackup = nullptr;
+  ui::Edit* editLabelsText = nullptr;
+  ui::Edit* editTimeText = nullptr;
+  ui::Edit* editMapText = nullptr;
+  ui::Edit* editTotalText = nullptr;
+  ui::Button* btnSetupSave = nullptr;
+  ui::Button* btn = nullptr;
+  ui::Picture* ProgramIcon = nullptr;
+  ui::BlinkLabel* txtErrorLabel = nullptr;
+  ui::Timer* Timer = nullptr;
+
+ private:
+  void CreateControls();
+  void CreateLogInfoPage(ui::Container& page);
+  void CreateLabelEditorPage(ui::Container& page);
+  void CreateSetupPage(ui::Container& page);
+  void FormCreate();
+  void FormDestroy();
+  void EnterSetupPage();
+  void EnterLabelEditorPage();
+  void ReadDesignIntoEditor();
+  void TakePrinterCopies();
+  void WriteSettingsLines(const std::string& path);
+
+  // Runs a handler; a failure it does not catch itself goes to the error box.
+  void Guarded(const std::function<void()>& handler);
+  void ShowErrorBox(std::string text);
+  void ShowPlainMessage(const std::string& text);
+
+  ui::Toolkit& toolkit_;
+  ConsoleContext context_;
+  std::unique_ptr<ui::Window> window_;
+  std::unique_ptr<TAboutBox> about_box_;
+
+  TextFileContent settings_lines_;  // SettingsLines with the encoding it was read in
+  Lines status_lines_;              // StatusLines
+  std::string spl_dir_source_, spl_dir_dest_, spl_dir_backup_;
+  TextEncoding design_encoding_ = TextEncoding::kAnsi;
+  std::string morning_designator_, afternoon_designator_;
+};
+
+}  // namespace cratemark

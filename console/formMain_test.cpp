@@ -1,0 +1,523 @@
+// The console driven as a user drives it, through the headless toolkit,
+// against files in a temporary program folder.
+#include "console/formMain.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "console/testing/fake_console_tables.h"
+#include "platform/file_system.h"
+#include "ui/headless/headless_toolkit.h"
+
+namespace cratemark {
+namespace {
+
+using ui::MessageAnswer;
+using ui::MessageIcon;
+using ui::headless::As;
+
+class ConsoleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    dir_ =
+        std::filesystem::temp_directory_path() / ("cratemark-console-" + std::to_string(random()));
+    std::filesystem::create_directories(dir_);
+    program_dir_ = dir_.string() + kPathSeparator;
+    tables_.tables["TolvanSpool.DBF"] = {{"Name", "SubDir"}, {}};
+  }
+  void TearDown() override {
+    form_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  TfrmMain& Start() {
+    form_ = std::make_unique<TfrmMain>(
+        toolkit_, ConsoleContext{program_dir_, &tables_, [this] { return now_; }});
+    return *form_;
+  }
+  void AddPrinter(const std::string& sub_dir) {
+    tables_.tables["TolvanSpool.DBF"].records.push_back({"printer", sub_dir});
+  }
+  void Write(const std::string& name, const std::string& bytes) {
+    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+  }
+  std::string Read(const std::string& name) {
+    std::ifstream file(dir_ / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  }
+  bool Exists(const std::string& name) { return std::filesystem::exists(dir_ / name); }
+  std::vector<std::string> MessageTexts() {
+    std::vector<std::string> texts;
+    for (const auto& shown : toolkit_.shown_messages()) texts.push_back(shown.spec.text);
+    return texts;
+  }
+  void ShowPage(const char* caption) { As(form_->pageMain).ClickPage(caption); }
+  std::string SelectedItem(ui::ListBox* list) {
+    return list->Selected() == ui::ListBox::kNoSelection ? "<none>" : list->Item(list->Selected());
+  }
+
+  std::filesystem::path dir_;
+  std::string program_dir_;
+  testing::FakeConsoleTables tables_;
+  ui::headless::HeadlessToolkit toolkit_;
+  LocalTime now_{2026, 2, 3, 14, 5, 9, 0};
+  std::unique_ptr<TfrmMain> form_;
+};
+
+// --- start and Setup page ---
+
+TEST_F(ConsoleTest, FirstStartWritesSevenEmptyKeysAndShowsLogInfo) {
+  AddPrinter("Label1");
+  TfrmMain& form = Start();
+  EXPECT_EQ(Read("Cratemark.cfg"),
+            "SPLDirSource=\r\nSPLDirDest=\r\nSPLDirBackup=\r\nLabelsText=\r\nTimeText=\r\n"
+            "MapText=\r\nTotalText=\r\n");
+  EXPECT_EQ(form.pageMain->PageCaption(form.pageMain->ActivePage()), "Log Info");
+  EXPECT_FALSE(form.txtErrorLabel->IsVisible());
+  ShowPage("Setup");
+  EXPECT_EQ(form.editLabelsText->Text(), "");
+  EXPECT_EQ(form.editTotalText->Text(), "");
+  EXPECT_EQ(SelectedItem(form.listPrnSource), "<none>");
+  EXPECT_TRUE(toolkit_.shown_messages().empty());
+}
+
+TEST_F(ConsoleTest, EmptySettingsFileIsNotRewrittenAndFirstSaveWritesOnlyWhatIsSet) {
+  Write("Cratemark.cfg", "");
+  AddPrinter("Label1");
+  TfrmMain& form = Start();
+  EXPECT_EQ(Read("Cratemark.cfg"), "");
+  ShowPage("Setup");
+  As(form.listPrnDest).Click(0);
+  As(form.editTimeText).Type("Time:");
+  As(form.btnSetupSave).Click();
+  EXPECT_EQ(Read("Cratemark.cfg"), "SPLDirDest=Label1\r\nTimeText=Time:\r\n");
+}
+
+TEST_F(ConsoleTest, PreselectionIgnoresCaseAndSavingUsesTheItemsSpelling) {
+  Write("Cratemark.cfg",
+        "spldirsource=Kitchen\r\nSPLDirDest=Gone\r\nSPLDirBackup=label2\r\n"
+        "LabelsText=Labels\r\nMapText=Map:\r\nTimeText=Time:\r\nTotalText=\r\n"
+        "# note\r\n");
+  for (const char* printer : {"Label2", "KITCHEN", "bar", "Label2", "kitchen"}) AddPrinter(printer);
+  TfrmMain& form = Start();
+  ShowPage("Setup");
+  EXPECT_EQ(As(form.listPrnSource).items(),
+            (std::vector<std::string>{"bar", "KITCHEN", "kitchen", "Label2", "Label2"}));
+  EXPECT_EQ(form.listPrnSource->Selected(), 1);         // the first equal item
+  EXPECT_EQ(SelectedItem(form.listPrnDest), "<none>");  // not in the host's table
+  EXPECT_EQ(form.listPrnBackup->Selected(), 3);
+  EXPECT_EQ(form.editLabelsText->Text(), "Labels");
+  EXPECT_EQ(form.editMapText->Text(), "Map:");
+
+  As(form.btnSetupSave).Click();
+  const std::string expected =
+      "SPLDirSource=KITCHEN\r\nSPLDirDest=Gone\r\nSPLDirBackup=Label2\r\nLabelsText=Labels\r\n"
+      "MapText=Map:\r\nTimeText=Time:\r\n# note\r\n";
+  EXPECT_EQ(Read("Cratemark.cfg"), expected);
+  EXPECT_EQ(Read("CratemarkConfigChanged"), expected);
+  EXPECT_EQ(form.SPLDirSource(), "KITCHEN");
+  EXPECT_EQ(tables_.open_now, 0);
+  EXPECT_TRUE(toolkit_.shown_messages().empty());
+}
+
+TEST_F(ConsoleTest, ClearingACaptionRemovesItsLineAndRetypingAppendsIt) {
+  Write("Cratemark.cfg", "TotalText=Total:\r\nLabelsText=Labels\r\n");
+  TfrmMain& form = Start();
+  ShowPage("Setup");
+  As(form.editTotalText).ClearText();
+  As(form.btnSetupSave).Click();
+  EXPECT_EQ(Read("Cratemark.cfg"), "LabelsText=Labels\r\n");
+
+  ShowPage("Log Info");
+  ShowPage("Setup");
+  EXPECT_EQ(form.editTotalText->Text(), "");
+  As(form.editTotalText).Type(" Sum: ");  // kept exactly as typed
+  As(form.btnSetupSave).Click();
+  EXPECT_EQ(Read("Cratemark.cfg"), "LabelsText=Labels\r\nTotalText= Sum: \r\n");
+}
+
+TEST_F(ConsoleTest, SettingsReadWithUtf8MarkAreWrittenBackWithIt) {
+  const std::string mark = "\xEF\xBB\xBF";
+  Write("Cratemark.cfg", mark +
+                             "SPLDirSource=K\xC3\xBC"
+                             "che\r\nLabelsText=Labels\r\n");
+  AddPrinter(
+      "K\xC3\xBC"
+      "che");
+  TfrmMain& form = Start();
+  ShowPage("Setup");
+  EXPECT_EQ(SelectedItem(form.listPrnSource),
+            "K\xC3\xBC"
+            "che");
+  As(form.btnSetupSave).Click();
+  EXPECT_EQ(Read("Cratemark.cfg"), mark +
+                                       "SPLDirSource=K\xC3\xBC"
+                                       "che\r\nLabelsText=Labels\r\n");
+  EXPECT_EQ(Read("CratemarkConfigChanged"), Read("Cratemark.cfg"));
+}
+
+TEST_F(ConsoleTest, SaveAndActivateAppendsTwoLogLinesAndWritesTheMarker) {
+  Write("Cratemark.cfg", "SPLDirSource=PreLabel\r\n");
+  TfrmMain& form = Start();
+  ShowPage("Setup");
+  As(form.btnSetupSave).Click();
+  EXPECT_EQ(form.memoLogInfo->Text(),
+            "-> Configuration file saved!\r\n*** Restarting Application ***\r\n");
+  EXPECT_TRUE(Exists("CratemarkConfigChanged"));
+}
+
+TEST_F(ConsoleTest, SettingsThatCannotBeWrittenShowTheErrorBoxWithAFullStop) {
+  std::filesystem::create_directory(dir_ / "Cratemark.cfg");  // unreadable and unwritable
+  TfrmMain& form = Start();
+  ASSERT_EQ(toolkit_.shown_messages().size(), 1u);
+  const auto& box = toolkit_.shown_messages()[0].spec;
+  EXPECT_EQ(box.caption, "Veltrane's Cratemark");
+  EXPECT_EQ(box.icon, MessageIcon::kError);
+  EXPECT_TRUE(box.text.starts_with("Cannot create file \"" + program_dir_ + "Cratemark.cfg\"."))
+      << box.text;
+
+  ShowPage("Setup");
+  As(form.btnSetupSave).Click();
+  EXPECT_EQ(toolkit_.shown_messages().size(), 2u);
+  EXPECT_EQ(form.memoLogInfo->Text(), "");  // stopped before the log lines
+  EXPECT_FALSE(Exists("CratemarkConfigChanged"));
+}
+
+TEST_F(ConsoleTest, PrinterTableFailuresShowTheErrorBoxAndLeaveTheTableClosed) {
+  Write("Cratemark.cfg", "LabelsText=Labels\r\n");
+  tables_.tables.erase("TolvanSpool.DBF");
+  TfrmMain& form = Start();
+  ShowPage("Setup");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Table TolvanSpool.DBF does not exist."});
+  EXPECT_EQ(form.editLabelsText->Text(), "Labels");  // filled before the failure
+
+  toolkit_.ClearShownMessages();
+  tables_.tables["TolvanSpool.DBF"] = {{"Name"}, {{"a"}}};  // no "SubDir" field
+  ShowPage("Log Info");
+  ShowPage("Setup");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Field 'SubDir' not found."});
+  EXPECT_EQ(tables_.open_now, 0);
+}
+
+// --- Label Editor page ---
+
+TEST_F(ConsoleTest, EnteringTheEditorWithoutADesignShowsTheMessage) {
+  TfrmMain& form = Start();
+  ShowPage("Label Editor");
+  ASSERT_EQ(toolkit_.shown_messages().size(), 1u);
+  const auto& box = toolkit_.shown_messages()[0].spec;
+  EXPECT_EQ(box.text,
+            "LabelDesign.txt was not found. Please create your own or get the sample from the "
+            "installation files");
+  EXPECT_EQ(box.icon, MessageIcon::kNone);
+  EXPECT_EQ(box.caption, "Veltrane's Cratemark");
+
+  // Revert reports the failure in the error box instead.
+  As(form.btnLoadLast).Click();
+  ASSERT_EQ(toolkit_.shown_messages().size(), 2u);
+  EXPECT_EQ(toolkit_.shown_messages()[1].spec.icon, MessageIcon::kError);
+  EXPECT_EQ(form.memoLogInfo->Text(), "");
+}
+
+TEST_F(ConsoleTest, TagsAreInsertedAtTheCaretOrBeforeTheSelection) {
+  struct Case {
+    const char* name;
+    std::string design;
+    ui::TextPosition from, to;
+    const char* tag;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"column 0 of the third line",
+       "one\ntwo\nthree\n",
+       {2, 0},
+       {2, 0},
+       "<Phone>",
+       "one\r\ntwo\r\n<Phone>three\r\n"},
+      {"end of a line", "one\ntwo", {0, 3}, {0, 3}, "<Address>", "one<Address>\r\ntwo"},
+      {"before a selection",
+       "Name: Smith",
+       {0, 4},
+       {0, 9},
+       "<Reference>",
+       "Name<Reference>: Smith"},
+      {"selection made backwards",
+       "Name: Smith",
+       {0, 9},
+       {0, 4},
+       "<Reference>",
+       "Name<Reference>: Smith"},
+      {"empty editor", "", {0, 0}, {0, 0}, "<Phone>", "<Phone>"},
+      {"after a non-ASCII character", "\xFCx", {0, 1}, {0, 1}, "<Phone>", "\xC3\xBC<Phone>x"},
+  };
+  TfrmMain& form = Start();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write("LabelDesign.txt", c.design);
+    ShowPage("Log Info");
+    ShowPage("Label Editor");
+    auto& editor = As(form.reLabelDesign);
+    editor.LoseFocus();
+    editor.SelectRange(c.from, c.to);
+    auto& tags = As(form.listTags);
+    tags.DoubleClick(static_cast<int>(std::find(tags.items().begin(), tags.items().end(), c.tag) -
+                                      tags.items().begin()));
+    EXPECT_EQ(editor.Text(), c.expected);
+    EXPECT_TRUE(editor.HasFocus());
+  }
+}
+
+TEST_F(ConsoleTest, TagListKeepsItsOrderAndADoubleClickWithoutSelectionDoesNothing) {
+  TfrmMain& form = Start();
+  auto& tags = As(form.listTags);
+  ASSERT_EQ(tags.Count(), 18);
+  EXPECT_EQ(tags.Item(0), "<Address>");
+  EXPECT_EQ(tags.Item(6), "<Label Header (Parsed)>");
+  EXPECT_EQ(tags.Item(17), "<Transaction Description>");
+  EXPECT_EQ(tags.hint(), "Double click on a tag to insert in the editor");
+
+  form.reLabelDesign->SetText("keep");
+  tags.DoubleClickEmptyArea();
+  EXPECT_EQ(form.reLabelDesign->Text(), "keep");
+  EXPECT_TRUE(toolkit_.shown_messages().empty());
+}
+
+TEST_F(ConsoleTest, SavingAndRevertingTheDesign) {
+  const std::string mark = "\xEF\xBB\xBF";
+  Write("LabelDesign.txt", mark + "<Reference>\r<Phone>\n");
+  TfrmMain& form = Start();
+  ShowPage("Label Editor");
+  EXPECT_EQ(form.reLabelDesign->Text(), "<Reference>\r\n<Phone>\r\n");  // ends with an empty line
+
+  form.reLabelDesign->SetText("<Reference>\r\nLast line");
+  As(form.btnSaveDesign).Click();
+  EXPECT_EQ(Read("LabelDesign.txt"), mark + "<Reference>\r\nLast line");  // no break added
+  EXPECT_EQ(form.memoLogInfo->Text(),
+            "-> Label Design saved on " + program_dir_ + "LabelDesign.txt\r\n");
+  EXPECT_TRUE(Exists("CratemarkConfigChanged"));
+
+  form.reLabelDesign->SetText("unsaved");
+  As(form.btnLoadLast).Click();
+  EXPECT_EQ(form.reLabelDesign->Text(), "<Reference>\r\nLast line");
+  EXPECT_TRUE(form.memoLogInfo->Text().ends_with(program_dir_ + "<- LabelDesign.txt loaded\r\n"));
+}
+
+TEST_F(ConsoleTest, TestPrintWritesOneBlockIntoTheSourceSpoolFolder) {
+  Write("Cratemark.cfg", "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\n");
+  std::filesystem::create_directory(dir_ / "PreLabel");
+  TfrmMain& form = Start();
+  As(form.btnTestDesign).Click();
+  EXPECT_EQ(form.memoLogInfo->Text(),
+            "++ Sending TEST file to " + program_dir_ + "Label1\\TestLabel.spl\r\n");
+  const std::string job = Read("PreLabel/TestLabel.spl");
+  const Lines lines = SplitLines(job);
+  ASSERT_EQ(lines.size(), 100u);
+  EXPECT_EQ(job.substr(0, 15), "Customer Name\r\n");  // no byte-order mark
+  EXPECT_TRUE(job.ends_with("\r\n\r\n"));
+  EXPECT_EQ(lines[5], "Time: 02:09 " + DayPeriodDesignator(true));
+  EXPECT_EQ(lines[15], "Directions Line 1");
+  EXPECT_EQ(lines[16], "");
+  EXPECT_EQ(lines[25], "99 Item Name Goes Here");
+  EXPECT_EQ(lines[35], "Mod Line 10");
+  EXPECT_EQ(lines[36], "");
+}
+
+TEST_F(ConsoleTest, TestPrintIntoAMissingFolderShowsTheErrorAfterTheLogLine) {
+  Write("Cratemark.cfg", "SPLDirSource=Missing\r\n");
+  TfrmMain& form = Start();
+  As(form.btnTestDesign).Click();
+  ASSERT_EQ(toolkit_.shown_messages().size(), 1u);
+  EXPECT_EQ(toolkit_.shown_messages()[0].spec.icon, MessageIcon::kError);
+  EXPECT_TRUE(form.memoLogInfo->Text().starts_with("++ Sending TEST file to "));
+}
+
+// --- status monitor ---
+
+TEST_F(ConsoleTest, StatusMessagesFollowTheStatusFile) {
+  Write("Cratemark.cfg", "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n");
+  Write("Cratemark.txt", "01/02/2026 10:00:00 : ! Starting service...\r\n");
+  TfrmMain& form = Start();
+  struct Case {
+    const char* status_file;  // nullptr: no file
+    const char* expected;     // nullptr: hidden
+  };
+  const Case cases[] = {
+      {"1\r\n", "Printer \"PreLabel\" NOT configured"},
+      {"2\r\n", "Printer \"Label1\" NOT configured"},
+      {"0\r\n", nullptr},
+      {"3\r\n", "Cannot open or create LockSPL.dbf"},
+      {"4\r\n", "Printer \"Label2\" NOT configured"},
+      {"5\r\n", "LabelDesign.txt does not exist."},
+      {"65537\r\n", "Printer \"PreLabel\" NOT configured"},
+      {"7\r\n", ""},
+      {"-1\r\n", ""},
+      {"65536\r\n", nullptr},
+      {" 3\r\n", "Cannot open or create LockSPL.dbf"},
+      {"3x\r\n", "Cannot open or create LockSPL.dbf"},  // ignored: stays as it was
+      {"", "Cannot open or create LockSPL.dbf"},
+      {nullptr, "Cannot open or create LockSPL.dbf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status_file ? c.status_file : "(no file)");
+    if (c.status_file) {
+      Write("Cratemark.err", c.status_file);
+    } else {
+      std::filesystem::remove(dir_ / "Cratemark.err");
+    }
+    toolkit_.AdvanceMs(500);
+    if (c.expected) {
+      EXPECT_TRUE(form.txtErrorLabel->IsVisible());
+      EXPECT_TRUE(form.txtErrorLabel->IsBlinking());
+      EXPECT_EQ(form.txtErrorLabel->Text(), c.expected);
+    } else {
+      EXPECT_FALSE(form.txtErrorLabel->IsVisible());
+      EXPECT_FALSE(form.txtErrorLabel->IsBlinking());
+    }
+  }
+  EXPECT_TRUE(toolkit_.shown_messages().empty());
+}
+
+TEST_F(ConsoleTest, AMissingLogFileMeansTheServiceIsNotRunning) {
+  Write("Cratemark.txt", "line one\r\n");
+  Write("Cratemark.err", "0\r\n");
+  TfrmMain& form = Start();
+  toolkit_.AdvanceMs(500);
+  EXPECT_EQ(form.memoLogInfo->Text(), "line one\r\n");
+  EXPECT_FALSE(form.txtErrorLabel->IsVisible());
+
+  std::filesystem::remove(dir_ / "Cratemark.txt");
+  toolkit_.AdvanceMs(500);
+  EXPECT_EQ(form.txtErrorLabel->Text(), "Cratemark Service is not running!!!");
+  EXPECT_TRUE(form.txtErrorLabel->IsVisible());
+  EXPECT_EQ(form.memoLogInfo->Text(), "line one\r\n");  // keeps the last text
+
+  // The text flashes on the console-wide half-second rhythm.
+  auto& label = As(form.txtErrorLabel);
+  bool lit = label.IsLit();
+  toolkit_.AdvanceMs(500);
+  EXPECT_NE(label.IsLit(), lit);
+
+  Write("Cratemark.txt", "line one\r\nline two\r\n");
+  toolkit_.AdvanceMs(500);
+  EXPECT_FALSE(form.txtErrorLabel->IsVisible());
+  EXPECT_EQ(form.memoLogInfo->Text(), "line one\r\nline two\r\n");
+}
+
+TEST_F(ConsoleTest, AnUnchangedLogKeepsTheScrollPositionAndAppendedLinesAreReplaced) {
+  Write("Cratemark.txt", "a\nb\rc\r\nd\r\n");
+  TfrmMain& form = Start();
+  toolkit_.AdvanceMs(500);
+  auto& view = As(form.memoLogInfo);
+  EXPECT_EQ(view.Text(), "a\r\nb\r\nc\r\nd\r\n");
+  view.ScrollTo(3);
+  toolkit_.AdvanceMs(1000);
+  EXPECT_EQ(view.TopLine(), 3);
+
+  ShowPage("Setup");
+  As(form.btnSetupSave).Click();
+  EXPECT_TRUE(view.Text().ends_with("*** Restarting Application ***\r\n"));
+  toolkit_.AdvanceMs(500);
+  EXPECT_EQ(view.Text(), "a\r\nb\r\nc\r\nd\r\n");
+  EXPECT_EQ(view.TopLine(), 0);  // a new text shows its beginning
+}
+
+// --- "Setup Tolvan Labels" ---
+
+class SetupTolvanLabelsTest : public ConsoleTest {
+ protected:
+  void MakeDefinitionTable(int field_count, int record_count) {
+    testing::FakeTableData table;
+    for (int i = 1; i <= field_count; ++i) table.fields.push_back("F" + std::to_string(i));
+    for (int r = 0; r < record_count; ++r) table.records.emplace_back(field_count, "old");
+    tables_.tables["LBLPRDEF.DBF"] = table;
+  }
+  const std::vector<std::string>& FirstRecord() {
+    return tables_.tables["LBLPRDEF.DBF"].records.at(0);
+  }
+};
+
+TEST_F(SetupTolvanLabelsTest, AnsweringNoOpensNothing) {
+  MakeDefinitionTable(45, 1);
+  TfrmMain& form = Start();
+  toolkit_.QueueAnswer(MessageAnswer::kNo);
+  As(form.btn).Click();
+  ASSERT_EQ(toolkit_.shown_messages().size(), 2u);
+  const auto& question = toolkit_.shown_messages()[0].spec;
+  EXPECT_EQ(question.text, "This will reset the Label Setup in Tolvan. Are you sure?");
+  EXPECT_EQ(question.caption, "WARNING!!!!");
+  EXPECT_EQ(question.buttons, ui::MessageButtons::kYesNo);
+  EXPECT_EQ(question.icon, MessageIcon::kNone);
+  EXPECT_EQ(question.default_button, 0);
+  EXPECT_EQ(toolkit_.shown_messages()[1].spec.text, "Aborted modification");
+  EXPECT_EQ(tables_.opens, 0);
+}
+
+TEST_F(SetupTolvanLabelsTest, FortyFiveFieldsGetTheValuesAndKeepTheRest) {
+  MakeDefinitionTable(45, 2);
+  TfrmMain& form = Start();
+  for (int run = 0; run < 2; ++run) {  // a second run gives the same record
+    toolkit_.QueueAnswer(MessageAnswer::kYes);
+    As(form.btn).Click();
+    EXPECT_EQ(toolkit_.shown_messages().back().spec.text, "Changes applied");
+    const auto& record = FirstRecord();
+    EXPECT_EQ(record[0], "99");
+    EXPECT_EQ(record[2], "120");
+    EXPECT_EQ(record[21], "0");
+    EXPECT_EQ(record[22], "F");
+    EXPECT_EQ(record[23], "5");
+    EXPECT_EQ(record[31], "F");
+    EXPECT_EQ(record[32], "3");
+    EXPECT_EQ(record[35], "1");
+    EXPECT_EQ(record[37], "F");
+    EXPECT_EQ(record[38], "F");
+    EXPECT_EQ(record[39], "old");
+    EXPECT_EQ(record[44], "old");
+  }
+  EXPECT_EQ(tables_.tables["LBLPRDEF.DBF"].records[1][0], "old");
+  EXPECT_EQ(tables_.open_now, 0);
+}
+
+TEST_F(SetupTolvanLabelsTest, FailuresShowOneMessageAndLeaveNothingOpenOrLocked) {
+  struct Case {
+    const char* name;
+    int fields;  // -1: no table
+    bool host_lock;
+  };
+  for (const Case& c : {Case{"38 fields", 38, false}, Case{"no table", -1, false},
+                        Case{"record held by the host", 45, true}}) {
+    SCOPED_TRACE(c.name);
+    tables_.tables.erase("LBLPRDEF.DBF");
+    if (c.fields >= 0) MakeDefinitionTable(c.fields, 1);
+    if (c.host_lock) tables_.tables["LBLPRDEF.DBF"].record_locked_by_host = true;
+    toolkit_.ClearShownMessages();
+    Start();
+    toolkit_.QueueAnswer(MessageAnswer::kYes);
+    As(form_->btn).Click();
+    ASSERT_EQ(toolkit_.shown_messages().size(), 2u);
+    EXPECT_EQ(toolkit_.shown_messages()[1].spec.text, "Failed to set values. Run REBASER");
+    EXPECT_EQ(toolkit_.shown_messages()[1].spec.icon, MessageIcon::kNone);
+    EXPECT_EQ(tables_.open_now, 0);
+    EXPECT_EQ(tables_.locks_held, 0);
+    if (c.fields >= 0)
+      EXPECT_EQ(FirstRecord()[0], "old");
+    else
+      EXPECT_EQ(tables_.tables.count("LBLPRDEF.DBF"), 0u);
+  }
+}
+
+TEST_F(SetupTolvanLabelsTest, AnEmptyTableGetsOneRecord) {
+  MakeDefinitionTable(39, 0);
+  TfrmMain& form = Start();
+  As(form.btn).Click();  // Enter answers Yes
+  EXPECT_EQ(toolkit_.shown_messages().back().spec.text, "Changes applied");
+  ASSERT_EQ(tables_.tables["LBLPRDEF.DBF"].records.size(), 1u);
+  EXPECT_EQ(FirstRecord()[1], "21");
+}
+
+}  // namespace
+}  // namespace cratemark

@@ -1,0 +1,119 @@
+// The controls the console is built from, independent of any window system.
+// A control belongs to the window that made it and lives as long as that
+// window. All calls happen on the window thread.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace cratemark::ui {
+
+struct Rect {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+using Handler = std::function<void()>;
+
+class Control {
+ public:
+  virtual ~Control() = default;
+  // Shown as a balloon tip when the mouse rests on the control.
+  virtual void SetHint(std::string_view hint) = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool IsVisible() const = 0;
+  virtual void SetFocus() = 0;
+};
+
+struct LabelStyle {
+  bool bold = false;
+  bool word_wrap = false;
+  bool centered = false;
+};
+
+class Label : public Control {
+ public:
+  virtual void SetText(std::string_view text) = 0;
+  virtual std::string Text() const = 0;
+};
+
+// A one-line edit field.
+class Edit : public Control {
+ public:
+  virtual void SetText(std::string_view text) = 0;
+  virtual std::string Text() const = 0;
+};
+
+// Items in alphabetical order without regard to case; equal names may appear
+// more than once; at most one item is selected.
+class ListBox : public Control {
+ public:
+  static constexpr int kNoSelection = -1;
+  virtual void Clear() = 0;
+  virtual void Add(std::string_view item) = 0;
+  virtual int Count() const = 0;
+  virtual std::string Item(int index) const = 0;
+  virtual int Selected() const = 0;  // kNoSelection when none
+  virtual void Select(int index) = 0;
+  virtual void OnDoubleClick(Handler handler) = 0;
+};
+
+// Line and column (characters from the start of the line), both from 0.
+struct TextPosition {
+  int line = 0;
+  int column = 0;
+};
+
+// A multi-line plain text editor. Its text has lines separated by CR LF;
+// an empty editor has one empty line.
+class Editor : public Control {
+ public:
+  virtual void SetText(std::string_view text) = 0;
+  virtual std::string Text() const = 0;
+  virtual int LineCount() const = 0;
+  virtual std::string Line(int index) const = 0;
+  // Start of the selection; the caret when nothing is selected.
+  virtual TextPosition SelectionStart() const = 0;
+  // Replaces the text of one line and leaves the caret at its end.
+  virtual void ReplaceLine(int index, std::string_view text) = 0;
+};
+
+// A read-only multi-line view. Setting a text shows its beginning; the view
+// keeps its scroll position for as long as its text is not set anew.
+class LogView : public Control {
+ public:
+  virtual void SetText(std::string_view text) = 0;
+  virtual std::string Text() const = 0;
+  virtual void AppendLine(std::string_view line) = 0;
+};
+
+// "&" before a letter marks the access key; "&&" shows one ampersand.
+class Button : public Control {
+ public:
+  virtual void OnClick(Handler handler) = 0;
+};
+
+// The program picture.
+class Picture : public Control {
+ public:
+  virtual void OnDoubleClick(Handler handler) = 0;
+};
+
+// A label whose text flashes on the one blink rhythm shared by the whole
+// program while blinking is on.
+class BlinkLabel : public Control {
+ public:
+  virtual void SetText(std::string_view text) = 0;
+  virtual std::string Text() const = 0;
+  virtual void SetBlinking(bool blinking) = 0;
+  virtual bool IsBlinking() const = 0;
+};
+
+class Timer {
+ public:
+  virtual ~Timer() = default;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool IsEnabled() const = 0;
+};
+
+}  // namespace cratemark::ui

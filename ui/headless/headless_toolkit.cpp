@@ -1,0 +1,288 @@
+#include "ui/headless/headless_toolkit.h"
+
+#include <algorithm>
+
+#include "platform/code_page.h"
+#include "platform/local_time.h"
+#include "platform/text.h"
+
+namespace cratemark::ui::headless {
+
+namespace {
+
+constexpr int kBlinkPhaseMs = 500;
+
+std::vector<std::string> SplitAtCrLf(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (;;) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      return lines;
+    }
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+}
+
+int CharCount(std::string_view utf8) { return static_cast<int>(Utf8ToCodePoints(utf8).size()); }
+
+}  // namespace
+
+// --- list box ---
+
+void HeadlessListBox::Clear() {
+  items_.clear();
+  selected_ = kNoSelection;
+}
+
+void HeadlessListBox::Add(std::string_view item) {
+  // After every item that sorts before or equal to it, as a sorted list box
+  // places a new item.
+  std::string key = ToUpper(item);
+  auto at = std::find_if(items_.begin(), items_.end(),
+                         [&](const std::string& existing) { return ToUpper(existing) > key; });
+  int index = static_cast<int>(at - items_.begin());
+  items_.insert(at, std::string(item));
+  if (selected_ != kNoSelection && selected_ >= index) ++selected_;
+}
+
+std::string HeadlessListBox::Item(int index) const {
+  if (index < 0 || index >= Count()) return {};
+  return items_[index];
+}
+
+void HeadlessListBox::Select(int index) {
+  selected_ = (index >= 0 && index < Count()) ? index : kNoSelection;
+}
+
+void HeadlessListBox::DoubleClick(int index) {
+  Select(index);
+  if (on_double_click_) on_double_click_();
+}
+
+void HeadlessListBox::DoubleClickEmptyArea() {
+  if (on_double_click_) on_double_click_();
+}
+
+// --- editor ---
+
+void HeadlessEditor::SetText(std::string_view text) {
+  lines_ = SplitAtCrLf(text);
+  anchor_ = caret_ = {};
+}
+
+std::string HeadlessEditor::Text() const {
+  std::string text;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (i > 0) text += "\r\n";
+    text += lines_[i];
+  }
+  return text;
+}
+
+std::string HeadlessEditor::Line(int index) const {
+  if (index < 0 || index >= LineCount()) return {};
+  return lines_[index];
+}
+
+TextPosition HeadlessEditor::SelectionStart() const {
+  auto before = [](TextPosition a, TextPosition b) {
+    return a.line < b.line || (a.line == b.line && a.column < b.column);
+  };
+  return before(anchor_, caret_) ? anchor_ : caret_;
+}
+
+void HeadlessEditor::ReplaceLine(int index, std::string_view text) {
+  if (index < 0 || index >= LineCount()) return;
+  // A line break inside the replacement splits the line, as in a real editor.
+  std::vector<std::string> parts = SplitAtCrLf(text);
+  lines_.erase(lines_.begin() + index);
+  lines_.insert(lines_.begin() + index, parts.begin(), parts.end());
+  int last = index + static_cast<int>(parts.size()) - 1;
+  anchor_ = caret_ = {last, CharCount(lines_[last])};
+}
+
+void HeadlessEditor::SelectRange(TextPosition from, TextPosition to) {
+  anchor_ = Clamp(from);
+  caret_ = Clamp(to);
+}
+
+bool HeadlessEditor::HasSelection() const {
+  return anchor_.line != caret_.line || anchor_.column != caret_.column;
+}
+
+TextPosition HeadlessEditor::Clamp(TextPosition position) const {
+  position.line = std::clamp(position.line, 0, LineCount() - 1);
+  position.column = std::clamp(position.column, 0, CharCount(lines_[position.line]));
+  return position;
+}
+
+// --- log view ---
+
+void HeadlessLogView::SetText(std::string_view text) {
+  text_ = text;
+  top_line_ = 0;
+  ++set_text_count_;
+}
+
+void HeadlessLogView::AppendLine(std::string_view line) {
+  if (!text_.empty() && !text_.ends_with("\r\n")) text_ += "\r\n";
+  text_ += line;
+  text_ += "\r\n";
+}
+
+// --- buttons, picture, blink label ---
+
+void HeadlessButton::Click() {
+  if (on_click_) on_click_();
+}
+
+void HeadlessPicture::DoubleClick() {
+  if (on_double_click_) on_double_click_();
+}
+
+bool HeadlessBlinkLabel::IsLit() const {
+  return !blinking_ || (toolkit_.now_ms() / kBlinkPhaseMs) % 2 == 0;
+}
+
+// --- tab control ---
+
+HeadlessTabControl::~HeadlessTabControl() = default;
+
+Container& HeadlessTabControl::AddPage(std::string_view caption) {
+  captions_.emplace_back(caption);
+  pages_.push_back(std::make_unique<HeadlessContainer>(toolkit_));
+  return *pages_.back();
+}
+
+std::string HeadlessTabControl::PageCaption(int index) const {
+  if (index < 0 || index >= PageCount()) return {};
+  return captions_[index];
+}
+
+void HeadlessTabControl::ClickPage(int index) {
+  if (index == active_ || index < 0 || index >= PageCount()) return;
+  active_ = index;
+  if (on_change_) on_change_();
+}
+
+void HeadlessTabControl::ClickPage(std::string_view caption) {
+  auto at = std::find(captions_.begin(), captions_.end(), caption);
+  ClickPage(static_cast<int>(at - captions_.begin()));
+}
+
+// --- containers and windows ---
+
+Label& HeadlessContainer::AddLabel(Rect, std::string_view text, LabelStyle style) {
+  return Keep(std::make_unique<HeadlessLabel>(text, style));
+}
+Container& HeadlessContainer::AddFrame(Rect, std::string_view) {
+  return Keep(std::make_unique<HeadlessContainer>(toolkit_));
+}
+ListBox& HeadlessContainer::AddListBox(Rect) { return Keep(std::make_unique<HeadlessListBox>()); }
+Edit& HeadlessContainer::AddEdit(Rect) { return Keep(std::make_unique<HeadlessEdit>()); }
+Editor& HeadlessContainer::AddEditor(Rect) { return Keep(std::make_unique<HeadlessEditor>()); }
+LogView& HeadlessContainer::AddLogView(Rect) { return Keep(std::make_unique<HeadlessLogView>()); }
+Button& HeadlessContainer::AddButton(Rect, std::string_view caption, bool is_default) {
+  return Keep(std::make_unique<HeadlessButton>(caption, is_default));
+}
+Picture& HeadlessContainer::AddPicture(Rect) { return Keep(std::make_unique<HeadlessPicture>()); }
+TabControl& HeadlessContainer::AddTabControl(Rect) {
+  return Keep(std::make_unique<HeadlessTabControl>(toolkit_));
+}
+
+HeadlessWindow::HeadlessWindow(HeadlessToolkit& toolkit, WindowSpec spec)
+    : HeadlessContainer(toolkit), spec_(std::move(spec)) {
+  toolkit.Register(this);
+}
+
+HeadlessWindow::~HeadlessWindow() { toolkit_.Unregister(this); }
+
+BlinkLabel& HeadlessWindow::AddStatusBar(int, int) {
+  has_status_bar_ = true;
+  RefreshClock();
+  return Keep(std::make_unique<HeadlessBlinkLabel>(toolkit_));
+}
+
+void HeadlessWindow::RefreshClock() {
+  if (has_status_bar_) clock_text_ = DateTimeText(NowLocal());
+}
+
+Timer& HeadlessWindow::AddTimer(int interval_ms, Handler handler) {
+  auto& timer = Keep(std::make_unique<HeadlessTimer>(interval_ms, std::move(handler)));
+  toolkit_.Register(&timer, this);
+  return timer;
+}
+
+void HeadlessWindow::ShowModal() {
+  if (on_show_) on_show_();
+  is_modal_open_ = true;
+  toolkit_.RunModal(*this);
+  is_modal_open_ = false;
+}
+
+MessageAnswer HeadlessWindow::ShowMessage(const MessageBoxSpec& spec) {
+  return toolkit_.Answer(spec);
+}
+
+// --- toolkit ---
+
+std::unique_ptr<Window> HeadlessToolkit::NewWindow(const WindowSpec& spec) {
+  return std::make_unique<HeadlessWindow>(*this, spec);
+}
+
+int HeadlessToolkit::Run(Window&) { return 0; }
+
+MessageAnswer HeadlessToolkit::Answer(const MessageBoxSpec& spec) {
+  MessageAnswer answer;
+  if (!answers_.empty()) {
+    answer = answers_.front();
+    answers_.pop_front();
+  } else if (spec.buttons == MessageButtons::kYesNo) {
+    answer = spec.default_button == 0 ? MessageAnswer::kYes : MessageAnswer::kNo;
+  } else {
+    answer = MessageAnswer::kOk;
+  }
+  shown_.push_back({spec, answer});
+  return answer;
+}
+
+void HeadlessToolkit::RunModal(HeadlessWindow& window) {
+  ++modal_count_;
+  if (modal_action_) modal_action_(window);
+}
+
+void HeadlessToolkit::Register(HeadlessTimer* timer, const HeadlessWindow* owner) {
+  timer->owner = owner;
+  timer->due_ms = now_ms_ + timer->interval_ms();
+  timers_.push_back(timer);
+}
+
+void HeadlessToolkit::Unregister(HeadlessWindow* window) {
+  std::erase(windows_, window);
+  // The window's timers die with it.
+  std::erase_if(timers_, [&](HeadlessTimer* timer) { return timer->owner == window; });
+}
+
+void HeadlessToolkit::AdvanceMs(long long ms) {
+  long long end = now_ms_ + ms;
+  for (;;) {
+    HeadlessTimer* next = nullptr;
+    for (HeadlessTimer* timer : timers_) {
+      if (timer->IsEnabled() && timer->due_ms <= end && (!next || timer->due_ms < next->due_ms)) {
+        next = timer;
+      }
+    }
+    if (!next) break;
+    now_ms_ = next->due_ms;
+    next->due_ms += next->interval_ms();
+    for (HeadlessWindow* window : windows_) window->RefreshClock();
+    next->Fire();
+  }
+  now_ms_ = end;
+  for (HeadlessWindow* window : windows_) window->RefreshClock();
+}
+
+}  // namespace cratemark::ui::headless

@@ -1,0 +1,79 @@
+// Windows and the containers that hold controls. A container places its
+// controls relative to its own top left corner.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "ui/controls.h"
+#include "ui/message_box.h"
+
+namespace cratemark::ui {
+
+class TabControl;
+
+class Container {
+ public:
+  virtual ~Container() = default;
+  virtual Label& AddLabel(Rect rect, std::string_view text, LabelStyle style = {}) = 0;
+  // A framed group; `caption` may be empty.
+  virtual Container& AddFrame(Rect rect, std::string_view caption) = 0;
+  virtual ListBox& AddListBox(Rect rect) = 0;
+  virtual Edit& AddEdit(Rect rect) = 0;
+  virtual Editor& AddEditor(Rect rect) = 0;
+  virtual LogView& AddLogView(Rect rect) = 0;
+  virtual Button& AddButton(Rect rect, std::string_view caption, bool is_default = false) = 0;
+  virtual Picture& AddPicture(Rect rect) = 0;
+  virtual TabControl& AddTabControl(Rect rect) = 0;
+};
+
+class TabControl : public Control {
+ public:
+  // Pages appear in the order they are added; the first is active.
+  virtual Container& AddPage(std::string_view caption) = 0;
+  virtual int ActivePage() const = 0;
+  virtual std::string PageCaption(int index) const = 0;
+  // Changes the page without running the change handler (as a program does).
+  virtual void SetActivePage(int index) = 0;
+  // Runs after the user has switched to another page.
+  virtual void OnChange(Handler handler) = 0;
+};
+
+enum class WindowKind {
+  kMain,  // title bar with the usual buttons; closing it ends the program
+  kTool,  // small title bar without text or buttons; shown modally
+};
+
+struct WindowSpec {
+  WindowKind kind = WindowKind::kMain;
+  std::string title;
+  int client_width = 0;
+  int client_height = 0;
+};
+
+class Window : public virtual Container {
+ public:
+  // A status bar `height` pixels high along the bottom, with a clock pane
+  // `clock_width` pixels wide at its right showing the local date and time;
+  // its left part holds the returned label.
+  virtual BlinkLabel& AddStatusBar(int height, int clock_width) = 0;
+  virtual Timer& AddTimer(int interval_ms, Handler handler) = 0;
+  // Runs each time the window is about to be shown.
+  virtual void OnShow(Handler handler) = 0;
+  // Shows the window modally and returns when it is closed.
+  virtual void ShowModal() = 0;
+  virtual void CloseModal() = 0;
+  // A message box owned by this window.
+  virtual MessageAnswer ShowMessage(const MessageBoxSpec& spec) = 0;
+};
+
+class Toolkit {
+ public:
+  virtual ~Toolkit() = default;
+  virtual std::unique_ptr<Window> NewWindow(const WindowSpec& spec) = 0;
+  // Shows `main` and runs the message loop until it is closed.
+  virtual int Run(Window& main) = 0;
+};
+
+}  // namespace cratemark::ui
