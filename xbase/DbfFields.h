@@ -10,10 +10,10 @@ namespace cratemark {
 
 // One table field as the engine describes it, in table order.
 struct TFieldInfo {
-  std::string Name;      // upper case
-  std::string Type;      // the engine's type text; its first letter counts
-  int EngineOffset = 0;  // 0-based offset in the raw record (marker at 0)
-  int NativeOffset = -1; // slot in the record buffer; -1 while no field object is bound
+  std::string Name;       // upper case
+  std::string Type;       // the engine's type text; its first letter counts
+  int EngineOffset = 0;   // 0-based offset in the raw record (marker at 0)
+  int NativeOffset = -1;  // slot in the record buffer; -1 while no field object is bound
   int Width = 0;
   int Decimals = 0;
 };
@@ -21,11 +21,11 @@ struct TFieldInfo {
 // A field as the table defines it. Discovered at open, or added by a caller
 // who wants to create a table without declaring field objects.
 struct TDbfFieldDef {
-  std::string Name;    // as the engine gives it
+  std::string Name;  // as the engine gives it
   TFieldKind Kind = TFieldKind::kUnknown;
-  int Size = 0;        // text width; 0 for other kinds
+  int Size = 0;  // text width; 0 for other kinds
   bool Required = false;
-  int FieldNo = 0;     // 1-based catalogue entry; 0 for definitions not from a table
+  int FieldNo = 0;  // 1-based catalogue entry; 0 for definitions not from a table
 };
 
 // A field object of the record set: declared with the table in advance, or

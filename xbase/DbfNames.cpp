@@ -56,35 +56,52 @@ std::string NextAliasCandidate(std::string_view alias, int n) {
 std::optional<TFieldKind> KindForTypeText(std::string_view type, int width, int decimals) {
   if (type.empty()) return std::nullopt;
   switch (type[0]) {
-    case 'C': return TFieldKind::kText;
-    case 'D': return TFieldKind::kDate;
+    case 'C':
+      return TFieldKind::kText;
+    case 'D':
+      return TFieldKind::kDate;
     case 'N':
-    case 'F': return (decimals > 0 || width > 4) ? TFieldKind::kFloat : TFieldKind::kSmallInt;
-    case 'I': return TFieldKind::kInteger;
-    case 'L': return TFieldKind::kBoolean;
-    case 'M': return TFieldKind::kMemo;
+    case 'F':
+      return (decimals > 0 || width > 4) ? TFieldKind::kFloat : TFieldKind::kSmallInt;
+    case 'I':
+      return TFieldKind::kInteger;
+    case 'L':
+      return TFieldKind::kBoolean;
+    case 'M':
+      return TFieldKind::kMemo;
     case 'B':
     case 'G':
-    case 'P': return TFieldKind::kBlob;
-    default: return std::nullopt;
+    case 'P':
+      return TFieldKind::kBlob;
+    default:
+      return std::nullopt;
   }
 }
 
 std::optional<TEngineFieldSpec> EngineFieldSpecFor(TFieldKind kind, int size) {
   switch (kind) {
-    case TFieldKind::kText: return TEngineFieldSpec{'C', size, 0};
+    case TFieldKind::kText:
+      return TEngineFieldSpec{'C', size, 0};
     case TFieldKind::kSmallInt:
-    case TFieldKind::kAutoIncrement: return TEngineFieldSpec{'N', 6, 0};
-    case TFieldKind::kInteger: return TEngineFieldSpec{'N', 11, 0};
-    case TFieldKind::kBoolean: return TEngineFieldSpec{'L', 1, 0};
-    case TFieldKind::kFloat: return TEngineFieldSpec{'N', 20, 4};
-    case TFieldKind::kCurrency: return TEngineFieldSpec{'N', 20, 2};
+    case TFieldKind::kAutoIncrement:
+      return TEngineFieldSpec{'N', 6, 0};
+    case TFieldKind::kInteger:
+      return TEngineFieldSpec{'N', 11, 0};
+    case TFieldKind::kBoolean:
+      return TEngineFieldSpec{'L', 1, 0};
+    case TFieldKind::kFloat:
+      return TEngineFieldSpec{'N', 20, 4};
+    case TFieldKind::kCurrency:
+      return TEngineFieldSpec{'N', 20, 2};
     case TFieldKind::kDate:
     case TFieldKind::kTime:
-    case TFieldKind::kDateTime: return TEngineFieldSpec{'D', 8, 0};
+    case TFieldKind::kDateTime:
+      return TEngineFieldSpec{'D', 8, 0};
     case TFieldKind::kBlob:
-    case TFieldKind::kMemo: return TEngineFieldSpec{'M', 10, 0};
-    default: return std::nullopt;
+    case TFieldKind::kMemo:
+      return TEngineFieldSpec{'M', 10, 0};
+    default:
+      return std::nullopt;
   }
 }
 

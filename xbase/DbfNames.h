@@ -13,10 +13,10 @@
 
 namespace cratemark {
 
-bool IsPathSeparator(char c);                        // "\" or "/"
-std::string FileNamePart(std::string_view name);     // "C:\POS\LOCKSPL.DBF" -> "LOCKSPL.DBF"
-std::string DirectoryPart(std::string_view name);    // "C:\POS\LOCKSPL.DBF" -> "C:\POS\"
-bool HasExtension(std::string_view file_name);       // any "." in the file name
+bool IsPathSeparator(char c);                      // "\" or "/"
+std::string FileNamePart(std::string_view name);   // "C:\POS\LOCKSPL.DBF" -> "LOCKSPL.DBF"
+std::string DirectoryPart(std::string_view name);  // "C:\POS\LOCKSPL.DBF" -> "C:\POS\"
+bool HasExtension(std::string_view file_name);     // any "." in the file name
 std::string WithDefaultExtension(std::string_view file_name);  // adds ".DBF" when none
 
 // First candidate alias for a file name part: upper-cased (a-z only), cut

@@ -25,11 +25,11 @@ enum class TRecordPosition : uint8_t {
 };
 
 struct TBlobEntry {
-  int32_t size = 0;                   // bytes of the loaded value
-  std::string value;                  // the loaded value
-  std::array<char, 10> block_ref{};   // the field's block reference in the raw record
-  uint8_t modified = 0;               // 0 or 255
-  uint8_t loaded = 0;                 // 0 or 255
+  int32_t size = 0;                  // bytes of the loaded value
+  std::string value;                 // the loaded value
+  std::array<char, 10> block_ref{};  // the field's block reference in the raw record
+  uint8_t modified = 0;              // 0 or 255
+  uint8_t loaded = 0;                // 0 or 255
 
   TBlobEntry() { block_ref.fill(' '); }
 };

@@ -221,8 +221,8 @@ void TDbfTable::OpenEngineArea() {
 
   std::string path = Utf8ToAnsi(FDataPath + file_name);
   std::string ansi_alias = Utf8ToAnsi(alias);
-  int16_t area = engine.xb_UseEx(path.c_str(), ansi_alias.c_str(), open_mode, engine_type,
-                                 commit_level_);
+  int16_t area =
+      engine.xb_UseEx(path.c_str(), ansi_alias.c_str(), open_mode, engine_type, commit_level_);
   iWA = area;
   if (iWA < 1) RaiseError("Unable to open table: " + full_name);
 
@@ -301,10 +301,10 @@ void TDbfTable::BindFields() {
       throw EDatabaseError::For(name_, "Field '" + field->FieldName + "' not found");
     }
     if (field->Kind != def->Kind) {
-      throw EDatabaseError::For(name_, "Type mismatch for field '" + field->FieldName +
-                                           "', expecting: " +
-                                           std::string(FieldKindName(field->Kind)) +
-                                           " actual: " + std::string(FieldKindName(def->Kind)));
+      throw EDatabaseError::For(name_,
+                                "Type mismatch for field '" + field->FieldName +
+                                    "', expecting: " + std::string(FieldKindName(field->Kind)) +
+                                    " actual: " + std::string(FieldKindName(def->Kind)));
     }
     if (field->Kind == TFieldKind::kText && field->Size > def->Size) field->Size = def->Size;
     field->info_index_ = def->FieldNo - 1;

@@ -119,10 +119,10 @@ class TDbfTable {
   [[noreturn]] void RaiseError(const std::string& message);
   std::string ComputeDataPath();
   std::string GenerateAlias(const std::string& file_name);
-  void OpenEngineArea();      // opening steps 2 to 19
+  void OpenEngineArea();  // opening steps 2 to 19
   void DiscoverFields();
   void BindFields();
-  void ReleaseCursor();       // closing steps 1 to 3
+  void ReleaseCursor();  // closing steps 1 to 3
   FetchResult Fetch(FetchMode mode);
   void RecordToBuffer();
   void Resync();

@@ -1,24 +1,8 @@
 #include "xbase/XbEngine.h"
 
-#include <type_traits>
-
 #include "platform/dynamic_library.h"
 
 namespace cratemark {
-namespace {
-
-// What a call answers while the library is not loaded.
-template <typename Result>
-Result NotLoaded() {
-  if constexpr (std::is_same_v<Result, const char*>) {
-    return "";
-  } else {
-    return Result();
-  }
-}
-
-}  // namespace
-
 struct TXbEngineLibrary::Functions {
 #define XB_POINTER(result, name, parameters, arguments) result(*name) parameters = nullptr;
   XB_ENGINE_FUNCTIONS(XB_POINTER)
@@ -35,7 +19,7 @@ bool TXbEngineLibrary::LoadDLLs() {
   if (library == nullptr) return false;
   Functions found;
   bool complete = true;
-#define XB_RESOLVE(result, name, parameters, arguments)                  \
+#define XB_RESOLVE(result, name, parameters, arguments)                        \
   found.name = reinterpret_cast<result(*) parameters>(library->Symbol(#name)); \
   complete = complete && found.name != nullptr;
   XB_ENGINE_FUNCTIONS(XB_RESOLVE)
@@ -52,10 +36,10 @@ void TXbEngineLibrary::FreeDLLs() {
   library_.reset();
 }
 
-#define XB_FORWARD(result, name, parameters, arguments)                                   \
-  result TXbEngineLibrary::name parameters {                                              \
-    if (functions_->name == nullptr) return NotLoaded<result>();                          \
-    return functions_->name arguments;                                                    \
+#define XB_FORWARD(result, name, parameters, arguments)       \
+  result TXbEngineLibrary::name parameters {                  \
+    if (functions_->name == nullptr) return XbZero<result>(); \
+    return functions_->name arguments;                        \
   }
 XB_ENGINE_FUNCTIONS(XB_FORWARD)
 #undef XB_FORWARD

@@ -1,0 +1,100 @@
+#include "xbase/DbfNames.h"
+
+#include <gtest/gtest.h>
+
+namespace cratemark {
+namespace {
+
+TEST(DbfNamesTest, SplitsTableNames) {
+  struct Case {
+    const char* name;
+    const char* directory;
+    const char* file;
+    const char* full_file;
+  };
+  const Case cases[] = {
+      {"LOCKSPL.DBF", "", "LOCKSPL.DBF", "LOCKSPL.DBF"},
+      {"LOCKSPL", "", "LOCKSPL", "LOCKSPL.DBF"},
+      {"C:\\POS\\Label1\\LOCKSPL.DBF", "C:\\POS\\Label1\\", "LOCKSPL.DBF", "LOCKSPL.DBF"},
+      {"/srv/pos/lockspl.dbf", "/srv/pos/", "lockspl.dbf", "lockspl.dbf"},
+      {"C:LOCKSPL", "C:", "LOCKSPL", "LOCKSPL.DBF"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(DirectoryPart(c.name), c.directory);
+    EXPECT_EQ(FileNamePart(c.name), c.file);
+    EXPECT_EQ(WithDefaultExtension(FileNamePart(c.name)), c.full_file);
+  }
+}
+
+TEST(DbfNamesTest, AliasBaseFromFileName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"LOCKSPL.DBF", "LOCKSPL"},
+      {"lockspl.dbf", "LOCKSPL"},
+      {"1ST-DATA.DBF", "_ST_DATA"},
+      {"LABELPRINTERS.DBF", "LABELPRI"},
+      {"TolvanSpool.DBF", "TOLVANSP"},
+      {"ORDERS10.DBF", "ORDERS__"},
+      {"A.B.C", "A"},
+      {"\xC3\xA4pfel.dbf", "_PFEL"},
+  };
+  for (const auto& [file, alias] : cases) EXPECT_EQ(AliasBase(file), alias) << file;
+}
+
+TEST(DbfNamesTest, NextAliasCandidateTrimsThePreviousOne) {
+  EXPECT_EQ(NextAliasCandidate("LOCKSPL", 1), "LOCKSPL1");
+  EXPECT_EQ(NextAliasCandidate("LOCKSPL1", 2), "LOCKSPL2");
+  EXPECT_EQ(NextAliasCandidate("LABELPRI", 1), "LABELPR1");
+  EXPECT_EQ(NextAliasCandidate("LABELPR9", 10), "LABELP10");
+  EXPECT_EQ(NextAliasCandidate("A", 1), "A1");
+}
+
+TEST(DbfNamesTest, KindsFromEngineTypes) {
+  struct Case {
+    const char* type;
+    int width, decimals;
+    std::optional<TFieldKind> kind;
+  };
+  const Case cases[] = {
+      {"C", 10, 0, TFieldKind::kText},    {"N", 5, 0, TFieldKind::kFloat},
+      {"N", 3, 0, TFieldKind::kSmallInt}, {"N", 4, 0, TFieldKind::kSmallInt},
+      {"N", 8, 2, TFieldKind::kFloat},    {"F", 2, 1, TFieldKind::kFloat},
+      {"I", 4, 0, TFieldKind::kInteger},  {"L", 1, 0, TFieldKind::kBoolean},
+      {"D", 8, 0, TFieldKind::kDate},     {"M", 10, 0, TFieldKind::kMemo},
+      {"Bx", 10, 0, TFieldKind::kBlob},   {"G", 10, 0, TFieldKind::kBlob},
+      {"X", 1, 0, std::nullopt},          {"", 1, 0, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(KindForTypeText(c.type, c.width, c.decimals), c.kind) << c.type << c.width;
+  }
+}
+
+TEST(DbfNamesTest, EngineFieldsForKinds) {
+  struct Case {
+    TFieldKind kind;
+    char letter;
+    int width, decimals;
+  };
+  const Case cases[] = {
+      {TFieldKind::kText, 'C', 10, 0},         {TFieldKind::kSmallInt, 'N', 6, 0},
+      {TFieldKind::kAutoIncrement, 'N', 6, 0}, {TFieldKind::kInteger, 'N', 11, 0},
+      {TFieldKind::kBoolean, 'L', 1, 0},       {TFieldKind::kFloat, 'N', 20, 4},
+      {TFieldKind::kCurrency, 'N', 20, 2},     {TFieldKind::kDate, 'D', 8, 0},
+      {TFieldKind::kTime, 'D', 8, 0},          {TFieldKind::kDateTime, 'D', 8, 0},
+      {TFieldKind::kBlob, 'M', 10, 0},         {TFieldKind::kMemo, 'M', 10, 0},
+  };
+  for (const Case& c : cases) {
+    auto spec = EngineFieldSpecFor(c.kind, 10);
+    ASSERT_TRUE(spec) << static_cast<int>(c.kind);
+    EXPECT_EQ(spec->letter, c.letter);
+    EXPECT_EQ(spec->width, c.width);
+    EXPECT_EQ(spec->decimals, c.decimals);
+  }
+  for (TFieldKind unsupported : {TFieldKind::kWord, TFieldKind::kBcd, TFieldKind::kBytes,
+                                 TFieldKind::kVarBytes, TFieldKind::kUnknown}) {
+    EXPECT_FALSE(EngineFieldSpecFor(unsupported, 10));
+  }
+}
+
+}  // namespace
+}  // namespace cratemark
