@@ -1,0 +1,19 @@
+#include "shared/label_design.h"
+
+namespace cratemark {
+
+std::string ItemModTag(int n) { return "<Item Mod[" + std::to_string(n) + "]>"; }
+
+std::string LabelDesignPath(std::string_view program_dir) {
+  return std::string(program_dir) + std::string(kLabelDesignFileName);
+}
+
+TextFileContent ReadLabelDesign(std::string_view program_dir) {
+  return ReadTextFile(LabelDesignPath(program_dir));
+}
+
+void SaveLabelDesign(std::string_view program_dir, std::string_view text, TextEncoding encoding) {
+  WriteTextFileExact(LabelDesignPath(program_dir), text, encoding);
+}
+
+}  // namespace cratemark

@@ -1,0 +1,59 @@
+#include "shared/status_file.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/file_system.h"
+#include "platform/scoped_temp_dir.h"
+
+namespace cratemark {
+namespace {
+
+TEST(StatusFileTest, HoldsOnlyTheLastCode) {
+  ScopedTempDir dir;
+  EXPECT_EQ(ReadStatusFile(dir.path()), std::nullopt);
+  WriteStatusFile(dir.path(), kStatusDesignUnreadable);
+  WriteStatusFile(dir.path(), kStatusDestDirMissing);
+  EXPECT_EQ(ReadWholeFile(dir.path() + "Cratemark.err"), "2\r\n");
+  EXPECT_EQ(ReadStatusFile(dir.path()), kStatusDestDirMissing);
+  WriteStatusFile(dir.path(), kStatusOk);
+  EXPECT_EQ(ReadStatusFile(dir.path()), kStatusOk);
+}
+
+TEST(StatusFileTest, ParsesOnlyWholeIntegers) {
+  const struct {
+    const char* line;
+    std::optional<std::int16_t> code;
+  } cases[] = {
+      {"0", 0},
+      {"5", 5},
+      {"  3", 3},
+      {"+4", 4},
+      {"-1", -1},
+      {"32767", 32767},
+      {"-32768", -32768},
+      {"32768", std::nullopt},
+      {"", std::nullopt},
+      {" ", std::nullopt},
+      {"3 ", std::nullopt},
+      {"x", std::nullopt},
+      {"1.0", std::nullopt},
+      {"-", std::nullopt},
+      {"99999999999999999999", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParseStatusCode(c.line), c.code) << '"' << c.line << '"';
+}
+
+TEST(StatusFileTest, UnreadableOrEmptyFileGivesNoCode) {
+  ScopedTempDir dir;
+  WriteWholeFile(StatusFilePath(dir.path()), "");
+  EXPECT_EQ(ReadStatusFile(dir.path()), std::nullopt);
+  const std::string utf16_line(
+      "\xFF\xFE"
+      "4\0\r\0\n\0",
+      8);  // UTF-16 is read too
+  WriteWholeFile(StatusFilePath(dir.path()), utf16_line);
+  EXPECT_EQ(ReadStatusFile(dir.path()), 4);
+}
+
+}  // namespace
+}  // namespace cratemark
