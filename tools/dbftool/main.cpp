@@ -1,0 +1,143 @@
+// dbftool: create, list and lock xBase tables through the table component.
+//
+//   dbftool create <table> NAME:C:10 QTY:N:5:0 ...   kinds from C, N, F, I, L, D, M
+//   dbftool list <table>                               structure, then records
+//   dbftool lock <table> [--exclusive] [--until <file>]
+//       opens the table (read-only, or exclusive), takes its file lock, prints
+//       "locked" (or "not locked" and ends with 1), then holds it until <file>
+//       exists, or without --until until standard input closes.
+// The engine library must sit beside the program.
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "xbase/DbfNames.h"
+#include "xbase/DbfTable.h"
+#include "xbase/XbEngine.h"
+
+namespace cratemark {
+namespace {
+
+int Usage() {
+  std::cerr << "usage: dbftool create <table> NAME:TYPE:WIDTH[:DECIMALS] ...\n"
+               "       dbftool list <table>\n"
+               "       dbftool lock <table> [--exclusive] [--until <file>]\n";
+  return 2;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  std::string part;
+  while (std::getline(stream, part, separator)) parts.push_back(part);
+  return parts;
+}
+
+int Create(const std::string& file, const std::vector<std::string>& specs) {
+  TDbfTable table("dbftool");
+  table.SetTableName(file);
+  for (const std::string& spec : specs) {
+    std::vector<std::string> parts = Split(spec, ':');
+    if (parts.size() < 2 || parts[1].empty()) throw std::runtime_error("bad field: " + spec);
+    int width = parts.size() > 2 ? std::stoi(parts[2]) : 0;
+    int decimals = parts.size() > 3 ? std::stoi(parts[3]) : 0;
+    std::optional<TFieldKind> kind = KindForTypeText(parts[1], width, decimals);
+    if (!kind) throw std::runtime_error("unknown field type: " + spec);
+    table.FieldDefs().push_back({parts[0], *kind, *kind == TFieldKind::kText ? width : 0});
+  }
+  table.CreateTable();
+  return 0;
+}
+
+int List(const std::string& file) {
+  TDbfTable table("dbftool");
+  table.SetTableName(file);
+  table.SetReadOnly(true);
+  table.Open();
+  const std::vector<TFieldInfo>& fields = table.LFieldOffsets();
+  for (const TFieldInfo& field : fields) {
+    std::cout << field.Name << ' ' << field.Type << ' ' << field.Width << ' ' << field.Decimals
+              << '\n';
+  }
+  // Records as the engine stores them, one line each.
+  TXbEngine& engine = XbEngineBinding().Engine();
+  engine.xb_Select(table.WorkArea());
+  int32_t count = engine.xb_RecCount();
+  std::vector<char> record(table.LEngineRecordBuffer().size() + 1, '\0');
+  for (int32_t number = 1; number <= count; ++number) {
+    engine.xb_Go(number);
+    engine.xb_GetRecord(record.data());
+    std::cout << number << ": " << AnsiToUtf8(std::string(record.data(), record.size() - 1))
+              << '\n';
+  }
+  table.Close();
+  return 0;
+}
+
+int Lock(const std::string& file, bool exclusive, const std::string& until) {
+  TDbfTable table("dbftool");
+  table.SetTableName(file);
+  table.SetReadOnly(!exclusive);
+  table.SetExclusive(exclusive);
+  table.Open();
+  if (table.FLock() == 0) {
+    std::cout << "not locked" << std::endl;
+    return 1;
+  }
+  std::cout << "locked" << std::endl;
+  if (until.empty()) {
+    std::string ignored;
+    while (std::getline(std::cin, ignored)) {
+    }
+  } else {
+    while (!FileExists(until)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  table.Close();
+  return 0;
+}
+
+int Run(const std::vector<std::string>& args) {
+  if (args.size() < 2) return Usage();
+  if (!EnsureEngineLoaded()) {
+    std::cerr << "dbftool: cannot load " << kXbEngineFileName << '\n';
+    return 1;
+  }
+  const std::string& command = args[0];
+  const std::string& file = args[1];
+  if (command == "create") return Create(file, {args.begin() + 2, args.end()});
+  if (command == "list" && args.size() == 2) return List(file);
+  if (command == "lock") {
+    bool exclusive = false;
+    std::string until;
+    for (size_t i = 2; i < args.size(); ++i) {
+      if (args[i] == "--exclusive") {
+        exclusive = true;
+      } else if (args[i] == "--until" && i + 1 < args.size()) {
+        until = args[++i];
+      } else {
+        return Usage();
+      }
+    }
+    return Lock(file, exclusive, until);
+  }
+  return Usage();
+}
+
+}  // namespace
+}  // namespace cratemark
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  try {
+    return cratemark::Run(args);
+  } catch (const std::exception& error) {
+    std::cerr << "dbftool: " << error.what() << '\n';
+    return 1;
+  }
+}

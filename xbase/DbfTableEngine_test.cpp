@@ -1,0 +1,188 @@
+// The table component on the real engine library, with a second process
+// (dbftool) playing the host's spooler where locks must cross processes.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/scoped_temp_dir.h"
+#include "xbase/DbfTable.h"
+#include "xbase/XbEngine.h"
+
+namespace cratemark {
+namespace {
+
+std::string DbfTool() {
+  std::string program = ProgramDir() + "dbftool";
+  return FileExists(program + ".exe") ? program + ".exe" : program;
+}
+
+// dbftool holding a table until the test lets it go.
+class Holder {
+ public:
+  Holder(const std::string& table, const std::string& options, const std::string& stop_file)
+      : stop_file_(stop_file) {
+    std::string command = "\"" + DbfTool() + "\" lock \"" + table + "\" " + options +
+                          " --until \"" + stop_file + "\"";
+    pipe_ = popen(command.c_str(), "r");
+    char line[64] = {};
+    if (pipe_ != nullptr && std::fgets(line, sizeof line, pipe_) != nullptr) first_line_ = line;
+    while (!first_line_.empty() && (first_line_.back() == '\n' || first_line_.back() == '\r')) {
+      first_line_.pop_back();
+    }
+  }
+  ~Holder() { Release(); }
+  const std::string& first_line() const { return first_line_; }
+  void Release() {
+    if (pipe_ == nullptr) return;
+    WriteWholeFile(stop_file_, "");
+    pclose(pipe_);
+    pipe_ = nullptr;
+  }
+
+ private:
+  std::string stop_file_;
+  FILE* pipe_ = nullptr;
+  std::string first_line_;
+};
+
+class DbfTableEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!EnsureEngineLoaded()) GTEST_SKIP() << kXbEngineFileName << " not found beside the test";
+  }
+
+  // A lock table object as the service configures it.
+  void ConfigureLockTable(TDbfTable& table, const std::string& directory) {
+    table.SetTableName("LOCKSPL.DBF");
+    table.SetTableType(ttXBNTX);
+    table.SetReadOnly(true);
+    table.SetDatabaseName(directory);
+    table.AddField("DUMMY", TFieldKind::kText, 10);
+  }
+
+  void CreateLockTable(const std::string& directory) {
+    TDbfTable table("tblLockSPL");
+    ConfigureLockTable(table, directory);
+    table.CreateTable();
+  }
+
+  std::string AliasOf(const TDbfTable& table) {
+    return XbEngineBinding().Engine().xb_Alias(table.WorkArea());
+  }
+
+  ScopedTempDir dir_;
+};
+
+TEST_F(DbfTableEngineTest, CreatesOpensAndLocksTheLockTable) {
+  CreateLockTable(dir_.path());
+  TDbfTable table("tblLockSPL");
+  ConfigureLockTable(table, dir_.path());
+  EXPECT_TRUE(table.Exists());
+  table.Open();
+  ASSERT_TRUE(table.Active());
+  EXPECT_EQ(AliasOf(table), "LOCKSPL");
+  ASSERT_EQ(table.LFieldOffsets().size(), 1u);
+  const TFieldInfo& dummy = table.LFieldOffsets()[0];
+  EXPECT_EQ(dummy.Name, "DUMMY");
+  EXPECT_EQ(dummy.Type, "C");
+  EXPECT_EQ(dummy.Width, 10);
+  EXPECT_TRUE(table.Eof());  // no records
+  EXPECT_EQ(table.FLock(), -1);
+  EXPECT_EQ(table.FLock(), -1);
+  table.Close();
+  EXPECT_EQ(table.WorkArea(), 0);
+}
+
+// xb_FieldOffset answers a 1-based position (the delete marker is position
+// 1), so the component's 0-based EngineOffset of the first field is 1. The
+// engine currently answers 1 for the first field; enable this once it answers
+// positions.
+TEST_F(DbfTableEngineTest, DISABLED_FirstFieldStartsAfterTheDeleteMarker) {
+  CreateLockTable(dir_.path());
+  TDbfTable table("tblLockSPL");
+  ConfigureLockTable(table, dir_.path());
+  table.Open();
+  ASSERT_EQ(table.LFieldOffsets().size(), 1u);
+  EXPECT_EQ(table.LFieldOffsets()[0].EngineOffset, 1);
+}
+
+TEST_F(DbfTableEngineTest, DiscoversFieldKinds) {
+  TXbEngine& engine = XbEngineBinding().Engine();
+  std::string path = dir_.path() + "KINDS.DBF";
+  ASSERT_GT(engine.xb_CreateNew(path.c_str(), "KINDS", ttXBNTX, 7), 0);
+  engine.xb_CreateField("NAME", "C", 10, 0);
+  engine.xb_CreateField("QTY", "N", 5, 0);
+  engine.xb_CreateField("SMALL", "N", 3, 0);
+  engine.xb_CreateField("PRICE", "N", 8, 2);
+  engine.xb_CreateField("OK", "L", 1, 0);
+  engine.xb_CreateField("DAY", "D", 8, 0);
+  engine.xb_CreateField("NOTE", "M", 10, 0);
+  engine.xb_CreateExec();
+  engine.xb_Close();
+
+  TDbfTable table;
+  table.SetTableName(path);
+  table.SetTableType(ttXBNTX);
+  table.Open();
+  std::vector<TFieldKind> kinds;
+  for (const TDbfFieldDef& def : table.FieldDefs()) kinds.push_back(def.Kind);
+  EXPECT_EQ(kinds,
+            (std::vector<TFieldKind>{TFieldKind::kText, TFieldKind::kFloat, TFieldKind::kSmallInt,
+                                     TFieldKind::kFloat, TFieldKind::kBoolean, TFieldKind::kDate,
+                                     TFieldKind::kMemo}));
+  EXPECT_EQ(table.FieldDefs()[0].Size, 10);
+}
+
+TEST_F(DbfTableEngineTest, AliasesAndTwoOwnersOfOneFile) {
+  CreateLockTable(dir_.path());
+  TDbfTable first("tblLockSPL"), second("tblLockSPLCheck");
+  ConfigureLockTable(first, dir_.path());
+  ConfigureLockTable(second, dir_.path());
+  first.Open();
+  second.Open();
+  EXPECT_EQ(AliasOf(first), "LOCKSPL");
+  EXPECT_EQ(AliasOf(second), "LOCKSPL1");
+
+  EXPECT_EQ(first.FLock(), -1);
+  EXPECT_EQ(second.FLock(), 0);  // the first holds it
+  first.Close();
+  EXPECT_EQ(second.FLock(), -1);  // closing released it
+  first.Open();
+  EXPECT_EQ(AliasOf(first), "LOCKSPL");
+  EXPECT_EQ(first.FLock(), 0);
+}
+
+TEST_F(DbfTableEngineTest, LockHeldByAnotherProcess) {
+  CreateLockTable(dir_.path());
+  TDbfTable table("tblLockSPLCheck");
+  ConfigureLockTable(table, dir_.path());
+  {
+    Holder spooler(dir_.path() + "LOCKSPL.DBF", "", dir_.path() + "stop");
+    ASSERT_EQ(spooler.first_line(), "locked");
+    table.Open();
+    EXPECT_EQ(table.FLock(), 0);
+    spooler.Release();
+  }
+  EXPECT_EQ(table.FLock(), -1);
+}
+
+TEST_F(DbfTableEngineTest, FileHeldExclusivelyByAnotherProcess) {
+  CreateLockTable(dir_.path());
+  Holder owner(dir_.path() + "LOCKSPL.DBF", "--exclusive", dir_.path() + "stop");
+  ASSERT_EQ(owner.first_line(), "locked");
+  TDbfTable table("tblLockSPL");
+  ConfigureLockTable(table, dir_.path());
+  try {
+    table.Open();
+    FAIL() << "opened";
+  } catch (const EDbfError& error) {
+    EXPECT_EQ(error.what(), "Unable to open table: " + dir_.path() + "LOCKSPL.DBF");
+  }
+  EXPECT_EQ(table.WorkArea(), 0);
+  EXPECT_EQ(table.FLock(), 0);
+}
+
+}  // namespace
+}  // namespace cratemark
