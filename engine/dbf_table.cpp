@@ -303,11 +303,17 @@ bool DbfTable::WriteMemo(const DbfField& field, std::string_view text, int lock_
 
 bool DbfTable::LockFile() {
   if (is_file_locked_) return true;
-  // Our own record locks lie inside the range (and Windows refuses overlaps).
+  // Our own record locks lie inside the range, and Windows refuses a lock
+  // that overlaps them: they make way, and come back when the attempt fails.
   for (std::uint32_t record : locked_records_) file_.Unlock(RecordLockOffset(record), 1);
-  locked_records_.clear();
   is_file_locked_ = file_.TryLock(kFileLockOffset, kFileLockLength);
-  return is_file_locked_;
+  if (is_file_locked_) {
+    locked_records_.clear();
+    return true;
+  }
+  std::erase_if(locked_records_,
+                [&](std::uint32_t record) { return !file_.TryLock(RecordLockOffset(record), 1); });
+  return false;
 }
 
 bool DbfTable::LockRecord(std::uint32_t record) {

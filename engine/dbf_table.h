@@ -64,7 +64,9 @@ class DbfTable {
   std::optional<std::string> ReadMemo(const DbfField& field);
   bool WriteMemo(const DbfField& field, std::string_view text, int lock_wait_ms);
 
-  // Locks: one attempt each. The file lock replaces the table's record locks.
+  // Locks: one attempt each. A granted file lock replaces the table's record
+  // locks; a refused one leaves them as they were (unless another program
+  // takes one in the moment between).
   bool LockFile();
   bool LockRecord(std::uint32_t record);
   void Unlock(std::uint32_t record);  // 0: every lock
