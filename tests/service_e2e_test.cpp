@@ -1,0 +1,306 @@
+// The real service program against a simulated Tolvan, across processes.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "tests/service_e2e_harness.h"
+
+namespace cratemark::e2e {
+namespace {
+
+// Jobs are taken as soon as they are seen, except where a test says otherwise.
+class ServiceE2e : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("CRATEMARK_JOB_SETTLE_MS", "0", 1); }
+
+  ProgramFolder folder_;
+
+  // Writes an order of `labels` blocks ("REF|ITEM|MOD...") into the source folder.
+  void Order(const std::string& job, std::vector<std::string> labels,
+             const std::string& source = "PreLabel") {
+    std::vector<std::string> args{"order", folder_.Path(source), job};
+    args.insert(args.end(), labels.begin(), labels.end());
+    ASSERT_EQ(RunTool(folder_.Sim(args)), 0);
+  }
+
+  bool Gone(const std::string& path) { return !folder_.Exists(path); }
+
+  // The log messages after the last "++ Sending to " line for `job` in Label1.
+  Lines AfterSending(const std::string& job) {
+    Lines log = folder_.LogMessages();
+    const std::string sending = "++ Sending to " + folder_.dir() + "Label1\\" + job;
+    auto it = std::find(log.rbegin(), log.rend(), sending);
+    if (it == log.rend()) return {"(no sending line)"};
+    return Lines(it.base(), log.end());
+  }
+
+  bool LogHas(const std::string& message) {
+    Lines log = folder_.LogMessages();
+    return std::find(log.begin(), log.end(), message) != log.end();
+  }
+};
+
+TEST_F(ServiceE2e, FirstStartInAnEmptyFolderWritesDefaultsAndReportsMissingPrinters) {
+  Child service = folder_.StartService();
+  // Status codes come in the order 0, 5, 4, 1, 2; the last is final.
+  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "2"; }));
+  EXPECT_EQ(folder_.ReadFile("Cratemark.cfg"),
+            "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n"
+            "LabelsText=Labels\r\nTimeText=Time:\r\nMapText=Map:\r\nTotalText=Total:\r\n");
+  const std::string d = folder_.dir();
+  const std::string not_found = "    Directory not found! Please setup a printer";
+  EXPECT_EQ(folder_.LogMessages(),
+            (Lines{"! Starting service...", "! Source Spool Directory is: \"" + d + "PreLabel\"",
+                   not_found, "! Destination Spool Directory is: \"" + d + "Label1\"", not_found,
+                   "! Backup Spool Directory is: \"" + d + "Label2\"", not_found}));
+
+  service.Signal(SIGTERM);
+  EXPECT_EQ(service.Wait(), 0);
+  EXPECT_FALSE(folder_.Exists("Cratemark.txt"));
+}
+
+TEST_F(ServiceE2e, EveryDeliveryOutcome) {
+  folder_.SetUp();
+  const std::string d = folder_.dir();
+  const std::string dest = d + "Label1", backup = d + "Label2";
+  Child service = folder_.StartService();
+  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
+
+  auto deliver = [&](const std::string& job) {
+    Order(job, {"Ann|Soup|hot"});
+    EXPECT_TRUE(WaitUntil([&] { return Gone("PreLabel/" + job); })) << job;
+    EXPECT_TRUE(WaitUntil([&] { return LogHas("-- Deleting " + d + "PreLabel\\" + job); }));
+    std::this_thread::sleep_for(100ms);  // the tick's last line, if any
+  };
+  const std::string down1 = "## Spooler is down for printer: Label1";
+
+  {  // Destination served: its spooler holds the lock.
+    Child spooler(folder_.Sim({"serve", dest, "--hold"}));
+    std::this_thread::sleep_for(300ms);
+    deliver("a.spl");
+    EXPECT_TRUE(folder_.Exists("Label1/a.spl"));
+    EXPECT_EQ(AfterSending("a.spl"), (Lines{"-- Deleting " + d + "PreLabel\\a.spl"}));
+    spooler.Signal(SIGTERM);
+    spooler.Wait();
+  }
+
+  // From here the destination has a lock table nobody holds: down.
+  deliver("b.spl");  // backup without lock table, without marker: used
+  EXPECT_TRUE(folder_.Exists("Label2/b.spl"));
+  EXPECT_EQ(AfterSending("b.spl"),
+            (Lines{down1, "! Trying backup printer...", "++ Sending to " + backup + "\\b.spl",
+                   "-- Deleting " + d + "PreLabel\\b.spl"}));
+
+  ASSERT_EQ(RunTool(folder_.Sim({"down", backup})), 0);  // backup marker: problem
+  deliver("c.spl");
+  EXPECT_TRUE(folder_.Exists("Label1/c.spl"));
+  EXPECT_EQ(AfterSending("c.spl"),
+            (Lines{down1, "! Trying backup printer...", "# Problem sending to " + backup,
+                   "  Please check TolvanSpool and Printer.", "! Sending order back to " + dest,
+                   "! Labels will resume printing when the problem is resolved",
+                   "-- Deleting " + d + "PreLabel\\c.spl", "# Failed to print..."}));
+  ASSERT_EQ(RunTool(folder_.Sim({"up", backup})), 0);
+
+  ASSERT_EQ(RunTool(folder_.Sim({"locktable", backup})), 0);  // backup lock table, no spooler
+  deliver("e.spl");
+  EXPECT_TRUE(folder_.Exists("Label1/e.spl"));
+  EXPECT_EQ(AfterSending("e.spl"),
+            (Lines{down1, "! Trying backup printer...", "## Spooler is down for printer: Label2",
+                   "! Sending order back to " + dest,
+                   "! Labels will resume printing when the problem is resolved",
+                   "-- Deleting " + d + "PreLabel\\e.spl", "# Failed to print..."}));
+
+  {  // A backup whose spooler holds its lock is used.
+    Child spooler(folder_.Sim({"serve", backup, "--hold"}));
+    std::this_thread::sleep_for(300ms);
+    deliver("f.spl");
+    EXPECT_TRUE(folder_.Exists("Label2/f.spl"));
+    EXPECT_EQ(AfterSending("f.spl"),
+              (Lines{down1, "! Trying backup printer...", "++ Sending to " + backup + "\\f.spl",
+                     "-- Deleting " + d + "PreLabel\\f.spl"}));
+  }
+
+  {  // A marker downs a destination even while its spooler holds the lock.
+    Child spooler(folder_.Sim({"serve", dest, "--hold"}));
+    ASSERT_EQ(RunTool(folder_.Sim({"down", dest})), 0);
+    std::this_thread::sleep_for(300ms);
+    deliver("g.spl");
+    EXPECT_EQ(AfterSending("g.spl").front(), down1);
+  }
+
+  // The service keeps no check table open: spoolers can take both printers.
+  ASSERT_EQ(RunTool(folder_.Sim({"up", dest})), 0);
+  for (const std::string& printer : {dest, backup}) {
+    Child spooler(folder_.Sim({"serve", printer}));
+    std::this_thread::sleep_for(400ms);
+    EXPECT_NE(kill(spooler.pid(), 0), -1) << printer << " could not be served";
+  }
+}
+
+TEST_F(ServiceE2e, ReloadWhileHaltedHandlesTheWaitingJobInTheSameTick) {
+  folder_.SetUp();
+  std::filesystem::remove(folder_.Path("LabelDesign.txt"));
+  Child service = folder_.StartService();
+  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "5"; }));
+  Order("wait.spl", {"Ann|Soup"});
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_TRUE(folder_.Exists("PreLabel/wait.spl"));  // halted
+
+  folder_.WriteFile("LabelDesign.txt", "<Reference>\r\n");
+  folder_.WriteFile("CratemarkConfigChanged", "");
+  ASSERT_TRUE(WaitUntil([&] { return Gone("PreLabel/wait.spl"); }));
+  EXPECT_FALSE(folder_.Exists("CratemarkConfigChanged"));
+  EXPECT_EQ(folder_.Status(), "0");
+  Lines log = folder_.LogMessages();
+  auto reload = std::find(log.rbegin(), log.rend(), "! Starting service...").base() - 1;
+  ASSERT_GE(log.end() - reload, 5);
+  EXPECT_EQ(reload[4], "-> Loading from " + folder_.dir() + "PreLabel\\wait.spl");
+  EXPECT_EQ(folder_.ReadFile("Label1/wait.spl"), "Ann\r\n");
+}
+
+TEST_F(ServiceE2e, PauseRemovesTheLogAndContinueBringsBackEveryLine) {
+  folder_.SetUp();
+  Child service = folder_.StartService();
+  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == 4; }));
+  const Lines before = folder_.LogMessages();
+
+  service.Signal(SIGUSR1);
+  ASSERT_TRUE(WaitUntil([&] { return !folder_.Exists("Cratemark.txt"); }));
+  Order("paused.spl", {"Ann|Soup"});
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_TRUE(folder_.Exists("PreLabel/paused.spl"));
+
+  service.Signal(SIGUSR2);
+  ASSERT_TRUE(WaitUntil([&] { return Gone("PreLabel/paused.spl"); }));
+  Lines log = folder_.LogMessages();
+  ASSERT_GT(log.size(), 9u);
+  EXPECT_EQ(Lines(log.begin(), log.begin() + 4), before);
+  EXPECT_EQ(log[4], "! Stopping service...");
+  EXPECT_EQ(log[5], "! Starting service...");
+
+  service.Signal(SIGTERM);
+  EXPECT_EQ(service.Wait(), 0);
+  EXPECT_FALSE(folder_.Exists("Cratemark.txt"));
+}
+
+TEST_F(ServiceE2e, JobsOfAnyLengthAndEncoding) {
+  folder_.SetUp();
+  Child service = folder_.StartService();
+  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
+  const std::string warning =
+      "## WARNING: Label Setup in Tolvan does not seem to be compatible with Cratemark ##";
+  auto handled = [&](const std::string& job) {
+    return WaitUntil([&] { return Gone("PreLabel/" + job) && folder_.Exists("Label1/" + job); });
+  };
+
+  ASSERT_EQ(RunTool(folder_.Sim({"lines", folder_.Path("PreLabel"), "zero.spl", "0"})), 0);
+  ASSERT_TRUE(handled("zero.spl"));
+  EXPECT_EQ(folder_.ReadFile("Label1/zero.spl"), "");
+  EXPECT_FALSE(LogHas(warning));
+
+  ASSERT_EQ(RunTool(folder_.Sim({"lines", folder_.Path("PreLabel"), "half.spl", "150"})), 0);
+  ASSERT_TRUE(handled("half.spl"));
+  EXPECT_EQ(folder_.ReadFile("Label1/half.spl"), "");
+  EXPECT_TRUE(LogHas(warning));
+
+  Order("three.spl", {"Ann|Soup|hot", "Bob|Tea", "Cy|Pie|cream"});
+  ASSERT_TRUE(handled("three.spl"));
+  EXPECT_EQ(folder_.ReadFile("Label1/three.spl"), "Ann/Soup/hot\r\nBob/Tea/\r\nCy/Pie/cream\r\n");
+
+  ASSERT_EQ(RunTool(folder_.Sim({"order", folder_.Path("PreLabel"), "wide.spl", "--utf16",
+                                 "Zoë|Crème brûlée|extra"})),
+            0);
+  ASSERT_TRUE(handled("wide.spl"));
+  // Written back in the ANSI code page (Windows-1252).
+  EXPECT_EQ(folder_.ReadFile("Label1/wide.spl"), "Zo\xEB/Cr\xE8me br\xFBl\xE9\x65/extra\r\n");
+}
+
+TEST_F(ServiceE2e, DesignGoneMidJobHaltsWithStatus5AndKeepsTheJob) {
+  folder_.SetUp();
+  Child service = folder_.StartService();
+  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
+  std::filesystem::remove(folder_.Path("LabelDesign.txt"));
+  Order("kept.spl", {"Ann|Soup", "Bob|Tea", "Cy|Pie"});
+  ASSERT_TRUE(WaitUntil([&] { return LogHas("# Failed to print..."); }));
+  EXPECT_EQ(folder_.Status(), "5");
+  std::this_thread::sleep_for(1200ms);
+  EXPECT_TRUE(folder_.Exists("PreLabel/kept.spl"));
+  EXPECT_FALSE(folder_.Exists("Label1/kept.spl"));
+}
+
+TEST_F(ServiceE2e, FoldersNamedLikeJobsArePassedOver) {
+  folder_.SetUp();
+  std::filesystem::create_directories(folder_.Path("PreLabel/aaa.spl"));
+  Child service = folder_.StartService();
+  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
+  Order("zzz.spl", {"Ann|Soup"});
+  ASSERT_TRUE(WaitUntil([&] { return Gone("PreLabel/zzz.spl"); }));
+  EXPECT_TRUE(folder_.Exists("Label1/zzz.spl"));
+}
+
+TEST_F(ServiceE2e, AJobStillGrowingIsLeftUntilItSettles) {
+  setenv("CRATEMARK_JOB_SETTLE_MS", "500", 1);
+  folder_.SetUp();
+  Child service = folder_.StartService();
+  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
+  // The host writes the job in pieces, 300 ms apart, over 2.4 s.
+  Lines job(100);
+  job[0] = "Ann";
+  job[20] = "Soup";
+  const std::string text = JoinLines(job);
+  const std::string path = folder_.Path("PreLabel/slow.spl");
+  for (std::size_t part = 0; part < 8; ++part) {
+    std::ofstream(path, std::ios::binary | std::ios::app) << text.substr(
+        part * text.size() / 8, (part + 1) * text.size() / 8 - part * text.size() / 8);
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(folder_.Exists("PreLabel/slow.spl")) << "taken while being written";
+  }
+  ASSERT_TRUE(WaitUntil([&] { return Gone("PreLabel/slow.spl"); }));
+  EXPECT_EQ(folder_.ReadFile("Label1/slow.spl"), "Ann/Soup/\r\n");
+}
+
+TEST_F(ServiceE2e, TheSourceLockFollowsTheSourcePrinterOnReload) {
+  folder_.SetUp();
+  std::filesystem::create_directories(folder_.Path("Kitchen"));
+  Child service = folder_.StartService();
+  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
+  EXPECT_EQ(RunTool(folder_.Sim({"serve", folder_.Path("PreLabel"), "--hold"})), 1);
+
+  folder_.WriteFile("Cratemark.cfg",
+                    "SPLDirSource=Kitchen\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n");
+  folder_.WriteFile("CratemarkConfigChanged", "");
+  ASSERT_TRUE(WaitUntil([&] { return !folder_.Exists("CratemarkConfigChanged"); }));
+  EXPECT_EQ(RunTool(folder_.Sim({"serve", folder_.Path("Kitchen"), "--hold"})), 1);
+  Child old_source(folder_.Sim({"serve", folder_.Path("PreLabel"), "--hold"}));
+  std::this_thread::sleep_for(400ms);
+  EXPECT_NE(kill(old_source.pid(), 0), -1) << "the old source printer is still locked";
+}
+
+TEST_F(ServiceE2e, KilledAtAnyMomentEveryJobStillComesOut) {
+  folder_.SetUp();
+  std::mt19937 random(std::random_device{}());
+  std::vector<std::string> jobs;
+  for (int round = 0; round < 3; ++round) {
+    Child service = folder_.StartService();
+    for (int j = 0; j < 3; ++j) {
+      jobs.push_back("r" + std::to_string(round) + "j" + std::to_string(j) + ".spl");
+      Order(jobs.back(), {"Ann|Soup", "Bob|Tea"});
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500 + random() % 2000));
+    service.Signal(SIGKILL);
+    service.Wait();
+  }
+  Child service = folder_.StartService();
+  for (const std::string& job : jobs) {
+    EXPECT_TRUE(WaitUntil([&] { return Gone("PreLabel/" + job); }, 15000ms)) << job;
+    EXPECT_EQ(folder_.ReadFile("Label1/" + job), "Ann/Soup/\r\nBob/Tea/\r\n") << job;
+  }
+}
+
+}  // namespace
+}  // namespace cratemark::e2e
