@@ -34,7 +34,8 @@ struct DirectoryEntry {
 };
 
 // Entries of `directory` whose names match `pattern` ("*.spl", "*", "?"
-// wildcards) without regard to case, in the order the platform lists them.
+// wildcards) without regard to case: on Windows in the order the system lists
+// them, on POSIX sorted by upper-cased name (readdir order is arbitrary).
 // Hidden and system entries included; "." and ".." left out. A missing
 // directory gives an empty list.
 std::vector<DirectoryEntry> ListDirectory(std::string_view directory, std::string_view pattern);
