@@ -23,8 +23,9 @@ class Holder {
  public:
   Holder(const std::string& table, const std::string& options, const std::string& stop_file)
       : stop_file_(stop_file) {
-    std::string command = "\"" + DbfTool() + "\" lock \"" + table + "\" " + options +
-                          " --until \"" + stop_file + "\"";
+    // Unquoted: the Windows command processor strips a leading quote, and
+    // the program and test folders hold no blanks.
+    std::string command = DbfTool() + " lock " + table + " " + options + " --until " + stop_file;
     pipe_ = popen(command.c_str(), "r");
     char line[64] = {};
     if (pipe_ != nullptr && std::fgets(line, sizeof line, pipe_) != nullptr) first_line_ = line;
