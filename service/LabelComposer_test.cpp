@@ -14,6 +14,13 @@ Lines Block(const std::map<int, std::string>& set) {
   return block;
 }
 
+// "m" followed by the number (appended: GCC 12 misreports "m" + to_string).
+std::string Mod(std::size_t n) {
+  std::string text = "m";
+  text += std::to_string(n);
+  return text;
+}
+
 Lines Concat(std::initializer_list<Lines> blocks) {
   Lines all;
   for (const Lines& b : blocks) all.insert(all.end(), b.begin(), b.end());
@@ -32,7 +39,7 @@ Lines Compose(Lines job, const Lines& design, const LabelCaptions& captions = kC
 Lines Mods(int count) {
   Lines job(2 * kJobBlockLines);
   job[20] = "Item";
-  for (int i = 1; i <= count; ++i) job[20 + i] = "m" + std::to_string(i);
+  for (int i = 1; i <= count; ++i) job[20 + i] = Mod(i);
   return job;
 }
 
@@ -107,7 +114,7 @@ TEST(LabelComposer, ComposesBlocksByTheTagRules) {
       {"a modifier run ends at the job's end",
        [] {
          Lines b = Block({{0, "Ann"}});
-         for (std::size_t i = 20; i < kJobBlockLines; ++i) b[i] = "m" + std::to_string(i);
+         for (std::size_t i = 20; i < kJobBlockLines; ++i) b[i] = Mod(i);
          return b;
        }(),
        {"<Item Name>|<Item Mod[79]>|<Item Mod[80]>"},

@@ -12,15 +12,14 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring verb = argv[1];
   const bool pause = verb == L"pause";
-  SC_HANDLE manager = OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr,
-                                     SC_MANAGER_CONNECT);
-  SC_HANDLE service = manager ? OpenServiceW(manager, argv[2],
-                                             SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS)
-                              : nullptr;
+  SC_HANDLE manager =
+      OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE service =
+      manager ? OpenServiceW(manager, argv[2], SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS)
+              : nullptr;
   SERVICE_STATUS status{};
   if (!service ||
-      !ControlService(service, pause ? SERVICE_CONTROL_PAUSE : SERVICE_CONTROL_CONTINUE,
-                      &status)) {
+      !ControlService(service, pause ? SERVICE_CONTROL_PAUSE : SERVICE_CONTROL_CONTINUE, &status)) {
     std::fprintf(stderr, "service_control: failed with error %lu\n", GetLastError());
     return 1;
   }

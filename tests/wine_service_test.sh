@@ -6,7 +6,10 @@ set -euo pipefail
 bin_dir=$1
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 wine_run="$source_dir/tools/wine-run"
-export WINEPREFIX="${CRATEMARK_WINEPREFIX:-$HOME/.cache/cratemark-wine}"
+# A prefix of its own: the wineserver is made persistent and killed at the
+# end, which must not touch other programs running in the shared prefix.
+export CRATEMARK_WINEPREFIX="${CRATEMARK_SERVICE_WINEPREFIX:-$HOME/.cache/cratemark-wine-service}"
+export WINEPREFIX="$CRATEMARK_WINEPREFIX"
 export WINEDEBUG=-all
 
 program=$(mktemp -d /tmp/cratemark-wine-service.XXXXXX)
@@ -33,7 +36,7 @@ wait_for() {
 }
 
 "$wine_run" cmd /c exit >/dev/null 2>&1 || true  # prefix ready
-wineserver -p
+wineserver -p || true  # already persistent
 
 cp "$bin_dir/CratemarkService.exe" "$bin_dir/XBENGINE.DLL" "$program/"
 mkdir "$program/PreLabel" "$program/Label1" "$program/Label2"
