@@ -2,12 +2,15 @@
 
 #include <exception>
 
-#include "console/settings_keys.h"
 #include "console/status_message.h"
 #include "console/test_job.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
+#include "shared/change_marker.h"
+#include "shared/label_design.h"
+#include "shared/settings_file.h"
+#include "shared/status_file.h"
 
 namespace cratemark {
 
@@ -22,28 +25,6 @@ constexpr int kTimerIntervalMs = 500;
 // The page area inside the tab control.
 constexpr int kPageWidth = 625;
 constexpr int kPageHeight = 394;
-
-constexpr const char* kSettingKeys[] = {"SPLDirSource", "SPLDirDest", "SPLDirBackup", "LabelsText",
-                                        "TimeText",     "MapText",    "TotalText"};
-
-constexpr const char* kTags[] = {"<Address>",
-                                 "<City and Town>",
-                                 "<Directions>",
-                                 "<Employee>",
-                                 "<Item Mod[n]>",
-                                 "<Item Name>",
-                                 "<Label Header (Parsed)>",
-                                 "<Label Header>",
-                                 "<Map Code (Parsed)>",
-                                 "<Map Code>",
-                                 "<Order Time (Parsed)>",
-                                 "<Order Time>",
-                                 "<Order Total>",
-                                 "<Phone>",
-                                 "<Reference>",
-                                 "<Revenue Center>",
-                                 "<Total Text>",
-                                 "<Transaction Description>"};
 
 // The values "Setup Tolvan Labels" writes into the first 39 fields of the
 // host's label printer definition.
@@ -132,7 +113,7 @@ void TfrmMain::CreateLogInfoPage(ui::Container& page) {
 void TfrmMain::CreateLabelEditorPage(ui::Container& page) {
   listTags = &page.AddListBox({0, 0, 153, kPageHeight});
   listTags->SetHint("Double click on a tag to insert in the editor");
-  for (const char* tag : kTags) listTags->Add(tag);
+  for (std::string_view tag : kLabelTagForms) listTags->Add(tag);
   listTags->OnDoubleClick([this] { listTagsDblClick(); });
 
   const int editor_left = 157;
@@ -213,7 +194,8 @@ void TfrmMain::FormCreate() {
   } catch (const std::exception&) {
     // No settings to be read: start a file with the seven keys, all empty.
     settings_lines_ = {};
-    for (const char* key : kSettingKeys) settings_lines_.lines.push_back(std::string(key) + "=");
+    for (std::string_view key : kSettingKeys)
+      settings_lines_.lines.push_back(std::string(key) + "=");
     Guarded([this] { WriteSettingsLines(context_.program_dir + "Cratemark.cfg"); });
   }
   memoLogInfo->SetText("");
@@ -226,9 +208,9 @@ void TfrmMain::FormDestroy() {
 }
 
 void TfrmMain::TakePrinterCopies() {
-  spl_dir_source_ = SettingValue(settings_lines_.lines, "SPLDirSource");
-  spl_dir_dest_ = SettingValue(settings_lines_.lines, "SPLDirDest");
-  spl_dir_backup_ = SettingValue(settings_lines_.lines, "SPLDirBackup");
+  spl_dir_source_ = LookUpSetting(settings_lines_.lines, "SPLDirSource");
+  spl_dir_dest_ = LookUpSetting(settings_lines_.lines, "SPLDirDest");
+  spl_dir_backup_ = LookUpSetting(settings_lines_.lines, "SPLDirBackup");
 }
 
 void TfrmMain::WriteSettingsLines(const std::string& path) {
@@ -269,10 +251,10 @@ void TfrmMain::pageMainChange() {
 
 void TfrmMain::EnterSetupPage() {
   const Lines& lines = settings_lines_.lines;
-  editLabelsText->SetText(SettingValue(lines, "LabelsText"));
-  editMapText->SetText(SettingValue(lines, "MapText"));
-  editTimeText->SetText(SettingValue(lines, "TimeText"));
-  editTotalText->SetText(SettingValue(lines, "TotalText"));
+  editLabelsText->SetText(LookUpSetting(lines, "LabelsText"));
+  editMapText->SetText(LookUpSetting(lines, "MapText"));
+  editTimeText->SetText(LookUpSetting(lines, "TimeText"));
+  editTotalText->SetText(LookUpSetting(lines, "TotalText"));
 
   listPrnSource->Clear();
   listPrnDest->Clear();
@@ -352,7 +334,7 @@ void TfrmMain::btnSetupSaveClick() {
 }
 
 void TfrmMain::WriteChangeMarker() {
-  WriteSettingsLines(context_.program_dir + "CratemarkConfigChanged");
+  cratemark::WriteChangeMarker(context_.program_dir, settings_lines_);
 }
 
 // "Setup Tolvan Labels"
@@ -403,8 +385,7 @@ void TfrmMain::listTagsDblClick() {
 
 void TfrmMain::btnSaveDesignClick() {
   Guarded([this] {
-    WriteTextFileExact(context_.program_dir + "LabelDesign.txt", reLabelDesign->Text(),
-                       design_encoding_);
+    SaveLabelDesign(context_.program_dir, reLabelDesign->Text(), design_encoding_);
     memoLogInfo->AppendLine("-> Label Design saved on " + context_.program_dir + "LabelDesign.txt");
     WriteChangeMarker();
   });
@@ -444,7 +425,7 @@ void TfrmMain::TimerTimer() {
   try {
     status_lines_ = ReadTextFile(context_.program_dir + "Cratemark.err").lines;
     if (status_lines_.empty()) return;
-    if (std::optional<std::int16_t> code = ParseStatusCode(status_lines_.front())) {
+    if (std::optional<std::int16_t> code = StatusCodeFromLine(status_lines_.front())) {
       ShowStatusCode(*code);
     }
   } catch (...) {

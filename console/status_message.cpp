@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <limits>
 
+#include "shared/status_file.h"
+
 namespace cratemark {
 
-std::optional<std::int16_t> ParseStatusCode(std::string_view line) {
+std::optional<std::int16_t> StatusCodeFromLine(std::string_view line) {
   size_t at = 0;
   while (at < line.size() && line[at] == ' ') ++at;
   bool negative = false;

@@ -8,12 +8,10 @@
 
 namespace cratemark {
 
-inline constexpr std::int16_t kStatusServiceNotRunning = 6;
-
 // The code in the first line of the status file: optional blanks, an
-// optional sign and decimal digits, nothing after them, reduced to its low
-// 16 bits. nullopt when the line is not such a number.
-std::optional<std::int16_t> ParseStatusCode(std::string_view line);
+// optional sign and decimal digits, nothing after them, within 32 bits, and
+// then reduced to its low 16 bits (65537 acts as 1). nullopt when the line is not such a number.
+std::optional<std::int16_t> StatusCodeFromLine(std::string_view line);
 
 // The message for a code; the empty text for 0 and for unknown codes.
 std::string StatusMessage(std::int16_t code, std::string_view spl_dir_source,

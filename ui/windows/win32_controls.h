@@ -1,0 +1,152 @@
+// The Win32 controls behind the toolkit's interfaces. Internal to ui/windows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/controls.h"
+
+namespace cratemark::ui::win32 {
+
+class Win32Window;
+
+std::wstring Wide(std::string_view utf8);
+std::string Narrow(std::wstring_view wide);
+std::string WindowText(HWND hwnd);
+
+// What every native control shares: its handle, its hint and the
+// notifications its parent passes on.
+class NativeControl {
+ public:
+  NativeControl(Win32Window& root, HWND hwnd) : root_(root), hwnd_(hwnd) {}
+  virtual ~NativeControl() = default;
+  HWND hwnd() const { return hwnd_; }
+  virtual void OnCommand(int /*code*/) {}
+  virtual LRESULT OnNotify(NMHDR* /*header*/) { return 0; }
+  // A brush for WM_CTLCOLOR*, or nullptr for the default colours.
+  virtual HBRUSH OnColor(HDC /*dc*/) { return nullptr; }
+  virtual void OnDraw(DRAWITEMSTRUCT* /*item*/) {}
+
+ protected:
+  void AddHint(std::string_view hint);
+  void ShowNative(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
+  bool IsNativeVisible() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
+  Win32Window& root_;
+  HWND hwnd_;
+};
+
+#define CRATEMARK_WIN32_CONTROL_BASICS                            \
+  void SetHint(std::string_view hint) override { AddHint(hint); } \
+  void SetVisible(bool visible) override { ShowNative(visible); } \
+  bool IsVisible() const override { return IsNativeVisible(); }   \
+  void SetFocus() override { ::SetFocus(hwnd_); }
+
+class Win32Label : public Label, public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  CRATEMARK_WIN32_CONTROL_BASICS
+  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
+  std::string Text() const override { return WindowText(hwnd_); }
+};
+
+class Win32Edit : public Edit, public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  CRATEMARK_WIN32_CONTROL_BASICS
+  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
+  std::string Text() const override { return WindowText(hwnd_); }
+};
+
+class Win32ListBox : public ListBox, public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  CRATEMARK_WIN32_CONTROL_BASICS
+  void Clear() override { SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0); }
+  void Add(std::string_view item) override;
+  int Count() const override;
+  std::string Item(int index) const override;
+  int Selected() const override;
+  void Select(int index) override { SendMessageW(hwnd_, LB_SETCURSEL, index, 0); }
+  void OnDoubleClick(Handler handler) override { on_double_click_ = std::move(handler); }
+  void OnCommand(int code) override;
+
+ private:
+  Handler on_double_click_;
+};
+
+class Win32Editor : public Editor, public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  CRATEMARK_WIN32_CONTROL_BASICS
+  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
+  std::string Text() const override { return WindowText(hwnd_); }
+  int LineCount() const override;
+  std::string Line(int index) const override;
+  TextPosition SelectionStart() const override;
+  void ReplaceLine(int index, std::string_view text) override;
+};
+
+class Win32LogView : public LogView, public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  CRATEMARK_WIN32_CONTROL_BASICS
+  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
+  std::string Text() const override { return WindowText(hwnd_); }
+  void AppendLine(std::string_view line) override;
+  HBRUSH OnColor(HDC dc) override;
+};
+
+class Win32Button : public Button, public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  CRATEMARK_WIN32_CONTROL_BASICS
+  void OnClick(Handler handler) override { on_click_ = std::move(handler); }
+  void OnCommand(int code) override;
+
+ private:
+  Handler on_click_;
+};
+
+class Win32Picture : public Picture, public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  CRATEMARK_WIN32_CONTROL_BASICS
+  void OnDoubleClick(Handler handler) override { on_double_click_ = std::move(handler); }
+  void OnCommand(int code) override;
+  void OnDraw(DRAWITEMSTRUCT* item) override;
+
+ private:
+  Handler on_double_click_;
+};
+
+class Win32BlinkLabel : public BlinkLabel, public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  CRATEMARK_WIN32_CONTROL_BASICS
+  void SetText(std::string_view text) override;
+  std::string Text() const override { return WindowText(hwnd_); }
+  void SetBlinking(bool blinking) override;
+  bool IsBlinking() const override { return blinking_; }
+  HBRUSH OnColor(HDC dc) override;
+
+ private:
+  bool blinking_ = false;
+};
+
+class Win32Timer : public Timer {
+ public:
+  Win32Timer(HWND hwnd, UINT_PTR id, int interval_ms, Handler handler);
+  void SetEnabled(bool enabled) override;
+  bool IsEnabled() const override { return enabled_; }
+  void Fire() { handler_(); }
+
+ private:
+  HWND hwnd_;
+  UINT_PTR id_;
+  int interval_ms_;
+  Handler handler_;
+  bool enabled_ = false;
+};
+
+}  // namespace cratemark::ui::win32

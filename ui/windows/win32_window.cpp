@@ -1,0 +1,502 @@
+#include "ui/windows/win32_window.h"
+
+#include <commctrl.h>
+
+#include "platform/local_time.h"
+#include "ui/windows/win32_toolkit.h"
+
+namespace cratemark::ui::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"CratemarkWindow";
+constexpr wchar_t kPageClass[] = L"CratemarkPage";
+// The toolkit's own timer: blink rhythm and clock pane, every 500 ms.
+constexpr UINT_PTR kPulseTimerId = 0x7FFF;
+constexpr UINT kPulseMs = 500;
+
+Win32Window* WindowOf(HWND hwnd) {
+  return reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+}  // namespace
+
+// --- containers ---
+
+HWND Win32Container::Create(const wchar_t* window_class, std::string_view text, DWORD style,
+                            DWORD ex_style, Rect rect, HFONT font, int id) {
+  HWND hwnd = CreateWindowExW(ex_style, window_class, Wide(text).c_str(), WS_CHILD | style,
+                              left_ + rect.left, top_ + rect.top, rect.width, rect.height, parent_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              GetModuleHandleW(nullptr), /*lpParam=*/nullptr);
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), /*redraw=*/FALSE);
+  return hwnd;
+}
+
+Label& Win32Container::AddLabel(Rect rect, std::string_view text, LabelStyle style) {
+  DWORD align = style.centered ? SS_CENTER : (style.word_wrap ? SS_LEFT : SS_LEFTNOWORDWRAP);
+  HWND hwnd = Create(L"STATIC", text, WS_VISIBLE | align | SS_NOPREFIX, 0, rect,
+                     style.bold ? root_.fonts().bold : root_.fonts().normal);
+  return root_.Keep(std::make_unique<Win32Label>(root_, hwnd), 0);
+}
+
+Container& Win32Container::AddFrame(Rect rect, std::string_view caption) {
+  Create(L"BUTTON", caption, WS_VISIBLE | BS_GROUPBOX, 0, rect, root_.fonts().normal);
+  return root_.KeepContainer(
+      std::make_unique<Win32Container>(root_, parent_, left_ + rect.left, top_ + rect.top));
+}
+
+ListBox& Win32Container::AddListBox(Rect rect) {
+  // LBS_SORT orders without regard to case and keeps equal names.
+  const int id = root_.NextId();
+  HWND hwnd =
+      Create(WC_LISTBOXW, "",
+             WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT,
+             WS_EX_CLIENTEDGE, rect, root_.fonts().normal, id);
+  return root_.Keep(std::make_unique<Win32ListBox>(root_, hwnd), id);
+}
+
+Edit& Win32Container::AddEdit(Rect rect) {
+  HWND hwnd = Create(WC_EDITW, "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, rect,
+                     root_.fonts().normal, root_.NextId());
+  return root_.Keep(std::make_unique<Win32Edit>(root_, hwnd), 0);
+}
+
+Editor& Win32Container::AddEditor(Rect rect) {
+  HWND hwnd = Create(WC_EDITW, "",
+                     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                         ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL,
+                     WS_EX_CLIENTEDGE, rect, root_.fonts().normal, root_.NextId());
+  SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);  // no 32K limit
+  return root_.Keep(std::make_unique<Win32Editor>(root_, hwnd), 0);
+}
+
+LogView& Win32Container::AddLogView(Rect rect) {
+  HWND hwnd =
+      Create(WC_EDITW, "", WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
+             WS_EX_CLIENTEDGE, rect, root_.fonts().fixed, root_.NextId());
+  SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
+  return root_.Keep(std::make_unique<Win32LogView>(root_, hwnd), 0);
+}
+
+Button& Win32Container::AddButton(Rect rect, std::string_view caption, bool is_default) {
+  // The default button answers Enter through the dialog manager, as IDOK.
+  const int id = is_default ? IDOK : root_.NextId();
+  HWND hwnd = Create(
+      WC_BUTTONW, caption,
+      WS_VISIBLE | WS_TABSTOP | BS_MULTILINE | (is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0,
+      rect, root_.fonts().normal, id);
+  return root_.Keep(std::make_unique<Win32Button>(root_, hwnd), id);
+}
+
+Picture& Win32Container::AddPicture(Rect rect) {
+  const int id = root_.NextId();
+  HWND hwnd = Create(L"STATIC", "", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, rect,
+                     root_.fonts().normal, id);
+  return root_.Keep(std::make_unique<Win32Picture>(root_, hwnd), id);
+}
+
+TabControl& Win32Container::AddTabControl(Rect rect) {
+  const int id = root_.NextId();
+  HWND hwnd = Create(WC_TABCONTROLW, "", WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0, rect,
+                     root_.fonts().normal, id);
+  return root_.Keep(std::make_unique<Win32TabControl>(root_, hwnd, parent_), id);
+}
+
+Container& Win32Window::KeepContainer(std::unique_ptr<Win32Container> container) {
+  containers_.push_back(std::move(container));
+  return *containers_.back();
+}
+
+// --- tab control ---
+
+Container& Win32TabControl::AddPage(std::string_view caption) {
+  std::wstring text = Wide(caption);
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = text.data();
+  const int index = static_cast<int>(captions_.size());
+  SendMessageW(hwnd_, TCM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
+  captions_.emplace_back(caption);
+
+  // A page is a window of its own over the tab control's display area, a
+  // sibling of the tab control, so that hiding it hides its controls.
+  RECT area;
+  GetWindowRect(hwnd_, &area);
+  MapWindowPoints(HWND_DESKTOP, parent_, reinterpret_cast<POINT*>(&area), 2);
+  SendMessageW(hwnd_, TCM_ADJUSTRECT, /*larger=*/FALSE, reinterpret_cast<LPARAM>(&area));
+  HWND page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS,
+                              area.left, area.top, area.right - area.left, area.bottom - area.top,
+                              parent_, nullptr, GetModuleHandleW(nullptr), &root_);
+  SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  pages_.push_back(page);
+  ShowActivePage();
+  return root_.KeepContainer(std::make_unique<Win32Container>(root_, page, 0, 0));
+}
+
+int Win32TabControl::ActivePage() const {
+  return static_cast<int>(SendMessageW(hwnd_, TCM_GETCURSEL, 0, 0));
+}
+
+std::string Win32TabControl::PageCaption(int index) const {
+  if (index < 0 || index >= static_cast<int>(captions_.size())) return {};
+  return captions_[index];
+}
+
+void Win32TabControl::SetActivePage(int index) {
+  SendMessageW(hwnd_, TCM_SETCURSEL, index, 0);
+  ShowActivePage();
+}
+
+void Win32TabControl::ShowActivePage() {
+  const int active = ActivePage();
+  for (int i = 0; i < static_cast<int>(pages_.size()); ++i) {
+    ShowWindow(pages_[i], i == active ? SW_SHOW : SW_HIDE);
+  }
+}
+
+LRESULT Win32TabControl::OnNotify(NMHDR* header) {
+  if (header->code == TCN_SELCHANGE) {
+    ShowActivePage();
+    if (on_change_) on_change_();
+  }
+  return 0;
+}
+
+// --- windows ---
+
+Win32Window::Win32Window(const WindowSpec& spec, const Fonts& fonts, HWND owner)
+    : Win32Container(*this, nullptr, 0, 0), spec_(spec), fonts_(fonts), owner_(owner) {
+  const bool is_tool = spec.kind == WindowKind::kTool;
+  // A tool window has a small title bar without text or buttons.
+  const DWORD style =
+      is_tool ? WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN
+              : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  const DWORD ex_style =
+      is_tool ? WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT : WS_EX_CONTROLPARENT;
+  RECT frame{0, 0, spec.client_width, spec.client_height};
+  AdjustWindowRectEx(&frame, style, /*bMenu=*/FALSE, ex_style);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  hwnd_ = CreateWindowExW(ex_style, kWindowClass, Wide(spec.title).c_str(), style, left, top, width,
+                          height, owner, /*hMenu=*/nullptr, GetModuleHandleW(nullptr), this);
+  parent_ = hwnd_;
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
+
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_BALLOON | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 300);
+  SetTimer(hwnd_, kPulseTimerId, kPulseMs, nullptr);
+}
+
+Win32Window::~Win32Window() {
+  if (hwnd_ != nullptr) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void Win32Window::AddTool(HWND control, std::string_view hint) {
+  std::wstring text = Wide(hint);
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text.data();  // the tooltip keeps its own copy
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+BlinkLabel& Win32Window::AddStatusBar(int height, int clock_width) {
+  status_height_ = height;
+  clock_width_ = clock_width;
+  status_bar_ =
+      CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
+                      0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(status_bar_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
+  SendMessageW(status_bar_, SB_SETMINHEIGHT, height, 0);
+  // The status message sits over the bar's left part, above it in z-order.
+  HWND label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0,
+                               0, 0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.status), FALSE);
+  SetWindowPos(label, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  status_label_ = &Keep(std::make_unique<Win32BlinkLabel>(*this, label), 0);
+  blink_labels_.push_back(status_label_);
+  OnSize();
+  OnPulse();
+  return *status_label_;
+}
+
+Timer& Win32Window::AddTimer(int interval_ms, Handler handler) {
+  timers_.push_back(
+      std::make_unique<Win32Timer>(hwnd_, next_timer_id_++, interval_ms, std::move(handler)));
+  return *timers_.back();
+}
+
+void Win32Window::ShowMain() {
+  if (on_show_) on_show_();
+  ShowWindow(hwnd_, SW_SHOW);
+  UpdateWindow(hwnd_);
+}
+
+void Win32Window::ShowModal() {
+  if (on_show_) on_show_();
+  HWND owner = owner_ != nullptr ? owner_ : GetActiveWindow();
+  if (owner != nullptr) EnableWindow(owner, FALSE);
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  is_modal_open_ = true;
+  MSG message;
+  while (is_modal_open_ && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageW(hwnd_, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  if (owner != nullptr) EnableWindow(owner, TRUE);
+  ShowWindow(hwnd_, SW_HIDE);
+  if (owner != nullptr) SetActiveWindow(owner);
+  if (message.message == WM_QUIT) PostQuitMessage(static_cast<int>(message.wParam));
+}
+
+MessageAnswer Win32Window::ShowMessage(const MessageBoxSpec& spec) {
+  UINT flags = spec.buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK;
+  switch (spec.icon) {
+    case MessageIcon::kError:
+      flags |= MB_ICONERROR;
+      break;
+    case MessageIcon::kInformation:
+      flags |= MB_ICONINFORMATION;
+      break;
+    case MessageIcon::kWarning:
+      flags |= MB_ICONWARNING;
+      break;
+    case MessageIcon::kNone:
+      break;
+  }
+  flags |= spec.default_button == 1 ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
+  HWND owner = GetActiveWindow();
+  const int answer = MessageBoxW(owner != nullptr ? owner : hwnd_, Wide(spec.text).c_str(),
+                                 Wide(spec.caption).c_str(), flags);
+  switch (answer) {
+    case IDYES:
+      return MessageAnswer::kYes;
+    case IDNO:
+      return MessageAnswer::kNo;
+    default:
+      return MessageAnswer::kOk;
+  }
+}
+
+// --- message handling: the procedures only dispatch ---
+
+LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    auto* window = static_cast<Win32Window*>(create->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    window->hwnd_ = hwnd;
+  }
+  Win32Window* window = WindowOf(hwnd);
+  if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  return window->Handle(message, wparam, lparam);
+}
+
+// Pages pass their controls' notifications on to the window they belong to.
+LRESULT CALLBACK Win32Window::PageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  Win32Window* window = WindowOf(hwnd);
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+      if (window != nullptr) return window->Handle(message, wparam, lparam);
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lparam));
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      if (LRESULT brush = OnColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam))) {
+        return brush;
+      }
+      break;
+    case WM_DRAWITEM: {
+      auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
+      if (auto at = by_hwnd_.find(item->hwndItem); at != by_hwnd_.end()) at->second->OnDraw(item);
+      return TRUE;
+    }
+    case WM_TIMER:
+      OnTimer(wparam);
+      return 0;
+    case WM_SIZE:
+      OnSize();
+      return 0;
+    case WM_CLOSE:
+      if (spec_.kind == WindowKind::kTool) {
+        CloseModal();
+        return 0;
+      }
+      break;
+    case WM_DESTROY:
+      if (spec_.kind == WindowKind::kMain) PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+void Win32Window::OnCommand(int id, int code) {
+  if (id == IDOK && spec_.kind == WindowKind::kTool && controls_by_id_.count(IDOK) == 0) {
+    CloseModal();
+    return;
+  }
+  if (auto at = controls_by_id_.find(id); at != controls_by_id_.end()) at->second->OnCommand(code);
+}
+
+LRESULT Win32Window::OnNotify(NMHDR* header) {
+  if (auto at = by_hwnd_.find(header->hwndFrom); at != by_hwnd_.end()) {
+    return at->second->OnNotify(header);
+  }
+  return 0;
+}
+
+LRESULT Win32Window::OnColor(HDC dc, HWND control) {
+  if (auto at = by_hwnd_.find(control); at != by_hwnd_.end()) {
+    return reinterpret_cast<LRESULT>(at->second->OnColor(dc));
+  }
+  return 0;
+}
+
+void Win32Window::OnTimer(UINT_PTR id) {
+  if (id == kPulseTimerId) {
+    OnPulse();
+    return;
+  }
+  if (id >= 1 && id <= timers_.size()) timers_[id - 1]->Fire();
+}
+
+void Win32Window::OnPulse() {
+  for (Win32BlinkLabel* label : blink_labels_) {
+    if (label->IsBlinking()) InvalidateRect(label->hwnd(), nullptr, TRUE);
+  }
+  if (status_bar_ != nullptr) {
+    SendMessageW(status_bar_, SB_SETTEXTW, 1,
+                 reinterpret_cast<LPARAM>(Wide(DateTimeText(NowLocal())).c_str()));
+  }
+}
+
+void Win32Window::OnSize() {
+  if (status_bar_ == nullptr) return;
+  SendMessageW(status_bar_, WM_SIZE, 0, 0);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  int parts[] = {client.right - clock_width_, -1};
+  SendMessageW(status_bar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  SetWindowPos(status_label_->hwnd(), HWND_TOP, 4, client.bottom - status_height_ + 3,
+               client.right - clock_width_ - 8, status_height_ - 4, SWP_NOACTIVATE);
+}
+
+// --- toolkit ---
+
+namespace {
+
+HFONT MakeFont(const wchar_t* face, int height, bool bold) {
+  return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+int PointsToHeight(int points) {
+  HDC screen = GetDC(nullptr);
+  const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  return height;
+}
+
+class Win32Toolkit : public Toolkit {
+ public:
+  Win32Toolkit() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES |
+                                                       ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = Win32Window::WindowProc;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    window_class.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    window_class.lpszClassName = kWindowClass;
+    RegisterClassExW(&window_class);
+    window_class.lpfnWndProc = Win32Window::PageProc;
+    window_class.lpszClassName = kPageClass;
+    window_class.hIcon = nullptr;
+    RegisterClassExW(&window_class);
+
+    const int eight_points = PointsToHeight(8);
+    fonts_.normal = MakeFont(L"MS Sans Serif", eight_points, false);
+    fonts_.bold = MakeFont(L"MS Sans Serif", eight_points, true);
+    fonts_.fixed = MakeFont(L"Courier", eight_points, false);
+    fonts_.status = MakeFont(L"MS Sans Serif", -16, true);
+    fonts_.picture = MakeFont(L"Arial", PointsToHeight(20), true);
+  }
+  ~Win32Toolkit() override {
+    for (HFONT font : {fonts_.normal, fonts_.bold, fonts_.fixed, fonts_.status, fonts_.picture}) {
+      DeleteObject(font);
+    }
+  }
+
+  std::unique_ptr<Window> NewWindow(const WindowSpec& spec) override {
+    auto window = std::make_unique<Win32Window>(spec, fonts_, main_);
+    if (spec.kind == WindowKind::kMain && main_ == nullptr) main_ = window->hwnd();
+    return window;
+  }
+
+  int Run(Window& main) override {
+    auto& window = dynamic_cast<Win32Window&>(main);
+    window.ShowMain();
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      // The dialog manager gives Tab, access keys and Enter their meaning.
+      HWND top = GetAncestor(message.hwnd, GA_ROOT);
+      if (top == nullptr || !IsDialogMessageW(top, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+    }
+    return static_cast<int>(message.wParam);
+  }
+
+ private:
+  Fonts fonts_;
+  HWND main_ = nullptr;
+};
+
+}  // namespace
+
+}  // namespace cratemark::ui::win32
+
+namespace cratemark::ui {
+
+std::unique_ptr<Toolkit> MakeWin32Toolkit() { return std::make_unique<win32::Win32Toolkit>(); }
+
+}  // namespace cratemark::ui
