@@ -173,8 +173,9 @@ const char* xb_FieldType(const char* name) {
 }
 
 int16_t xb_FieldOffset(const char* name) {
+  // Callers count positions from 1 with the delete marker at position 1.
   const DbfField* field = CurrentField(name);
-  return field ? static_cast<int16_t>(field->offset) : 0;
+  return field ? static_cast<int16_t>(field->offset + 1) : 0;
 }
 
 int16_t xb_FieldWidth(const char* name) {

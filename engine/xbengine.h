@@ -45,7 +45,7 @@ XB_API int16_t xb_FieldCount(void);
 XB_API int32_t xb_RecSize(void);                         /* raw record bytes, marker included */
 XB_API const char* xb_FieldName(int16_t number);         /* from 1 */
 XB_API const char* xb_FieldType(const char* name);       /* "C", "N", "L", "D", "M", ... */
-XB_API int16_t xb_FieldOffset(const char* name);         /* 1-based, marker at 0 */
+XB_API int16_t xb_FieldOffset(const char* name);         /* position from 1, marker at 1 */
 XB_API int16_t xb_FieldWidth(const char* name);
 XB_API int16_t xb_FieldDecimals(const char* name);
 XB_API int16_t xb_IsEncrypted(int16_t reserved);

@@ -43,8 +43,8 @@ TEST_F(EngineTableTest, CreatedTableHasItsStructureAndKeepsRecords) {
     const char* name;
     const char* type;
     int offset, width, decimals;
-  } expected[] = {{"NAME", "C", 1, 10, 0}, {"QTY", "N", 11, 5, 0}, {"PRICE", "N", 16, 8, 2},
-                  {"OK", "L", 24, 1, 0},   {"DAY", "D", 25, 8, 0}, {"NOTES", "M", 33, 10, 0}};
+  } expected[] = {{"NAME", "C", 2, 10, 0}, {"QTY", "N", 12, 5, 0}, {"PRICE", "N", 17, 8, 2},
+                  {"OK", "L", 25, 1, 0},   {"DAY", "D", 26, 8, 0}, {"NOTES", "M", 34, 10, 0}};
   for (int i = 0; i < 6; ++i) {
     EXPECT_STREQ(xb_FieldName(static_cast<int16_t>(i + 1)), expected[i].name);
     EXPECT_STREQ(xb_FieldType(expected[i].name), expected[i].type);

@@ -100,7 +100,7 @@ TEST_F(DbfTableEngineTest, CreatesOpensAndLocksTheLockTable) {
 // 1), so the component's 0-based EngineOffset of the first field is 1. The
 // engine currently answers 1 for the first field; enable this once it answers
 // positions.
-TEST_F(DbfTableEngineTest, DISABLED_FirstFieldStartsAfterTheDeleteMarker) {
+TEST_F(DbfTableEngineTest, FirstFieldStartsAfterTheDeleteMarker) {
   CreateLockTable(dir_.path());
   TDbfTable table("tblLockSPL");
   ConfigureLockTable(table, dir_.path());

@@ -101,11 +101,11 @@ TEST_F(InteropTest, TableWrittenByPythonDbfOpensWithItsStructure) {
                          PathOf("PYDBF.DBF") + "' >/dev/null 2>&1"));
 
   ASSERT_GE(xb_UseEx(PathOf("PYDBF.DBF").c_str(), "PYDBF", XB_OPEN_READONLY, 1, 1), 1);
-  ExpectStructure({{"NAME", "C", 1, 10, 0},
-                   {"QTY", "N", 11, 5, 0},
-                   {"PRICE", "N", 16, 8, 2},
-                   {"OK", "L", 24, 1, 0},
-                   {"DAY", "D", 25, 8, 0}});
+  ExpectStructure({{"NAME", "C", 2, 10, 0},
+                   {"QTY", "N", 12, 5, 0},
+                   {"PRICE", "N", 17, 8, 2},
+                   {"OK", "L", 25, 1, 0},
+                   {"DAY", "D", 26, 8, 0}});
   EXPECT_EQ(xb_RecCount(), 1);
   EXPECT_EQ(CurrentRecord(), " Widget        7   12.50T20240229");
 }
@@ -119,7 +119,7 @@ TEST_F(InteropTest, TableWrittenByShapelibOpensWithItsStructure) {
   ASSERT_TRUE(RunCommand("dbfadd '" + path + "' Gadget 42 0.25 2>&1"));
 
   ASSERT_GE(xb_UseEx(path.c_str(), "SHAPE", XB_OPEN_READONLY, 1, 1), 1);
-  ExpectStructure({{"NAME", "C", 1, 10, 0}, {"QTY", "N", 11, 5, 0}, {"PRICE", "N", 16, 8, 2}});
+  ExpectStructure({{"NAME", "C", 2, 10, 0}, {"QTY", "N", 12, 5, 0}, {"PRICE", "N", 17, 8, 2}});
   EXPECT_EQ(xb_RecCount(), 2);
   xb_GoBottom();
   EXPECT_EQ(CurrentRecord(), " Gadget       42    0.25");
