@@ -3,14 +3,11 @@
 #include <string_view>
 
 #include "platform/text.h"
+#include "shared/label_design.h"
+#include "shared/order_job.h"
 
 namespace cratemark {
 namespace {
-
-// Line n of the job, or the empty text past its end.
-std::string_view LineAt(const Lines& lines, std::size_t n) {
-  return n < lines.size() ? std::string_view(lines[n]) : std::string_view();
-}
 
 std::string Stripped(std::string_view line, std::string_view caption) {
   return Trim(ReplaceAllNoCase(line, caption, ""));
@@ -33,34 +30,34 @@ class WorkingLabel {
 
 void ComposeBlock(const Lines& job, std::size_t b, const LabelCaptions& captions,
                   WorkingLabel& label) {
-  auto l = [&](std::size_t offset) { return LineAt(job, b + offset); };
-  label.Apply("<Reference>", l(0));
-  label.Apply("<Revenue Center>", l(1));
-  label.Apply("<Employee>", l(2));
-  label.Apply("<Transaction Description>", l(3));
-  label.Apply("<Total Text>", l(4));
-  label.Apply("<Order Total>", Stripped(l(4), captions.total_text));
-  label.Apply("<Order Time>", l(5));
-  label.Apply("<Order Time (Parsed)>", Stripped(l(5), captions.time_text));
-  label.Apply("<Label Header>", l(6));
-  label.Apply("<Label Header (Parsed)>", Stripped(l(6), captions.labels_text));
-  label.Apply("<Address>", l(7));
-  label.Apply("<City and Town>", l(8));
-  label.Apply("<Phone>", l(9));
-  label.Apply("<Map Code>", l(10));
-  label.Apply("<Map Code (Parsed)>", Stripped(l(10), captions.map_text));
-  label.Apply("<Directions>", l(11));
+  auto l = [&](std::size_t offset) { return JobLine(job, b + offset); };
+  label.Apply(kTagReference, l(0));
+  label.Apply(kTagRevenueCenter, l(1));
+  label.Apply(kTagEmployee, l(2));
+  label.Apply(kTagTransactionDescription, l(3));
+  label.Apply(kTagTotalText, l(4));
+  label.Apply(kTagOrderTotal, Stripped(l(4), captions.total_text));
+  label.Apply(kTagOrderTime, l(5));
+  label.Apply(kTagOrderTimeParsed, Stripped(l(5), captions.time_text));
+  label.Apply(kTagLabelHeader, l(6));
+  label.Apply(kTagLabelHeaderParsed, Stripped(l(6), captions.labels_text));
+  label.Apply(kTagAddress, l(7));
+  label.Apply(kTagCityAndTown, l(8));
+  label.Apply(kTagPhone, l(9));
+  label.Apply(kTagMapCode, l(10));
+  label.Apply(kTagMapCodeParsed, Stripped(l(10), captions.map_text));
+  label.Apply(kTagDirections, l(11));
 
   // The item search may run on into the next block (an all-empty item area
   // takes the next block's first line), but never past the job's end.
-  std::size_t item = b + 20;
+  std::size_t item = b + kJobItemAreaFirst;
   while (item < job.size() && job[item].empty()) ++item;
-  label.Apply("<Item Name>", Trim(LineAt(job, item)));
+  label.Apply(kTagItemName, Trim(JobLine(job, item)));
 
   std::size_t k = 0;
-  while (!LineAt(job, item + k + 1).empty()) {
+  while (!JobLine(job, item + k + 1).empty()) {
     ++k;
-    label.Apply("<Item Mod[" + std::to_string(k) + "]>", Trim(LineAt(job, item + k)));
+    label.Apply(ItemModTag(static_cast<int>(k)), Trim(JobLine(job, item + k)));
   }
 }
 
@@ -70,8 +67,6 @@ void EscapeQuotes(Lines& job_lines) {
   for (std::string& line : job_lines) line = ReplaceAllNoCase(line, "'", "\\'");
 }
 
-bool IsBlockLayout(const Lines& job_lines) { return job_lines.size() % kJobBlockLines == 0; }
-
 Lines ComposeBlocks(const Lines& job_lines, const LabelCaptions& captions,
                     const DesignReader& read_design) {
   Lines labels;
@@ -79,7 +74,7 @@ Lines ComposeBlocks(const Lines& job_lines, const LabelCaptions& captions,
   for (std::size_t b = 0; b < job_lines.size(); b += kJobBlockLines) {
     if (std::optional<Lines> design = read_design()) label.Set(*design);
     ComposeBlock(job_lines, b, captions, label);
-    for (int n = 1; n <= 100; ++n) label.Apply("<Item Mod[" + std::to_string(n) + "]>", "");
+    for (int n = 1; n <= 100; ++n) label.Apply(ItemModTag(n), "");
     Lines block = label.ToLines();
     labels.insert(labels.end(), block.begin(), block.end());
   }

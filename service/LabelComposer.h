@@ -12,8 +12,6 @@
 
 namespace cratemark {
 
-inline constexpr std::size_t kJobBlockLines = 100;
-
 // Captions stripped from job lines for the parsed tags.
 struct LabelCaptions {
   std::string labels_text;  // "LabelsText"
@@ -25,15 +23,12 @@ struct LabelCaptions {
 // Precedes every single quote of every job line with a backslash.
 void EscapeQuotes(Lines& job_lines);
 
-// True when the job is a whole number of 100-line blocks (an empty job is).
-bool IsBlockLayout(const Lines& job_lines);
-
 // Reads the label design afresh; nullopt when it cannot be read. Called once
 // per block, so a design changed between blocks takes effect at once.
 using DesignReader = std::function<std::optional<Lines>()>;
 
 // Labels of every block of `job_lines`, one after the other. The job must be
-// in block layout (IsBlockLayout). When the design cannot be read for a block,
+// in block layout (FollowsBlockLayout). When the design cannot be read for a block,
 // that block keeps whatever the working text holds (nothing for the first
 // block, the previous finished label for later ones), as the caller halts and
 // never delivers such a result anyway.

@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "shared/order_job.h"
+
 namespace cratemark {
 namespace {
 
@@ -150,13 +152,6 @@ TEST(LabelComposer, ReadsTheDesignAfreshForEveryBlock) {
   });
   EXPECT_EQ(reads, 3);
   EXPECT_EQ(labels, (Lines{"first A", "second B", "second B"}));
-}
-
-TEST(LabelComposer, BlockLayoutIsWholeHundreds) {
-  EXPECT_TRUE(IsBlockLayout(Lines{}));
-  EXPECT_TRUE(IsBlockLayout(Lines(300)));
-  EXPECT_FALSE(IsBlockLayout(Lines(150)));
-  EXPECT_FALSE(IsBlockLayout(Lines(99)));
 }
 
 }  // namespace

@@ -2,38 +2,23 @@
 
 #include <exception>
 
-#include "platform/code_page.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
-#include "platform/local_time.h"
-#include "platform/text.h"
 #include "service/LabelComposer.h"
+#include "shared/change_marker.h"
+#include "shared/label_design.h"
+#include "shared/order_job.h"
+#include "shared/settings_file.h"
+#include "shared/status_file.h"
 
 namespace cratemark {
 namespace {
 
-constexpr const char* kSettingsFile = "Cratemark.cfg";
-constexpr const char* kChangeMarkerFile = "CratemarkConfigChanged";
-constexpr const char* kStatusFile = "Cratemark.err";
-constexpr const char* kLogFile = "Cratemark.txt";
-constexpr const char* kDesignFile = "LabelDesign.txt";
 constexpr const char* kDirectoryNotFound = "    Directory not found! Please setup a printer";
 
-// The value of the first line whose text before its first "=" equals `key`
-// without regard to case; the empty text when there is none.
-std::string LookUp(const Lines& lines, std::string_view key) {
-  for (const std::string& line : lines) {
-    std::size_t equals = line.find('=');
-    if (equals != std::string::npos && EqualsNoCase(line.substr(0, equals), key)) {
-      return line.substr(equals + 1);
-    }
-  }
-  return std::string();
-}
-
-void WriteAnsiLines(const std::string& path, const Lines& lines) {
-  WriteWholeFile(path, Utf8ToAnsi(JoinLines(lines)));
-}
+// Inserted between a spool folder and a file name in it; "/" on POSIX keeps
+// the paths in the log native.
+const std::string kSeparator(1, kPathSeparator);
 
 }  // namespace
 
@@ -41,6 +26,8 @@ TsrvCratemark::TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable>
                              std::unique_ptr<LockTable> tblLockSPLCheck,
                              std::chrono::milliseconds job_settle_time)
     : program_dir_(std::move(program_dir)),
+      settings_(ServiceDefaultSettings()),
+      log_(program_dir_),
       tblLockSPL_(std::move(tblLockSPL)),
       tblLockSPLCheck_(std::move(tblLockSPLCheck)),
       job_settle_(job_settle_time) {
@@ -62,20 +49,20 @@ void TsrvCratemark::ServiceStart() {
 void TsrvCratemark::ServiceStop() {
   timer_enabled_ = false;
   WriteLog("! Stopping service...");
-  DeleteFileAt(program_dir_ + kLogFile);
+  log_.RemoveFile();
 }
 
 void TsrvCratemark::TimerTimer() {
-  if (FileExists(program_dir_ + kChangeMarkerFile)) {
+  if (ChangeMarkerExists(program_dir_)) {
     ConfigureService();
-    DeleteFileAt(program_dir_ + kChangeMarkerFile);
+    DeleteChangeMarker(program_dir_);
   }
 
   // Directories are passed over: a folder named "x.spl" must not block the
   // jobs listed after it.
   const std::string source_dir = tblLockSPL_->DatabaseName();
   std::string job_name;
-  for (const DirectoryEntry& entry : ListDirectory(source_dir, "*.spl")) {
+  for (const DirectoryEntry& entry : ListDirectory(source_dir, kJobFilePattern)) {
     if (!entry.is_directory) {
       job_name = entry.name;
       break;
@@ -83,18 +70,18 @@ void TsrvCratemark::TimerTimer() {
   }
   if (job_name.empty() || halted_) return;
 
-  const std::string job_path = source_dir + "\\" + job_name;
+  const std::string job_path = source_dir + kSeparator + job_name;
   // A job still being written is left for a later tick.
   if (!job_settle_.IsSettled(job_path)) return;
 
   WriteLog("-> Loading from " + job_path);
-  job_lines_ = ReadTextFile(job_path).lines;
+  job_lines_ = ReadOrderJob(job_path);
   if (!job_settle_.IsUnchanged(job_path)) {
     throw Error(ErrorKind::kSharingViolation,
                 "The job \"" + job_path + "\" changed while it was read.");
   }
   ComposeLabels();
-  WriteLog("++ Sending to " + program_dir_ + settings_.spl_dir_dest + "\\" + job_name);
+  WriteLog("++ Sending to " + program_dir_ + settings_.spl_dir_dest + kSeparator + job_name);
   if (!DeliverLabels(job_name)) WriteLog("# Failed to print...");
 }
 
@@ -102,12 +89,12 @@ void TsrvCratemark::tblLockSPLAfterOpen(LockTable& table) { table.FLock(); }
 
 void TsrvCratemark::ConfigureService() {
   halted_ = false;
-  WriteStatus(0);
+  WriteStatus(kStatusOk);
 
   try {
-    scratch_lines_ = ReadTextFile(program_dir_ + kDesignFile).lines;
+    scratch_lines_ = ReadLabelDesign(program_dir_).lines;
   } catch (const Error&) {
-    WriteStatus(5);
+    WriteStatus(kStatusDesignUnreadable);
   }
   scratch_lines_.clear();
 
@@ -128,33 +115,23 @@ void TsrvCratemark::ConfigureService() {
   WriteLog("! Backup Spool Directory is: \"" + backup_dir + "\"");
   if (!DirectoryExists(backup_dir)) {
     WriteLog(kDirectoryNotFound);
-    WriteStatus(4);
+    WriteStatus(kStatusBackupDirMissing);
   }
 
   OpenSourceLockTable(source_dir);
-  if (!has_dest) WriteStatus(2);
+  if (!has_dest) WriteStatus(kStatusDestDirMissing);
 }
 
 void TsrvCratemark::LoadSettings() {
   try {
-    scratch_lines_ = ReadTextFile(program_dir_ + kSettingsFile).lines;
+    scratch_lines_ = ReadTextFile(SettingsFilePath(program_dir_)).lines;
   } catch (const Error&) {
-    WriteAnsiLines(
-        program_dir_ + kSettingsFile,
-        {"SPLDirSource=" + settings_.spl_dir_source, "SPLDirDest=" + settings_.spl_dir_dest,
-         "SPLDirBackup=" + settings_.spl_dir_backup, "LabelsText=" + settings_.labels_text,
-         "TimeText=" + settings_.time_text, "MapText=" + settings_.map_text,
-         "TotalText=" + settings_.total_text});
+    // Unreadable: keep the current values and write them back for the user.
+    WriteSettingsFile(program_dir_, settings_);
     halted_ = true;
     return;
   }
-  settings_.spl_dir_source = LookUp(scratch_lines_, "SPLDirSource");
-  settings_.spl_dir_dest = LookUp(scratch_lines_, "SPLDirDest");
-  settings_.spl_dir_backup = LookUp(scratch_lines_, "SPLDirBackup");
-  settings_.labels_text = LookUp(scratch_lines_, "LabelsText");
-  settings_.time_text = LookUp(scratch_lines_, "TimeText");
-  settings_.map_text = LookUp(scratch_lines_, "MapText");
-  settings_.total_text = LookUp(scratch_lines_, "TotalText");
+  settings_ = SettingsFromLines(scratch_lines_);
   scratch_lines_.clear();
 }
 
@@ -166,7 +143,7 @@ void TsrvCratemark::OpenSourceLockTable(const std::string& source_dir) {
     tblLockSPL_->SetDatabaseName(source_dir);
   }
   if (!DirectoryExists(source_dir)) {
-    WriteStatus(1);
+    WriteStatus(kStatusSourceDirMissing);
     return;
   }
   if (tblLockSPL_->Active()) return;  // lock held since an earlier run
@@ -179,14 +156,14 @@ void TsrvCratemark::OpenSourceLockTable(const std::string& source_dir) {
   try {
     tblLockSPL_->Open();
   } catch (const std::exception&) {
-    WriteStatus(3);
+    WriteStatus(kStatusSourceLockTableFailed);
   }
 }
 
 void TsrvCratemark::ComposeLabels() {
   label_lines_.clear();
   EscapeQuotes(job_lines_);
-  if (!IsBlockLayout(job_lines_)) {
+  if (!FollowsBlockLayout(job_lines_)) {
     WriteLog("## WARNING: Label Setup in Tolvan does not seem to be compatible with Cratemark ##");
     return;
   }
@@ -194,9 +171,9 @@ void TsrvCratemark::ComposeLabels() {
                                settings_.total_text};
   label_lines_ = ComposeBlocks(job_lines_, captions, [this]() -> std::optional<Lines> {
     try {
-      return ReadTextFile(program_dir_ + kDesignFile).lines;
+      return ReadLabelDesign(program_dir_).lines;
     } catch (const Error&) {
-      WriteStatus(5);
+      WriteStatus(kStatusDesignUnreadable);
       return std::nullopt;
     }
   });
@@ -222,9 +199,10 @@ bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
   const std::string backup_dir = program_dir_ + settings_.spl_dir_backup;
   const std::string source_job = SourceJobPath(job_name);
 
-  const bool dest_down = CheckLockTaken(dest_dir) || FileExists(dest_dir + "\\TOLVANSPOOL.ERR");
+  const bool dest_down =
+      CheckLockTaken(dest_dir) || FileExists(dest_dir + kSeparator + "TOLVANSPOOL.ERR");
   if (!dest_down) {
-    WriteLabelFile(dest_dir + "\\" + job_name);
+    WriteLabelFile(dest_dir + kSeparator + job_name);
     WriteLog("-- Deleting " + source_job);
     DeleteFileAt(source_job);
     return true;
@@ -239,11 +217,11 @@ bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
   if (backup_down) {
     WriteLog("## Spooler is down for printer: " + settings_.spl_dir_backup);
   } else {
-    backup_problem = FileExists(backup_dir + "\\TolvanSpool.err");
+    backup_problem = FileExists(backup_dir + kSeparator + "TolvanSpool.err");
   }
   if (!backup_down && !backup_problem) {
-    WriteLog("++ Sending to " + backup_dir + "\\" + job_name);
-    WriteLabelFile(backup_dir + "\\" + job_name);
+    WriteLog("++ Sending to " + backup_dir + kSeparator + job_name);
+    WriteLabelFile(backup_dir + kSeparator + job_name);
     WriteLog("-- Deleting " + source_job);
     DeleteFileAt(source_job);
     return true;
@@ -254,7 +232,7 @@ bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
   }
   WriteLog("! Sending order back to " + dest_dir);
   WriteLog("! Labels will resume printing when the problem is resolved");
-  WriteLabelFile(dest_dir + "\\" + job_name);
+  WriteLabelFile(dest_dir + kSeparator + job_name);
   WriteLog("-- Deleting " + source_job);
   DeleteFileAt(source_job);
   return false;
@@ -262,21 +240,18 @@ bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
 
 void TsrvCratemark::WriteLabelFile(const std::string& path) {
   // Whole, then put in place: a spooler never prints half a label.
-  WriteAnsiLines(path, label_lines_);
+  WriteTextFile(path, label_lines_);
 }
 
 std::string TsrvCratemark::SourceJobPath(const std::string& job_name) const {
-  return program_dir_ + settings_.spl_dir_source + "\\" + job_name;
+  return program_dir_ + settings_.spl_dir_source + kSeparator + job_name;
 }
 
 void TsrvCratemark::WriteStatus(std::int16_t code) {
-  if (code != 0) halted_ = true;
-  WriteAnsiLines(program_dir_ + kStatusFile, {std::to_string(code)});
+  if (code != kStatusOk) halted_ = true;
+  WriteStatusFile(program_dir_, code);
 }
 
-void TsrvCratemark::WriteLog(const std::string& message) {
-  log_lines_.push_back(DateTimeText(NowLocal()) + " : " + message);
-  WriteAnsiLines(program_dir_ + kLogFile, log_lines_);
-}
+void TsrvCratemark::WriteLog(const std::string& message) { log_.Write(message); }
 
 }  // namespace cratemark

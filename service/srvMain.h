@@ -14,6 +14,8 @@
 #include "platform/text_file.h"
 #include "service/JobSettle.h"
 #include "service/LockTable.h"
+#include "shared/activity_log.h"
+#include "shared/settings_file.h"
 
 namespace cratemark {
 
@@ -41,21 +43,10 @@ class TsrvCratemark : public ServiceModule {
   bool Halted() const { return halted_; }
   const Lines& JobLines() const { return job_lines_; }
   const Lines& LabelLines() const { return label_lines_; }
-  const Lines& LogLines() const { return log_lines_; }
+  const Lines& LogLines() const { return log_.lines(); }
   void SetJobLines(Lines lines) { job_lines_ = std::move(lines); }
 
  private:
-  // The seven settings, with the service's defaults.
-  struct Settings {
-    std::string spl_dir_source = "PreLabel";
-    std::string spl_dir_dest = "Label1";
-    std::string spl_dir_backup = "Label2";
-    std::string labels_text = "Labels";
-    std::string time_text = "Time:";
-    std::string map_text = "Map:";
-    std::string total_text = "Total:";
-  };
-
   void LoadSettings();
   void OpenSourceLockTable(const std::string& source_dir);
   // Points the check table at `directory`, opens it and tries its lock;
@@ -72,7 +63,7 @@ class TsrvCratemark : public ServiceModule {
   Lines job_lines_;
   Lines label_lines_;
   Lines scratch_lines_;
-  Lines log_lines_;
+  ActivityLog log_;  // LogLines and their file
   std::unique_ptr<LockTable> tblLockSPL_;
   std::unique_ptr<LockTable> tblLockSPLCheck_;
   JobSettleWatch job_settle_;

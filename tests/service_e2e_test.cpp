@@ -13,6 +13,9 @@
 namespace cratemark::e2e {
 namespace {
 
+// The separator the service puts between a spool folder and a job name.
+const std::string kSep = "/";
+
 // Jobs are taken as soon as they are seen, except where a test says otherwise.
 class ServiceE2e : public ::testing::Test {
  protected:
@@ -33,7 +36,7 @@ class ServiceE2e : public ::testing::Test {
   // The log messages after the last "++ Sending to " line for `job` in Label1.
   Lines AfterSending(const std::string& job) {
     Lines log = folder_.LogMessages();
-    const std::string sending = "++ Sending to " + folder_.dir() + "Label1\\" + job;
+    const std::string sending = "++ Sending to " + folder_.dir() + "Label1" + kSep + job;
     auto it = std::find(log.rbegin(), log.rend(), sending);
     if (it == log.rend()) return {"(no sending line)"};
     return Lines(it.base(), log.end());
@@ -74,7 +77,7 @@ TEST_F(ServiceE2e, EveryDeliveryOutcome) {
   auto deliver = [&](const std::string& job) {
     Order(job, {"Ann|Soup|hot"});
     EXPECT_TRUE(WaitUntil([&] { return Gone("PreLabel/" + job); })) << job;
-    EXPECT_TRUE(WaitUntil([&] { return LogHas("-- Deleting " + d + "PreLabel\\" + job); }));
+    EXPECT_TRUE(WaitUntil([&] { return LogHas("-- Deleting " + d + "PreLabel" + kSep + job); }));
     std::this_thread::sleep_for(100ms);  // the tick's last line, if any
   };
   const std::string down1 = "## Spooler is down for printer: Label1";
@@ -84,7 +87,7 @@ TEST_F(ServiceE2e, EveryDeliveryOutcome) {
     std::this_thread::sleep_for(300ms);
     deliver("a.spl");
     EXPECT_TRUE(folder_.Exists("Label1/a.spl"));
-    EXPECT_EQ(AfterSending("a.spl"), (Lines{"-- Deleting " + d + "PreLabel\\a.spl"}));
+    EXPECT_EQ(AfterSending("a.spl"), (Lines{"-- Deleting " + d + "PreLabel" + kSep + "a.spl"}));
     spooler.Signal(SIGTERM);
     spooler.Wait();
   }
@@ -93,8 +96,8 @@ TEST_F(ServiceE2e, EveryDeliveryOutcome) {
   deliver("b.spl");  // backup without lock table, without marker: used
   EXPECT_TRUE(folder_.Exists("Label2/b.spl"));
   EXPECT_EQ(AfterSending("b.spl"),
-            (Lines{down1, "! Trying backup printer...", "++ Sending to " + backup + "\\b.spl",
-                   "-- Deleting " + d + "PreLabel\\b.spl"}));
+            (Lines{down1, "! Trying backup printer...", "++ Sending to " + backup + kSep + "b.spl",
+                   "-- Deleting " + d + "PreLabel" + kSep + "b.spl"}));
 
   ASSERT_EQ(RunTool(folder_.Sim({"down", backup})), 0);  // backup marker: problem
   deliver("c.spl");
@@ -103,7 +106,7 @@ TEST_F(ServiceE2e, EveryDeliveryOutcome) {
             (Lines{down1, "! Trying backup printer...", "# Problem sending to " + backup,
                    "  Please check TolvanSpool and Printer.", "! Sending order back to " + dest,
                    "! Labels will resume printing when the problem is resolved",
-                   "-- Deleting " + d + "PreLabel\\c.spl", "# Failed to print..."}));
+                   "-- Deleting " + d + "PreLabel" + kSep + "c.spl", "# Failed to print..."}));
   ASSERT_EQ(RunTool(folder_.Sim({"up", backup})), 0);
 
   ASSERT_EQ(RunTool(folder_.Sim({"locktable", backup})), 0);  // backup lock table, no spooler
@@ -113,16 +116,16 @@ TEST_F(ServiceE2e, EveryDeliveryOutcome) {
             (Lines{down1, "! Trying backup printer...", "## Spooler is down for printer: Label2",
                    "! Sending order back to " + dest,
                    "! Labels will resume printing when the problem is resolved",
-                   "-- Deleting " + d + "PreLabel\\e.spl", "# Failed to print..."}));
+                   "-- Deleting " + d + "PreLabel" + kSep + "e.spl", "# Failed to print..."}));
 
   {  // A backup whose spooler holds its lock is used.
     Child spooler(folder_.Sim({"serve", backup, "--hold"}));
     std::this_thread::sleep_for(300ms);
     deliver("f.spl");
     EXPECT_TRUE(folder_.Exists("Label2/f.spl"));
-    EXPECT_EQ(AfterSending("f.spl"),
-              (Lines{down1, "! Trying backup printer...", "++ Sending to " + backup + "\\f.spl",
-                     "-- Deleting " + d + "PreLabel\\f.spl"}));
+    EXPECT_EQ(AfterSending("f.spl"), (Lines{down1, "! Trying backup printer...",
+                                            "++ Sending to " + backup + kSep + "f.spl",
+                                            "-- Deleting " + d + "PreLabel" + kSep + "f.spl"}));
   }
 
   {  // A marker downs a destination even while its spooler holds the lock.
@@ -159,7 +162,7 @@ TEST_F(ServiceE2e, ReloadWhileHaltedHandlesTheWaitingJobInTheSameTick) {
   Lines log = folder_.LogMessages();
   auto reload = std::find(log.rbegin(), log.rend(), "! Starting service...").base() - 1;
   ASSERT_GE(log.end() - reload, 5);
-  EXPECT_EQ(reload[4], "-> Loading from " + folder_.dir() + "PreLabel\\wait.spl");
+  EXPECT_EQ(reload[4], "-> Loading from " + folder_.dir() + "PreLabel" + kSep + "wait.spl");
   EXPECT_EQ(folder_.ReadFile("Label1/wait.spl"), "Ann\r\n");
 }
 
