@@ -2,11 +2,15 @@
 // objects of the record set.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "xbase/DbfCommon.h"
+#include "xbase/DbfValue.h"
 
 namespace cratemark {
+
+class TDbfTable;
 
 // One table field as the engine describes it, in table order.
 struct TFieldInfo {
@@ -30,10 +34,16 @@ struct TDbfFieldDef {
 
 // A field object of the record set: declared with the table in advance, or
 // created from the field definitions at open (and destroyed at close).
+//
+// Reading serves the table's current record buffer and never calls the
+// engine (memos aside, loaded on first read); a closed table reads as null.
+// Assigning needs the table editing or inserting. Failures raise
+// EDatabaseError ("Cannot access field '%s' as type %s", the range message),
+// EDbfError from the table, or Error for texts that are no number.
 class TDbfField {
  public:
-  TDbfField(std::string name, TFieldKind kind, int size, bool declared)
-      : FieldName(std::move(name)), Kind(kind), Size(size), declared_(declared) {}
+  TDbfField(TDbfTable* table, std::string name, TFieldKind kind, int size, bool declared)
+      : FieldName(std::move(name)), Kind(kind), Size(size), table_(table), declared_(declared) {}
 
   std::string FieldName;
   TFieldKind Kind;
@@ -49,8 +59,31 @@ class TDbfField {
   int BlobIndex() const { return blob_index_; }
   int DataSize() const { return FieldKindDataSize(Kind, Size); }
 
+  // --- Values ----------------------------------------------------------------
+  bool IsNull() const;
+  TDbfValue Value() const;       // null, or the value in the kind's own type
+  std::string AsString() const;  // UTF-8; null reads as ""
+  int32_t AsInteger() const;     // null reads as 0
+  double AsFloat() const;
+  bool AsBoolean() const;
+  int32_t AsDate() const;  // day number; null reads as 0
+
+  void SetValue(const TDbfValue& value);  // by the value's type; null clears
+  void SetAsString(const std::string& value);
+  void SetAsInteger(int64_t value);
+  void SetAsBoolean(bool value);
+  void SetAsFloat(double value);
+  void SetAsDate(int32_t day_number);
+  void Clear();
+
  private:
   friend class TDbfTable;
+  [[noreturn]] void AccessError(const char* type_name) const;
+  void CheckRange(double value, double min, double max) const;
+  const uint8_t* Slot() const;  // presence byte then native value; nullptr when none
+  void Store(const void* native, size_t bytes);
+
+  TDbfTable* table_;
   bool declared_;
   int info_index_ = -1;
   int blob_index_ = -1;

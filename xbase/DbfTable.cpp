@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
+#include "xbase/DbfEnv.h"
 #include "xbase/DbfNames.h"
 #include "xbase/XbEngine.h"
 
@@ -22,11 +23,13 @@ std::string CurrentDirectory() {
 
 }  // namespace
 
-TDbfTable::TDbfTable(std::string name) : name_(std::move(name)) {}
+TDbfTable::TDbfTable(std::string name)
+    : name_(std::move(name)), format_(SystemDefaultRegionalSettings()) {}
 
 TDbfTable::~TDbfTable() {
-  if (state_ != State::kClosed || iWA > 0) {
-    state_ = State::kClosed;
+  TDbfComponentSearch::Unregister(this);
+  if (state_ != CursorState::kClosed || iWA > 0) {
+    state_ = CursorState::kClosed;
     ReleaseCursor();
   }
 }
@@ -155,10 +158,10 @@ std::string TDbfTable::GenerateAlias(const std::string& file_name) {
 // --- Opening -----------------------------------------------------------------
 
 void TDbfTable::Open() {
-  if (state_ != State::kClosed) return;
+  if (state_ != CursorState::kClosed) return;
   if (BeforeOpen) BeforeOpen(*this);
   try {
-    state_ = State::kOpening;
+    state_ = CursorState::kOpening;
     OpenEngineArea();
     LOpeningTable = true;
     DiscoverFields();
@@ -171,14 +174,16 @@ void TDbfTable::Open() {
     FFirstCrack = true;
     FLastCrack = false;
     at_begin_ = true;
-    at_end_ = Fetch(FetchMode::kNext) != FetchResult::kOk;
+    has_record_ = Fetch(FetchMode::kNext, buffer_) == FetchResult::kOk;
+    at_end_ = !has_record_;
+    modified_ = false;
   } catch (...) {
     LOpeningTable = false;
-    state_ = State::kClosed;
+    state_ = CursorState::kClosed;
     ReleaseCursor();
     throw;
   }
-  state_ = State::kOpen;
+  state_ = CursorState::kBrowse;
   if (AfterOpen) AfterOpen(*this);
   if (!at_end_) AfterScrollStep();
 }
@@ -198,9 +203,7 @@ void TDbfTable::OpenEngineArea() {
                                                      : 2;
   int16_t open_mode = exclusive_ ? 2 : read_only_ ? 1 : 0;
 
-  // No environment settings object exists yet, so the table's own copies
-  // stay as they are and are not sent.
-  FApplyEnvSettings = false;
+  ApplyEnvironment();
 
   std::string full_name = GetFullTableName();
   if (!FileExists(full_name) && FErrorFunc == -1) {
@@ -249,6 +252,23 @@ void TDbfTable::OpenEngineArea() {
   FUpdateLockList = true;
 }
 
+void TDbfTable::ApplyEnvironment() {
+  FApplyEnvSettings = false;
+  TDbfEnv* env = TDbfComponentSearch::FirstEnv();
+  uint8_t receiver = access_method_ == amServer ? atServer : atLocal;
+  if (env == nullptr || (env->ApplyTo() & receiver) == 0) return;
+  FEpoch = env->Epoch();
+  FErrorLevel = env->GetErrorLevel();
+  FErrorFunc = env->ErrorFunc();
+  FCentury = env->Century();
+  FExact = env->Exact();
+  FSoftSeek = env->SoftSeek();
+  FDateFormat = env->DateFormat();
+  FMemoBlockSize = env->MemoBlockSize();
+  FDeleted = env->Deleted();
+  FApplyEnvSettings = true;
+}
+
 void TDbfTable::DiscoverFields() {
   TXbEngine& engine = Engine();
   engine.xb_Select(iWA);
@@ -281,7 +301,7 @@ void TDbfTable::BindFields() {
   for (const auto& field : fields_) any_declared = any_declared || field->IsDeclared();
   if (!any_declared) {
     for (const TDbfFieldDef& def : field_defs_) {
-      auto field = std::make_unique<TDbfField>(def.Name, def.Kind, def.Size, false);
+      auto field = std::make_unique<TDbfField>(this, def.Name, def.Kind, def.Size, false);
       if (def.Kind == TFieldKind::kFloat || def.Kind == TFieldKind::kCurrency) {
         const TFieldInfo& info = catalogue_[static_cast<size_t>(def.FieldNo - 1)];
         field->DisplayFormat = FloatDisplayPattern(info.Decimals);
@@ -318,88 +338,13 @@ void TDbfTable::BindFields() {
     field->blob_index_ = IsBlobKind(field->Kind) ? blob_count++ : -1;
   }
   buffer_ = TRecordBuffer(offset, /*calc_bytes=*/0, blob_count);
-}
-
-// --- Fetching ----------------------------------------------------------------
-
-TDbfTable::FetchResult TDbfTable::Fetch(FetchMode mode) {
-  TXbEngine& engine = Engine();
-  engine.xb_Select(iWA);
-  int32_t remembered = (FFirstCrack || FLastCrack) ? 0 : engine.xb_RecNo();
-  FetchResult result = FetchResult::kOk;
-  switch (mode) {
-    case FetchMode::kCurrent:
-      if (engine.xb_Bof() != 0 && engine.xb_Eof() != 0) {
-        result = FetchResult::kAtEnd;
-      } else if (engine.xb_Eof() != 0) {
-        engine.xb_GoBottom();
-        if (engine.xb_Eof() != 0) result = FetchResult::kAtEnd;
-      }
-      break;
-    case FetchMode::kNext:
-      FFirstCrack ? engine.xb_GoTop() : engine.xb_Skip(1);
-      if (engine.xb_Eof() != 0 || engine.xb_RecNo() == remembered) {
-        engine.xb_GoBottom();
-        result = FetchResult::kAtEnd;
-      }
-      break;
-    case FetchMode::kPrior:
-      FLastCrack ? engine.xb_GoBottom() : engine.xb_Skip(-1);
-      if (engine.xb_Bof() != 0 || engine.xb_RecNo() == remembered) {
-        engine.xb_GoTop();
-        result = FetchResult::kAtBeginning;
-      }
-      break;
-  }
-  FRecNo = engine.xb_RecNo();
-  buffer_.Reset();
-  if (result == FetchResult::kOk) {
-    engine.xb_GetRecord(engine_record_.data());
-    RecordToBuffer();
-    buffer_.SetPosition(TRecordPosition::kRecord);
-    buffer_.SetRecordNumber(FRecNo);
-  }
-  FFirstCrack = false;
-  FLastCrack = false;
-  return result;
-}
-
-void TDbfTable::RecordToBuffer() {
-  // Only text fields are converted so far; fields of other kinds read as null.
-  uint8_t* data = buffer_.Data();
-  for (const auto& field : fields_) {
-    if (!field->IsBound() || field->Kind != TFieldKind::kText) continue;
-    const TFieldInfo& info = catalogue_[static_cast<size_t>(field->info_index_)];
-    int width = std::min(info.Width, field->Size);  // bounded by the slot
-    if (info.EngineOffset < 0 || info.EngineOffset + width > FRecSize) continue;
-    const char* text = engine_record_.data() + info.EngineOffset;
-    while (width > 0 && text[width - 1] == ' ') --width;
-    uint8_t* slot = data + info.NativeOffset;
-    slot[0] = 1;
-    std::memcpy(slot + 1, text, static_cast<size_t>(width));
-    slot[1 + width] = 0;
-  }
-}
-
-void TDbfTable::Resync() {
-  if (iWA <= 0 || state_ != State::kOpen) return;
-  Engine().xb_Select(iWA);
-  Engine().xb_Go(buffer_.RecordNumber());
-  at_end_ = Fetch(FetchMode::kCurrent) != FetchResult::kOk;
-}
-
-void TDbfTable::AfterScrollStep() {
-  if (iWA > 0) {
-    Engine().xb_Select(iWA);
-    Engine().xb_Go(buffer_.RecordNumber());
-  }
-  if (AfterScroll) AfterScroll(*this);
+  spare_ = buffer_;
 }
 
 // --- Fields ------------------------------------------------------------------
 
 TDbfField& TDbfTable::AddField(const std::string& name, TFieldKind kind, int size) {
-  fields_.push_back(std::make_unique<TDbfField>(name, kind, size, true));
+  fields_.push_back(std::make_unique<TDbfField>(this, name, kind, size, true));
   return *fields_.back();
 }
 
@@ -429,9 +374,9 @@ void TDbfTable::UpdateFieldDefs() {
 // --- Closing -----------------------------------------------------------------
 
 void TDbfTable::Close() {
-  if (state_ == State::kClosed) return;
+  if (state_ == CursorState::kClosed) return;
   if (BeforeClose) BeforeClose(*this);
-  state_ = State::kClosed;
+  state_ = CursorState::kClosed;
   ReleaseCursor();
   if (AfterClose) AfterClose(*this);
 }
@@ -449,8 +394,11 @@ void TDbfTable::ReleaseCursor() {
   }
   engine_record_.clear();
   buffer_ = TRecordBuffer();
+  spare_ = TRecordBuffer();
   catalogue_.clear();
   at_begin_ = at_end_ = false;
+  has_record_ = modified_ = false;
+  FOldRec = 0;
 
   if (iWA > 0) {
     std::string alias = Engine().xb_Alias(iWA);

@@ -17,14 +17,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/regional_settings.h"
 #include "xbase/DbfCommon.h"
 #include "xbase/DbfError.h"
 #include "xbase/DbfFields.h"
 #include "xbase/DbfRecordBuffer.h"
+#include "xbase/DbfValue.h"
 
 namespace cratemark {
 
 class TXbEngine;
+
+enum TEOFAction : int16_t { eaEOF = 0, eaMoveLast = 1 };
+enum TSequencedCount : int16_t { scAllCount = 0, scFilterOnlyCount = 1, scRawCount = 2 };
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
 class TDbfTable {
  public:
@@ -78,10 +84,12 @@ class TDbfTable {
   // --- Opening and closing -----------------------------------------------
   void Open();
   void Close();
-  bool Active() const { return state_ == State::kOpen; }
+  bool Active() const { return state_ >= CursorState::kBrowse; }
   void SetActive(bool value) { value ? Open() : Close(); }
 
-  Hook BeforeOpen, AfterOpen, BeforeClose, AfterClose, AfterScroll;
+  Hook BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeScroll, AfterScroll;
+  Hook BeforeEdit, AfterEdit, BeforeInsert, AfterInsert, OnNewRecord;
+  Hook BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeDelete, AfterDelete;
 
   // --- Creating and locking ------------------------------------------------
   // Writes a new, empty table file from the declared fields (or else the
@@ -102,16 +110,73 @@ class TDbfTable {
   std::vector<TDbfField*> Fields() const;
   const std::vector<TFieldInfo>& LFieldOffsets() const { return catalogue_; }
 
-  // --- Record state shared with navigation and editing ---------------------
+  // --- Navigation (DbfNavigation.cpp) ---------------------------------------
+  // Every move first settles a pending edit (posted when a field was
+  // assigned, else cancelled); a closed table raises EDatabaseError.
+  void First();
+  void Last();
+  void Next();
+  void Prior();
+  int MoveBy(int distance);  // records actually moved
+  void Skip(int32_t count);
+  void Go(int32_t record);
+  void GoTop();
+  void GoBottom();
+  // Past the last record: the record set ran into the end, or the engine
+  // reports the end of file for the work area.
+  bool Eof();
+  bool Bof();
+  int32_t RecNo();
+  void SetRecNo(int32_t record) { Go(record); }
+  int32_t RecordCount();
+  int32_t RecCount();
+  bool Deleted();  // the current record carries the delete marker
+  // Copies the current raw record (LEngineRecordBuffer().size() bytes).
+  void DbfGetRecord(char* buffer);
+  // Re-reads the current record when browsing (environment changes).
+  void Refresh();
+  bool SpeedMode() const { return speed_mode_; }
+  void SetSpeedMode(bool value) { speed_mode_ = value; }
+  TEOFAction EOFAction = eaMoveLast;
+  TSequencedCount SequencedCount = scRawCount;
+
+  // --- Fields (DbfFieldValues.cpp) --------------------------------------------
+  // The field object of that name, ignoring case; EDatabaseError
+  // "<name>: Field '<field>' not found" when there is none.
+  TDbfField& FieldByName(const std::string& field_name);
+  TDbfField* FindField(const std::string& field_name);
+
+  // --- Editing (DbfEditing.cpp) -----------------------------------------------
+  TDataSetState State() const;
+  // Takes the engine's record lock and re-reads the record; on an empty
+  // table starts an insert instead.
+  void Edit();
+  void Insert();
+  void Append();
+  // Writes the edited or new record, releases the table's engine locks and
+  // re-reads it. A failure leaves the table editing, the lock held.
+  void Post();
+  // Drops the edit or insert (nothing written) and releases the locks.
+  void Cancel();
+  void Delete();
+  // Assigns values[i] to the i-th field object; a value without a field
+  // raises Error "Argument out of range" with the earlier ones assigned.
+  void SetFields(const std::vector<TDbfValue>& values);
+  bool Modified() const { return modified_; }
+
+  // --- Regional settings, captured at creation -----------------------------------
+  const RegionalSettings& FormatSettings() const { return format_; }
+  void SetFormatSettings(const RegionalSettings& value) { format_ = value; }
+  int Epoch() const { return FEpoch; }
+
+  // --- Record state ---------------------------------------------------------
   const std::vector<char>& LEngineRecordBuffer() const { return engine_record_; }
   const TRecordBuffer& ActiveBuffer() const { return buffer_; }
-  bool Eof() const { return at_end_; }
-  bool Bof() const { return at_begin_; }
-  int32_t RecNo() const { return iWA > 0 ? buffer_.RecordNumber() : 0; }
   int16_t TwoDigitYearCenturyWindow() const { return two_digit_year_window_; }
 
  private:
-  enum class State { kClosed, kOpening, kOpen };
+  friend class TDbfField;
+  enum class CursorState { kClosed, kOpening, kBrowse, kEdit, kInsert };
   enum class FetchMode { kCurrent, kNext, kPrior };
   enum class FetchResult { kOk, kAtBeginning, kAtEnd };
 
@@ -123,10 +188,20 @@ class TDbfTable {
   void DiscoverFields();
   void BindFields();
   void ReleaseCursor();  // closing steps 1 to 3
-  FetchResult Fetch(FetchMode mode);
-  void RecordToBuffer();
+  FetchResult Fetch(FetchMode mode, TRecordBuffer& buffer);
+  void RecordToBuffer(TRecordBuffer& buffer);
   void Resync();
   void AfterScrollStep();
+  void CheckActive();
+  void SettlePending();
+  bool IsEditing() const { return state_ == CursorState::kEdit || state_ == CursorState::kInsert; }
+  void ApplyEnvironment();  // opening step 8
+  void BufferToRecord();
+  void WriteModifiedBlobs();
+  void SetFieldData(TDbfField& field, const void* native, size_t bytes);
+  void FieldChanged() { modified_ = true; }
+  void LoadBlob(const TDbfField& field);
+  void RefreshCounts();
   int16_t Flag(bool value) const { return value ? -1 : 0; }
 
   std::string name_;
@@ -142,7 +217,7 @@ class TDbfTable {
   bool turbo_read_ = false;
   std::string password_;
 
-  State state_ = State::kClosed;
+  CursorState state_ = CursorState::kClosed;
   int16_t iWA = 0;
   std::string FDataPath;
   std::string FErrorMsg;
@@ -176,6 +251,12 @@ class TDbfTable {
   std::vector<std::unique_ptr<TDbfField>> fields_;
   std::vector<char> engine_record_;
   TRecordBuffer buffer_;
+  TRecordBuffer spare_;  // a move fetches here, so the current record stays at an end
+  bool has_record_ = false;
+  bool modified_ = false;
+  bool speed_mode_ = false;
+  int32_t FOldRec = 0;
+  RegionalSettings format_;
 
   int32_t FRecNo = 0;
   bool FFirstCrack = false;

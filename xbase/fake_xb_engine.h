@@ -67,9 +67,15 @@ class FakeXbEngine : public NullXbEngine {
   bool refuse_creates = false;
   int16_t flock_result = -1;
 
+  // Records the engine refuses to lock (held by "another program").
+  std::vector<int32_t> locked_elsewhere;
+  std::vector<int32_t> locks;  // records locked through this engine
+  int commits = 0;
+
   struct Area {
     std::string path, alias;
     int32_t record = 1;
+    bool bof = false;
   };
   std::map<int16_t, Area> areas;
   int16_t current = 0;
@@ -116,17 +122,66 @@ class FakeXbEngine : public NullXbEngine {
   }
   int32_t xb_RecCount() override { return static_cast<int32_t>(Table().records.size()); }
   int32_t xb_RecNo() override { return areas[current].record; }
-  int32_t xb_GoTop() override { return areas[current].record = 1; }
-  int32_t xb_GoBottom() override { return areas[current].record = std::max(1, xb_RecCount()); }
-  int32_t xb_Skip(int32_t count) override {
-    return areas[current].record = std::min(areas[current].record + count, xb_RecCount() + 1);
+  // Positions as the real engine keeps them: the end is RecCount() + 1,
+  // and moving back past the first record stops on it with Bof set.
+  int32_t xb_GoTop() override { return MoveTo(1, xb_RecCount() == 0); }
+  int32_t xb_GoBottom() override {
+    return MoveTo(xb_RecCount() == 0 ? 1 : xb_RecCount(), xb_RecCount() == 0);
   }
-  int32_t xb_Go(int32_t record) override { return areas[current].record = record; }
-  int16_t xb_Eof() override { return areas[current].record > xb_RecCount() ? -1 : 0; }
-  int16_t xb_Bof() override { return xb_RecCount() == 0 ? -1 : 0; }
+  int32_t xb_Skip(int32_t count) override {
+    int32_t target = areas[current].record + count;
+    if (target < 1) return MoveTo(1, true);
+    return MoveTo(std::min(target, xb_RecCount() + 1), false);
+  }
+  int32_t xb_Go(int32_t record) override { return MoveTo(std::max(record, 0), false); }
+  int16_t xb_Eof() override {
+    int32_t record = areas[current].record;
+    return record < 1 || record > xb_RecCount() ? -1 : 0;
+  }
+  int16_t xb_Bof() override { return areas[current].bof ? -1 : 0; }
   int16_t xb_GetRecord(char* buffer) override {
+    if (xb_Eof() != 0) {
+      std::fill(buffer, buffer + Table().RecordSize(), ' ');
+      return 0;
+    }
     const std::string& record = Table().records.at(static_cast<size_t>(xb_RecNo() - 1));
     std::copy(record.begin(), record.end(), buffer);
+    return -1;
+  }
+  int16_t xb_PutRecord(const char* buffer) override {
+    if (xb_Eof() != 0) return 0;
+    Table().records.at(static_cast<size_t>(xb_RecNo() - 1)).assign(buffer, Table().RecordSize());
+    return -1;
+  }
+  int16_t xb_Deleted() override {
+    return xb_Eof() == 0 && Table().records[static_cast<size_t>(xb_RecNo() - 1)][0] == '*' ? -1 : 0;
+  }
+  int16_t xb_Delete() override {
+    if (xb_Eof() != 0) return 0;
+    Table().records[static_cast<size_t>(xb_RecNo() - 1)][0] = '*';
+    return -1;
+  }
+  int32_t xb_AppendBlank() override {
+    Table().records.push_back(std::string(static_cast<size_t>(Table().RecordSize()), ' '));
+    MoveTo(xb_RecCount(), false);
+    locks.push_back(xb_RecCount());
+    return xb_RecCount();
+  }
+  int16_t xb_Commit() override {
+    ++commits;
+    return -1;
+  }
+  int16_t xb_Rlock(int32_t record) override {
+    if (std::count(locked_elsewhere.begin(), locked_elsewhere.end(), record) != 0) return 0;
+    locks.push_back(record);
+    return -1;
+  }
+  int16_t xb_Unlock(int32_t record) override {
+    if (record == 0) {
+      locks.clear();
+    } else {
+      std::erase(locks, record);
+    }
     return -1;
   }
   int16_t xb_CreateNew(const char* path, const char* alias, int16_t, int16_t) override {
@@ -155,6 +210,10 @@ class FakeXbEngine : public NullXbEngine {
     return number;
   }
   FakeTable& Table() { return tables[areas[current].path]; }
+  int32_t MoveTo(int32_t record, bool bof) {
+    areas[current].bof = bof;
+    return areas[current].record = record;
+  }
 
   std::string text_, name_, type_, pending_path_;
   FakeTable pending_;

@@ -2,10 +2,11 @@
 //
 //   dbftool create <table> NAME:C:10 QTY:N:5:0 ...   kinds from C, N, F, I, L, D, M
 //   dbftool list <table>                               structure, then records
-//   dbftool lock <table> [--exclusive] [--until <file>]
-//       opens the table (read-only, or exclusive), takes its file lock, prints
-//       "locked" (or "not locked" and ends with 1), then holds it until <file>
-//       exists, or without --until until standard input closes.
+//   dbftool lock <table> [--exclusive | --record <n>] [--until <file>]
+//       opens the table (read-only, or exclusive; shared for --record), takes
+//       its file lock (or the lock of record n), prints "locked" (or "not
+//       locked" and ends with 1), then holds it until <file> exists, or
+//       without --until until standard input closes.
 // The engine library must sit beside the program.
 #include <chrono>
 #include <cstdio>
@@ -27,7 +28,7 @@ namespace {
 int Usage() {
   std::cerr << "usage: dbftool create <table> NAME:TYPE:WIDTH[:DECIMALS] ...\n"
                "       dbftool list <table>\n"
-               "       dbftool lock <table> [--exclusive] [--until <file>]\n";
+               "       dbftool lock <table> [--exclusive | --record <n>] [--until <file>]\n";
   return 2;
 }
 
@@ -80,13 +81,21 @@ int List(const std::string& file) {
   return 0;
 }
 
-int Lock(const std::string& file, bool exclusive, const std::string& until) {
+int Lock(const std::string& file, bool exclusive, int32_t record, const std::string& until) {
   TDbfTable table("dbftool");
   table.SetTableName(file);
-  table.SetReadOnly(!exclusive);
+  table.SetReadOnly(!exclusive && record == 0);
   table.SetExclusive(exclusive);
   table.Open();
-  if (table.FLock() == 0) {
+  bool locked = false;
+  if (record > 0) {
+    TXbEngine& engine = XbEngineBinding().Engine();
+    engine.xb_Select(table.WorkArea());
+    locked = engine.xb_Rlock(record) != 0;
+  } else {
+    locked = table.FLock() != 0;
+  }
+  if (!locked) {
     std::cout << "not locked" << std::endl;
     return 1;
   }
@@ -114,17 +123,20 @@ int Run(const std::vector<std::string>& args) {
   if (command == "list" && args.size() == 2) return List(file);
   if (command == "lock") {
     bool exclusive = false;
+    int32_t record = 0;
     std::string until;
     for (size_t i = 2; i < args.size(); ++i) {
       if (args[i] == "--exclusive") {
         exclusive = true;
+      } else if (args[i] == "--record" && i + 1 < args.size()) {
+        record = std::stoi(args[++i]);
       } else if (args[i] == "--until" && i + 1 < args.size()) {
         until = args[++i];
       } else {
         return Usage();
       }
     }
-    return Lock(file, exclusive, until);
+    return Lock(file, exclusive, record, until);
   }
   return Usage();
 }
