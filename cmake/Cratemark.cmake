@@ -53,3 +53,22 @@ function(cratemark_add_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300
     ENVIRONMENT "CRATEMARK_SOURCE_DIR=${PROJECT_SOURCE_DIR};CRATEMARK_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
 endfunction()
+
+# cratemark_program_version(<target> <version> <rc>): the file version a
+# program carries for the about box: on Windows the version resource of
+# <rc>; on POSIX a marker string embedded in the program.
+function(cratemark_program_version target version rc)
+  get_property(done TARGET ${target} PROPERTY CRATEMARK_VERSION SET)
+  if(done)
+    return()
+  endif()
+  set_property(TARGET ${target} PROPERTY CRATEMARK_VERSION ${version})
+  if(WIN32)
+    target_sources(${target} PRIVATE ${rc})
+  else()
+    set(marker ${CMAKE_BINARY_DIR}/version_markers/${target}_version.cpp)
+    file(CONFIGURE OUTPUT ${marker} CONTENT
+      "#include \"platform/version_info.h\"\nCRATEMARK_VERSION_MARKER(\"${version}\");\n")
+    target_sources(${target} PRIVATE ${marker})
+  endif()
+endfunction()

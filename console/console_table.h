@@ -44,8 +44,10 @@ class ConsoleTable {
 class ConsoleTables {
  public:
   virtual ~ConsoleTables() = default;
-  // A closed table `table_name` in `directory` (`ProgramDir`).
-  virtual std::unique_ptr<ConsoleTable> MakeTable(std::string_view directory,
+  // A closed table `table_name` in `directory` (`ProgramDir`); messages name
+  // it by `component_name` ("tblTolvanSpool").
+  virtual std::unique_ptr<ConsoleTable> MakeTable(std::string_view component_name,
+                                                  std::string_view directory,
                                                   std::string_view table_name, bool read_only) = 0;
 };
 

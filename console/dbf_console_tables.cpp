@@ -1,6 +1,5 @@
 #include "console/dbf_console_tables.h"
 
-#include "platform/error.h"
 #include "xbase/DbfTable.h"
 
 namespace cratemark {
@@ -9,7 +8,9 @@ namespace {
 
 class DbfConsoleTable : public ConsoleTable {
  public:
-  DbfConsoleTable(std::string_view directory, std::string_view table_name, bool read_only) {
+  DbfConsoleTable(std::string_view component_name, std::string_view directory,
+                  std::string_view table_name, bool read_only)
+      : table_(std::string(component_name)) {
     table_.SetTableType(ttXBNTX);
     table_.SetOEMTranslate(false);
     table_.SetSequenced(false);
@@ -21,30 +22,37 @@ class DbfConsoleTable : public ConsoleTable {
   void Close() override { table_.Close(); }
   bool IsOpen() const override { return table_.Active(); }
   bool Eof() override { return table_.Eof(); }
-  // Record navigation and editing come with the table component's next
-  // steps; until then these report that they are missing.
-  void Next() override { Missing("Next"); }
-  std::string FieldText(std::string_view) override { Missing("FieldByName"); }
-  void Edit() override { Missing("Edit"); }
-  void SetFields(const std::vector<TypedValue>&) override { Missing("SetFields"); }
-  void Post() override { Missing("Post"); }
-  void Cancel() override {}
-  bool IsEditing() const override { return false; }
+  void Next() override { table_.Next(); }
+  std::string FieldText(std::string_view field_name) override {
+    return table_.FieldByName(std::string(field_name)).AsString();
+  }
+  void Edit() override { table_.Edit(); }
+  void SetFields(const std::vector<TypedValue>& values) override {
+    std::vector<TDbfValue> dbf_values;
+    for (const TypedValue& value : values) {
+      dbf_values.push_back(value.kind == TypedValue::Kind::kInteger
+                               ? TDbfValue::Integer(value.integer)
+                               : TDbfValue::Boolean(value.logical));
+    }
+    table_.SetFields(dbf_values);
+  }
+  void Post() override { table_.Post(); }
+  void Cancel() override { table_.Cancel(); }
+  bool IsEditing() const override {
+    return table_.State() == TDataSetState::dsEdit || table_.State() == TDataSetState::dsInsert;
+  }
 
  private:
-  [[noreturn]] static void Missing(const char* operation) {
-    throw Error(ErrorKind::kOther,
-                std::string("Table operation ") + operation + " is not available in this build");
-  }
   TDbfTable table_;
 };
 
 }  // namespace
 
-std::unique_ptr<ConsoleTable> DbfConsoleTables::MakeTable(std::string_view directory,
+std::unique_ptr<ConsoleTable> DbfConsoleTables::MakeTable(std::string_view component_name,
+                                                          std::string_view directory,
                                                           std::string_view table_name,
                                                           bool read_only) {
-  return std::make_unique<DbfConsoleTable>(directory, table_name, read_only);
+  return std::make_unique<DbfConsoleTable>(component_name, directory, table_name, read_only);
 }
 
 }  // namespace cratemark

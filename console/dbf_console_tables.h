@@ -8,7 +8,8 @@ namespace cratemark {
 class DbfConsoleTables : public ConsoleTables {
  public:
   // A TDbfTable of type NTX, OEM translation off, not sequenced.
-  std::unique_ptr<ConsoleTable> MakeTable(std::string_view directory, std::string_view table_name,
+  std::unique_ptr<ConsoleTable> MakeTable(std::string_view component_name,
+                                          std::string_view directory, std::string_view table_name,
                                           bool read_only) override;
 };
 

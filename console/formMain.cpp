@@ -260,8 +260,8 @@ void TfrmMain::EnterSetupPage() {
   listPrnDest->Clear();
   listPrnBackup->Clear();
 
-  std::unique_ptr<ConsoleTable> printers =
-      context_.tables->MakeTable(context_.program_dir, "TolvanSpool.DBF", /*read_only=*/true);
+  std::unique_ptr<ConsoleTable> printers = context_.tables->MakeTable(
+      "tblTolvanSpool", context_.program_dir, "TolvanSpool.DBF", /*read_only=*/true);
   try {
     printers->Open();
     while (!printers->Eof()) {
@@ -346,8 +346,8 @@ void TfrmMain::btnClick() {
     ShowPlainMessage("Aborted modification");
     return;
   }
-  std::unique_ptr<ConsoleTable> definition =
-      context_.tables->MakeTable(context_.program_dir, "LBLPRDEF.DBF", /*read_only=*/false);
+  std::unique_ptr<ConsoleTable> definition = context_.tables->MakeTable(
+      "tblTolvanLBLDef", context_.program_dir, "LBLPRDEF.DBF", /*read_only=*/false);
   try {
     definition->Open();
     definition->Edit();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +12,7 @@
 
 #include "console/testing/fake_console_tables.h"
 #include "platform/file_system.h"
+#include "platform/version_info.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace cratemark {
@@ -432,7 +434,8 @@ class SetupTolvanLabelsTest : public ConsoleTest {
  protected:
   void MakeDefinitionTable(int field_count, int record_count) {
     testing::FakeTableData table;
-    for (int i = 1; i <= field_count; ++i) table.fields.push_back("F" + std::to_string(i));
+    for (int i = 1; i <= field_count; ++i)
+      table.fields.push_back(std::string("F").append(std::to_string(i)));
     for (int r = 0; r < record_count; ++r) table.records.emplace_back(field_count, "old");
     tables_.tables["LBLPRDEF.DBF"] = table;
   }
@@ -517,6 +520,62 @@ TEST_F(SetupTolvanLabelsTest, AnEmptyTableGetsOneRecord) {
   EXPECT_EQ(toolkit_.shown_messages().back().spec.text, "Changes applied");
   ASSERT_EQ(tables_.tables["LBLPRDEF.DBF"].records.size(), 1u);
   EXPECT_EQ(FirstRecord()[1], "21");
+}
+
+// --- about box ---
+
+namespace about {
+
+// The built program when there is one beside the tests, else (on POSIX,
+// where the console has no program of its own yet) a file carrying the
+// version marker as the programs embed it.
+void PlaceProgram(const std::filesystem::path& dir, const std::string& base,
+                  const std::string& marker_version) {
+  const char* bin_dir = std::getenv("CRATEMARK_BIN_DIR");
+  const std::filesystem::path built = std::filesystem::path(bin_dir ? bin_dir : ".") /
+                                      (base + (kExecutableSuffix[0] ? ".exe" : ""));
+  const std::filesystem::path placed = dir / (base + kExecutableSuffix);
+  if (std::filesystem::exists(built)) {
+    std::filesystem::copy_file(built, placed, std::filesystem::copy_options::overwrite_existing);
+  } else {
+    std::ofstream(placed, std::ios::binary)
+        << std::string(
+               "\x7f"
+               "ELF\0\0",
+               6)
+        << "CRATEMARK-FILEVERSION=" << marker_version << std::string("\0\0", 2);
+  }
+}
+
+}  // namespace about
+
+TEST_F(ConsoleTest, AboutBoxShowsTheVersionsReadFromTheProgramFiles) {
+  TfrmMain& form = Start();
+  TAboutBox& box = form.about_box();
+  const auto& spec = dynamic_cast<ui::headless::HeadlessWindow&>(box.window()).spec();
+  EXPECT_EQ(spec.kind, ui::WindowKind::kTool);
+  EXPECT_EQ(spec.client_width, 402);
+  EXPECT_EQ(spec.client_height, 219);
+  EXPECT_TRUE(As(box.OKButton).is_default());
+  EXPECT_EQ(As(form.ProgramIcon).hint(), "Double click for info.");
+
+  // Without the programs the names stay as designed.
+  As(form.ProgramIcon).DoubleClick();
+  EXPECT_EQ(toolkit_.modal_count(), 1);
+  EXPECT_EQ(box.lblCratemark->Text(), "Cratemark");
+  EXPECT_EQ(box.lblCratemarkS->Text(), "CratemarkService");
+
+  about::PlaceProgram(dir_, "Cratemark", "1.1.1.5");
+  As(form.ProgramIcon).DoubleClick();
+  EXPECT_EQ(box.lblCratemark->Text(), "Cratemark v1.1.1.5");
+  EXPECT_EQ(box.lblCratemarkS->Text(), "CratemarkService");
+
+  about::PlaceProgram(dir_, "CratemarkService", "1.0.0.0");
+  std::filesystem::remove(dir_ / (std::string("Cratemark") + kExecutableSuffix));
+  As(form.ProgramIcon).DoubleClick();
+  EXPECT_EQ(box.lblCratemarkS->Text(), "CratemarkService v1.0.0.0");
+  EXPECT_EQ(box.lblCratemark->Text(), "Cratemark v1.1.1.5");  // once set, kept
+  EXPECT_TRUE(toolkit_.shown_messages().empty());
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ class FakeConsoleTables : public ConsoleTables {
   int open_now = 0;
   int locks_held = 0;
 
-  std::unique_ptr<ConsoleTable> MakeTable(std::string_view, std::string_view table_name,
-                                          bool) override;
+  std::unique_ptr<ConsoleTable> MakeTable(std::string_view, std::string_view,
+                                          std::string_view table_name, bool) override;
 };
 
 class FakeConsoleTable : public ConsoleTable {
@@ -97,6 +97,7 @@ class FakeConsoleTable : public ConsoleTable {
 };
 
 inline std::unique_ptr<ConsoleTable> FakeConsoleTables::MakeTable(std::string_view,
+                                                                  std::string_view,
                                                                   std::string_view table_name,
                                                                   bool) {
   return std::make_unique<FakeConsoleTable>(*this, std::string(table_name));
