@@ -1,6 +1,8 @@
 #include "xbase/RecordingXbEngine.h"
 
 #include <sstream>
+#include <string_view>
+#include <tuple>
 
 namespace cratemark {
 namespace {
@@ -38,10 +40,18 @@ std::vector<std::string> RecordingXbEngine::CallsStartingWith(const std::string&
   return matching;
 }
 
-#define XB_RECORD(result, name, parameters, arguments) \
-  result RecordingXbEngine::name parameters {          \
-    calls_.push_back(CallText{#name} arguments);       \
-    return inner_.name arguments;                      \
+// A raw record is no zero-terminated text: it is shown as a buffer.
+template <typename... Arguments>
+std::string RecordedCall(const char* name, Arguments... arguments) {
+  if (std::string_view(name) == "xb_PutRecord") return std::string(name) + "(<buffer>)";
+  return CallText{name}(arguments...);
+}
+
+#define XB_RECORD(result, name, parameters, arguments)                                         \
+  result RecordingXbEngine::name parameters {                                                  \
+    calls_.push_back(std::apply([](auto... values) { return RecordedCall(#name, values...); }, \
+                                std::make_tuple arguments));                                   \
+    return inner_.name arguments;                                                              \
   }
 XB_ENGINE_FUNCTIONS(XB_RECORD)
 #undef XB_RECORD
