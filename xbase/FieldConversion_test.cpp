@@ -14,9 +14,12 @@ TEST(FieldConversionTest, TextDropsTrailingBlanksOnlyAndIsBoundedBySlot) {
     size_t max_chars;
     std::string expected;
   } cases[] = {
-      {"ABC       ", 10, "ABC"},   {"  AB      ", 10, "  AB"}, {"          ", 10, ""},
-      {"AB\t       ", 10, "AB\t"}, {"ABCDEFGHIJ", 5, "ABCDE"},  // a declared field narrower than
-                                                                // the table's
+      {"ABC       ", 10, "ABC"},
+      {"  AB      ", 10, "  AB"},
+      {"          ", 10, ""},
+      {"AB\t       ", 10, "AB\t"},
+      {"ABCDEFGHIJ", 5, "ABCDE"},  // a declared field narrower than
+                                   // the table's
       {"ABC  FGHIJ", 5, "ABC"},
   };
   for (const auto& c : cases) {
