@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The console and the service side by side under Wine on a virtual screen:
+# Save & Activate makes the service reload, "Test Print" makes a label come
+# out, and stopping the service makes the status message blink in red.
+# Screenshots go to the artifacts folder beside bin/.
+# Usage: wine_console_service_test.sh <bin dir>
+set -euo pipefail
+
+bin=$(cd "$1" && pwd)
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+artifacts=${CRATEMARK_ARTIFACTS_DIR:-$bin/../artifacts}
+mkdir -p "$artifacts"
+wine_run="$source_dir/tools/wine-run"
+# A prefix of its own, whose wineserver is made persistent for the service
+# and killed at the end without touching programs of the shared prefix.
+export CRATEMARK_WINEPREFIX="${CRATEMARK_CONSOLE_WINEPREFIX:-$HOME/.cache/cratemark-wine-console}"
+export WINEPREFIX="$CRATEMARK_WINEPREFIX"
+export WINEDEBUG=-all
+
+program=$(mktemp -d /tmp/cratemark-wine-console.XXXXXX)
+installed=0
+xvfb_pid=""
+console_pid=""
+cleanup() {
+  [ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null || true
+  if [ "$installed" = 1 ]; then
+    "$wine_run" sc stop srvCratemark >/dev/null 2>&1 || true
+    "$wine_run" "$program/CratemarkService.exe" /UNINSTALL /SILENT >/dev/null 2>&1 || true
+  fi
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$program"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$program/Cratemark.txt" ] && cat "$program/Cratemark.txt" >&2
+  exit 1
+}
+wait_for() {
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
+starts() { grep -c 'Starting service' "$program/Cratemark.txt" 2>/dev/null || echo 0; }
+
+cp "$bin/Cratemark.exe" "$bin/CratemarkService.exe" "$bin/XBENGINE.DLL" "$program/"
+mkdir "$program/PreLabel" "$program/Label1" "$program/Label2"
+printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\nLabelsText=Labels\r\nTimeText=Time:\r\nMapText=Map:\r\nTotalText=Total:\r\n' >"$program/Cratemark.cfg"
+printf '<Reference> <Item Name>\r\n<Order Time>\r\n' >"$program/LabelDesign.txt"
+(cd "$program" && dbfcreate TolvanSpool -s SubDir 20 >/dev/null &&
+  for printer in PreLabel Label1 Label2; do dbfadd TolvanSpool.dbf "$printer" >/dev/null; done)
+mv "$program/TolvanSpool.dbf" "$program/TolvanSpool.DBF"
+
+display=":$((100 + RANDOM % 400))"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY="$display"
+
+"$wine_run" cmd /c exit >/dev/null 2>&1 || true  # prefix ready
+wineserver -p || true
+
+"$wine_run" "$program/CratemarkService.exe" /INSTALL /SILENT || fail "service install"
+installed=1
+"$wine_run" sc start srvCratemark >/dev/null || fail "sc start"
+wait_for 30 grep -q '^0' "$program/Cratemark.err" || fail "no status 0 after start"
+
+"$wine_run" "$program/Cratemark.exe" >"$artifacts/console-service-wine.log" 2>&1 &
+console_pid=$!
+window=""
+wait_for 60 bash -c "xdotool search --name \"Veltrane's Cratemark\" >/dev/null 2>&1" ||
+  fail "the console window did not appear"
+window=$(xdotool search --name "Veltrane's Cratemark" | head -n1)
+sleep 2
+
+# Window-relative points of the tabs and buttons (the client area is 633 x 444).
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 1; }
+shot() { import -window root "$artifacts/console-service-$1.png"; }
+
+# Any pure red in the status message area, in one of two shots half a
+# second apart (the text blinks).
+status_red() {
+  local geometry x y count
+  geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
+  read -r x y <<<"$geometry"
+  for _ in 1 2; do
+    count=$(import -window root png:- | convert - -crop "490x20+$x+$((y + 423))" +repage txt:- |
+      grep -c '#FF0000' || true)
+    [ "$count" -gt 0 ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+status_red && fail "a status message shows while the service runs"
+
+# Save & Activate: the marker makes the service reload.
+before=$(starts)
+click 170 10   # "Setup"
+click 454 384  # "Save & Activate"
+wait_for 15 bash -c "[ \$(grep -c 'Starting service' '$program/Cratemark.txt') -gt $before ]" ||
+  fail "the service did not reload after Save & Activate"
+wait_for 10 test ! -f "$program/CratemarkConfigChanged" || fail "marker not taken"
+shot setup
+
+# Test Print: the service turns the test job into a label for Label1.
+click 110 10   # "Label Editor"
+click 523 395  # "Test Print"
+wait_for 20 test -f "$program/Label1/TestLabel.spl" || fail "no label came out"
+grep -q 'Time: ' "$program/Label1/TestLabel.spl" || fail "label text: $(cat "$program/Label1/TestLabel.spl")"
+click 25 10    # "Log Info"
+shot log-info
+
+# Stopping the service: "Cratemark Service is not running!!!" blinks.
+"$wine_run" sc stop srvCratemark >/dev/null || fail "sc stop"
+wait_for 10 test ! -f "$program/Cratemark.txt" || fail "log not deleted at stop"
+sleep 1
+status_red || fail "no red status message after the service stopped"
+shot service-stopped
+echo "PASS"
