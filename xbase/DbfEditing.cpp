@@ -1,5 +1,6 @@
 // Editing: entering edit and insert mode, assigning typed values, posting the
 // record buffer back into the raw record, cancelling and deleting.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/code_page.h"

@@ -263,7 +263,9 @@ TEST_F(DbfEditingTest, MoreValuesThanFieldsAssignsTheFirstAndFails) {
   FakeTable wide;
   std::string record = " ";
   for (int i = 1; i <= 38; ++i) {
-    wide.fields.push_back({"F" + std::to_string(i), "N", 3, 0});
+    std::string name = "F";
+    name += std::to_string(i);  // (gcc 12 warns falsely about "F" + text)
+    wide.fields.push_back({name, "N", 3, 0});
     record += "  0";
   }
   wide.records = {record};

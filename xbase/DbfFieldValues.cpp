@@ -1,5 +1,6 @@
 // Field values: the raw record cut into the record buffer, and the field
 // objects' reading and assigning.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -240,7 +241,7 @@ TDbfValue TDbfField::Value() const {
 
 std::string TDbfField::AsString() const {
   if (IsBlobKind(Kind)) {
-    if (IsNull() && (table_ == nullptr || !IsBound() || !table_->Active())) return {};
+    if (IsNull()) return {};
     table_->LoadBlob(*this);
     return AnsiToUtf8(table_->buffer_.Blobs()[static_cast<size_t>(blob_index_)].value);
   }

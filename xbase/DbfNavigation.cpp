@@ -1,5 +1,7 @@
 // Moving through the records of an open table and fetching them into the
 // record buffer.
+#include <utility>
+
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
 
@@ -90,9 +92,7 @@ void TDbfTable::First() {
   TXbEngine& engine = Engine();
   if (*engine.xb_Alias(iWA) == '\0') {
     // The engine no longer knows the work area: open the table again.
-    std::vector<TFieldInfo> catalogue = catalogue_;
     OpenEngineArea();
-    catalogue_ = std::move(catalogue);
   }
   engine.xb_Select(iWA);
   engine.xb_GoTop();
