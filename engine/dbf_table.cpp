@@ -76,10 +76,20 @@ void DbfTable::Create(const std::string& path, const DbfHeader& header) {
   StampToday(stamped);
   std::string bytes = EncodeDbfHeader(stamped);
   bytes += kEndOfData;
-  // The memo file first: a table never exists without the memo file it needs.
-  if (stamped.HasMemoFields()) WriteWholeFile(MemoPathFor(path), MemoFile::NewFileBytes());
+  // Replacing a table that another program has open would take it away from
+  // under that program, and its locks with it. A file nobody holds (a damaged
+  // one, say) is replaced.
+  const ReplaceClaim table_claim(path);
+  if (stamped.HasMemoFields()) {
+    const std::string memo_path = MemoPathFor(path);
+    const ReplaceClaim memo_claim(memo_path);
+    // The memo file first: a table never exists without the memo file it needs.
+    WriteWholeFile(memo_path, MemoFile::NewFileBytes());
+  }
   WriteWholeFile(path, bytes);
 }
+
+void DbfTable::CheckReplaceable(const std::string& path) { const ReplaceClaim claim(path); }
 
 std::string DbfTable::MemoPathFor(const std::string& table_path) {
   const std::size_t name_start = table_path.find_last_of("/\\") + 1;  // npos + 1 == 0

@@ -28,8 +28,13 @@ class DbfTable {
   ~DbfTable();  // writes the date of the last change, when there was one
 
   // Writes a new, empty table (and its memo file) at a native path, each file
-  // whole or not at all. Throws Error.
+  // whole or not at all. An existing file is replaced only while no program
+  // has it open (else Error kSharingViolation, and both files stay as they
+  // were). Throws Error.
   static void Create(const std::string& path, const DbfHeader& header);
+  // Throws what Create would throw because another program has the table
+  // file at `path` open.
+  static void CheckReplaceable(const std::string& path);
 
   // The memo file's path for a table path: the extension becomes ".DBT".
   static std::string MemoPathFor(const std::string& table_path);

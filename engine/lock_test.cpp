@@ -85,5 +85,39 @@ TEST_F(CrossProcessLockTest, ExclusiveOpenKeepsOtherProcessesOut) {
   EXPECT_EQ(answer, "unopened");
 }
 
+// The service creates its lock table when it cannot open it, which is also
+// the case while another program holds the table exclusively: creating must
+// never replace a table that someone has open.
+TEST_F(CrossProcessLockTest, CreationLeavesATableAnotherProcessHasOpenAlone) {
+  const std::string before = ReadBytes(table_);
+  for (const char* mode : {"shared", "readonly", "exclusive"}) {
+    {
+      std::string answer;
+      auto holder = Holder({mode}, &answer);
+      ASSERT_EQ(answer, "held") << mode;
+      EXPECT_LT(xb_CreateNew(table_.c_str(), "LOCKSPL", 1, 1), 0) << mode;
+      EXPECT_EQ(xb_WorkArea("LOCKSPL"), 0) << mode;
+    }
+    EXPECT_EQ(ReadBytes(table_), before) << mode;
+  }
+
+  // A holder that comes between defining the table and writing it.
+  const int16_t area = xb_CreateNew(table_.c_str(), "LOCKSPL", 1, 1);
+  ASSERT_GT(area, 0);
+  ASSERT_NE(xb_CreateField("DUMMY", "C", 10, 0), 0);
+  std::string answer;
+  auto holder = Holder({"readonly", "file"}, &answer);
+  ASSERT_EQ(answer, "held");
+  EXPECT_EQ(xb_CreateExec(), 0);
+  xb_Select(area);
+  xb_Close();
+  EXPECT_EQ(holder->Finish(), 0);
+  EXPECT_EQ(ReadBytes(table_), before);
+
+  CreateTable("LOCKSPL.DBF", {{"DUMMY", "C", 10, 0}});
+  ASSERT_GE(OpenHere(XB_OPEN_READONLY), 1);
+  EXPECT_EQ(xb_RecCount(), 0) << "replaced once nobody holds it";
+}
+
 }  // namespace
 }  // namespace cratemark::testing

@@ -9,6 +9,7 @@
 
 #include "engine/engine_state.h"
 #include "platform/code_page.h"
+#include "platform/error.h"
 #include "platform/file_system.h"
 
 using cratemark::xbase::DbfField;
@@ -204,6 +205,13 @@ int16_t xb_CreateNew(const char* path, const char* alias, int16_t /*table_type*/
     area.pending->path = NativeTablePath(path);
     area.alias = alias && *alias ? cratemark::AnsiToUtf8(alias) : DefaultAlias(area.pending->path);
     if (Engine().areas.Find(area.alias) != 0) return -1;
+    // A table that another program has open is not replaced (checked again
+    // when the file is written).
+    try {
+      DbfTable::CheckReplaceable(area.pending->path);
+    } catch (const cratemark::Error& error) {
+      if (error.kind() == cratemark::ErrorKind::kSharingViolation) return -1;
+    }
     const int16_t number = Engine().areas.Add(std::move(area));
     return number > 0 ? number : -1;
   });

@@ -27,6 +27,9 @@
 extern "C" {
 #endif
 
+/* One function a line, its note in one column. */
+/* clang-format off */
+
 /* Open modes of xb_UseEx. */
 #define XB_OPEN_SHARED 0
 #define XB_OPEN_READONLY 1
@@ -106,6 +109,8 @@ XB_API void xb_SetDateFormat(int16_t format);
 XB_API void xb_SetSoftSeek(int16_t flag);
 XB_API void xb_SetExact(int16_t flag);
 XB_API void xb_SetLockTimeout(int16_t seconds);
+
+/* clang-format on */
 
 #ifdef __cplusplus
 }

@@ -263,6 +263,21 @@ TEST_F(EngineTableTest, ExclusiveOpenKeepsOtherOpensOut) {
   EXPECT_EQ(xb_UseEx(path.c_str(), "EX", XB_OPEN_EXCLUSIVE, 1, 1), 0);
 }
 
+TEST_F(EngineTableTest, CreationReplacesOnlyATableNobodyHasOpen) {
+  const std::string path = PathOf("LOCKSPL.DBF");
+  WriteBytes(path, "not a table");
+  CreateTable("LOCKSPL.DBF", {{"DUMMY", "C", 10, 0}});
+  ASSERT_GE(xb_UseEx(path.c_str(), "HELD", XB_OPEN_READONLY, 1, 1), 1) << "damaged file replaced";
+  const std::string before = ReadBytes(path);
+
+  EXPECT_LT(xb_CreateNew(path.c_str(), "AGAIN", 1, 1), 0) << "another area has it open";
+  EXPECT_EQ(xb_WorkArea("AGAIN"), 0);
+  EXPECT_EQ(ReadBytes(path), before);
+  xb_Select(xb_WorkArea("HELD"));
+  xb_Close();
+  EXPECT_GT(xb_CreateNew(path.c_str(), "AGAIN", 1, 1), 0);
+}
+
 TEST_F(EngineTableTest, OpenFailsForWhatIsNoTable) {
   CreateTable("T.DBF", {{"DUMMY", "C", 10, 0}});
   EXPECT_EQ(xb_UseEx(PathOf("MISSING.DBF").c_str(), "M", XB_OPEN_SHARED, 1, 1), 0);

@@ -7,6 +7,8 @@
 
 namespace cratemark {
 
+// The notes stay in one column.
+// clang-format off
 enum class ErrorKind {
   kNotFound,           // file or directory does not exist
   kAccessDenied,       // no permission, or a directory where a file was expected
@@ -15,6 +17,7 @@ enum class ErrorKind {
   kInvalidData,        // content that cannot be decoded or parsed
   kOther,
 };
+// clang-format on
 
 class Error : public std::runtime_error {
  public:

@@ -54,4 +54,21 @@ class LockedFile {
   bool is_writable_ = false;
 };
 
+// Claims a file that is about to be replaced whole (WriteWholeFile), so that
+// replacing it cannot pull a table out from under a program that has it open.
+// Throws Error kSharingViolation while a LockedFile anywhere (this process
+// included) holds the file open, and leaves the file alone. A missing file
+// needs no claim. While the claim lives, new LockedFile opens of the file fail
+// (POSIX); on Windows the replace itself fails when one comes in between.
+class ReplaceClaim {
+ public:
+  explicit ReplaceClaim(std::string_view path);
+  ~ReplaceClaim();
+  ReplaceClaim(const ReplaceClaim&) = delete;
+  ReplaceClaim& operator=(const ReplaceClaim&) = delete;
+
+ private:
+  std::intptr_t handle_ = -1;  // file descriptor held on POSIX; unused on Windows
+};
+
 }  // namespace cratemark

@@ -29,6 +29,18 @@ int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
 Error ErrnoError(int error, const std::string& what) { return PosixError(error, what); }
 
+// Whether `fd` may take a lock of `type` on [offset, offset + length): the
+// test alone, for descriptors that cannot hold a write lock.
+bool CanLock(int fd, short type, off_t offset, off_t length) {
+  struct flock lock = {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = offset;
+  lock.l_len = length;
+  lock.l_pid = 0;
+  return fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type == F_UNLCK;
+}
+
 bool SetLock(int fd, short type, off_t offset, off_t length) {
   struct flock lock = {};
   lock.l_type = type;
@@ -124,6 +136,32 @@ bool LockedFile::TryLock(std::uint64_t offset, std::uint64_t length) {
 
 void LockedFile::Unlock(std::uint64_t offset, std::uint64_t length) {
   SetLock(Fd(handle_), F_UNLCK, static_cast<off_t>(offset), static_cast<off_t>(length));
+}
+
+ReplaceClaim::ReplaceClaim(std::string_view path) {
+  const std::string native(path);
+  int fd = open(native.c_str(), O_RDWR | O_CLOEXEC);
+  const bool is_writable = fd >= 0;
+  if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
+  }
+  // Missing, or something the replace will report itself (a directory).
+  if (fd < 0) return;
+  // Every open holds a lock on the open-mode byte: when a write lock cannot
+  // be had there, somebody has the file open. Holding it keeps newcomers out
+  // until the replace is done.
+  const bool is_free =
+      is_writable ? SetLock(fd, F_WRLCK, kOpenModeByte, 1) : CanLock(fd, F_WRLCK, kOpenModeByte, 1);
+  if (!is_free) {
+    close(fd);
+    throw Error(ErrorKind::kSharingViolation,
+                "Cannot replace file \"" + native + "\". Another program has it open.");
+  }
+  handle_ = fd;
+}
+
+ReplaceClaim::~ReplaceClaim() {
+  if (handle_ >= 0) close(Fd(handle_));
 }
 
 }  // namespace cratemark

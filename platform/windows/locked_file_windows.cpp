@@ -119,4 +119,22 @@ void LockedFile::Unlock(std::uint64_t offset, std::uint64_t length) {
                static_cast<DWORD>(length >> 32), &overlapped);
 }
 
+ReplaceClaim::ReplaceClaim(std::string_view path) {
+  // Opening without sharing fails while any other handle is open. The claim
+  // is let go at once: a file held open by us could not be replaced, and
+  // one opened in between makes the replace fail by itself.
+  HANDLE handle = OpenHandle(ToWide(path), GENERIC_READ, /*share_mode=*/0);
+  if (handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(handle);
+    return;
+  }
+  if (GetLastError() == ERROR_SHARING_VIOLATION) {
+    throw Error(ErrorKind::kSharingViolation,
+                "Cannot replace file \"" + std::string(path) + "\". Another program has it open.");
+  }
+  // Missing, or something the replace will report itself.
+}
+
+ReplaceClaim::~ReplaceClaim() = default;
+
 }  // namespace cratemark
