@@ -1,6 +1,6 @@
 // dbftool: create, list and lock xBase tables through the table component.
 //
-//   dbftool create <table> NAME:C:10 QTY:N:5:0 ...   kinds from C, N, F, I, L, D, M
+//   dbftool create <table> NAME:C:10 QTY:N:5:0 OK:L ...   exact widths; L, D, M need none
 //   dbftool list <table>                               structure, then records
 //   dbftool lock <table> [--exclusive | --record <n>] [--until <file>]
 //       opens the table (read-only, or exclusive; shared for --record), takes
@@ -26,7 +26,7 @@ namespace cratemark {
 namespace {
 
 int Usage() {
-  std::cerr << "usage: dbftool create <table> NAME:TYPE:WIDTH[:DECIMALS] ...\n"
+  std::cerr << "usage: dbftool create <table> NAME:TYPE[:WIDTH[:DECIMALS]] ...\n"
                "       dbftool list <table>\n"
                "       dbftool lock <table> [--exclusive | --record <n>] [--until <file>]\n";
   return 2;
@@ -40,19 +40,78 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
+struct FieldSpec {
+  std::string name;
+  std::string type;
+  int width = 0;
+  int decimals = 0;
+};
+
+// Widths a field takes when the list leaves them out.
+int DefaultWidth(char type) {
+  switch (type) {
+    case 'L':
+      return 1;
+    case 'D':
+      return 8;
+    case 'M':
+      return 10;
+    default:
+      return 0;
+  }
+}
+
+FieldSpec ParseFieldSpec(const std::string& spec) {
+  std::vector<std::string> parts = Split(spec, ':');
+  if (parts.size() < 2 || parts.size() > 4 || parts[0].empty() || parts[1].size() != 1) {
+    throw std::runtime_error("bad field: " + spec);
+  }
+  FieldSpec field{parts[0], parts[1]};
+  try {
+    field.width = parts.size() > 2 ? std::stoi(parts[2]) : DefaultWidth(parts[1][0]);
+    field.decimals = parts.size() > 3 ? std::stoi(parts[3]) : 0;
+  } catch (const std::logic_error&) {
+    throw std::runtime_error("bad field: " + spec);
+  }
+  if (!KindForTypeText(field.type, field.width, field.decimals)) {
+    throw std::runtime_error("unknown field type: " + spec);
+  }
+  return field;
+}
+
+// Creates the table with exactly the widths listed (the component's own
+// CreateTable would give every number its standard width), under the
+// component's full name and alias rules.
 int Create(const std::string& file, const std::vector<std::string>& specs) {
+  std::vector<FieldSpec> fields;
+  for (const std::string& spec : specs) fields.push_back(ParseFieldSpec(spec));
+  if (fields.empty()) throw std::runtime_error("no fields listed");
+
   TDbfTable table("dbftool");
   table.SetTableName(file);
-  for (const std::string& spec : specs) {
-    std::vector<std::string> parts = Split(spec, ':');
-    if (parts.size() < 2 || parts[1].empty()) throw std::runtime_error("bad field: " + spec);
-    int width = parts.size() > 2 ? std::stoi(parts[2]) : 0;
-    int decimals = parts.size() > 3 ? std::stoi(parts[3]) : 0;
-    std::optional<TFieldKind> kind = KindForTypeText(parts[1], width, decimals);
-    if (!kind) throw std::runtime_error("unknown field type: " + spec);
-    table.FieldDefs().push_back({parts[0], *kind, *kind == TFieldKind::kText ? width : 0});
+  const std::string path = table.GetFullTableName();
+  TXbEngine& engine = XbEngineBinding().Engine();
+  const std::string ansi_path = Utf8ToAnsi(path);
+  const int16_t area = engine.xb_CreateNew(ansi_path.c_str(), "DBFTOOL", ttXBNTX,
+                                           static_cast<int16_t>(fields.size()));
+  if (area < 0) {
+    throw std::runtime_error("cannot create " + path + " (another program may have it open)");
   }
-  table.CreateTable();
+  bool accepted = true;
+  for (const FieldSpec& field : fields) {
+    const std::string ansi_name = Utf8ToAnsi(field.name);
+    if (engine.xb_CreateField(ansi_name.c_str(), field.type.c_str(),
+                              static_cast<int16_t>(field.width),
+                              static_cast<int16_t>(field.decimals)) == 0) {
+      std::cerr << "dbftool: field refused: " << field.name << ':' << field.type << ':'
+                << field.width << ':' << field.decimals << '\n';
+      accepted = false;
+    }
+  }
+  const bool created = accepted && engine.xb_CreateExec() != 0;
+  engine.xb_Select(area);
+  engine.xb_Close();
+  if (!created) throw std::runtime_error("cannot create " + path);
   return 0;
 }
 
@@ -149,7 +208,12 @@ int main(int argc, char** argv) {
   try {
     return cratemark::Run(args);
   } catch (const std::exception& error) {
-    std::cerr << "dbftool: " << error.what() << '\n';
+    // Messages break their lines with a lone carriage return.
+    std::string message = error.what();
+    for (char& c : message) {
+      if (c == '\r') c = '\n';
+    }
+    std::cerr << "dbftool: " << message << '\n';
     return 1;
   }
 }
