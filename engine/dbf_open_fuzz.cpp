@@ -23,7 +23,7 @@ void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string table = "/tmp/xb_fuzz_" + std::to_string(getpid()) + ".dbf";
   static const std::string memo = table.substr(0, table.size() - 4) + ".dbt";
-  // The first half is the table, the second its memo file.
+  // All of it is the table; its second half is the memo file too.
   WriteFile(table, data, size);
   WriteFile(memo, data + size / 2, size - size / 2);
 
