@@ -1,34 +1,95 @@
-// service_control pause|continue NAME: sends the control to a service and
-// waits until it reports the new state (Wine's sc has no pause/continue).
+// service_control VERB NAME: what Wine's sc cannot do, for the service test.
+//   pause | continue | stop   sends the control and waits until the service
+//                             reports the new state (at most ten seconds)
+//   interrogate               asks the service for its state and prints it
+//   query                     prints the state the manager holds; exit status
+//                             3 when no such service is registered
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+namespace {
+
+const char* StateName(DWORD state) {
+  switch (state) {
+    case SERVICE_STOPPED:
+      return "STOPPED";
+    case SERVICE_START_PENDING:
+      return "START_PENDING";
+    case SERVICE_STOP_PENDING:
+      return "STOP_PENDING";
+    case SERVICE_RUNNING:
+      return "RUNNING";
+    case SERVICE_CONTINUE_PENDING:
+      return "CONTINUE_PENDING";
+    case SERVICE_PAUSE_PENDING:
+      return "PAUSE_PENDING";
+    case SERVICE_PAUSED:
+      return "PAUSED";
+  }
+  return "UNKNOWN";
+}
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "service_control: %s failed with error %lu\n", what, GetLastError());
+  return 1;
+}
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
-    std::fputs("usage: service_control pause|continue NAME\n", stderr);
+    std::fputs("usage: service_control pause|continue|stop|interrogate|query NAME\n", stderr);
     return 2;
   }
   const std::wstring verb = argv[1];
-  const bool pause = verb == L"pause";
+  DWORD control = 0;
+  DWORD wanted = 0;
+  if (verb == L"pause") {
+    control = SERVICE_CONTROL_PAUSE;
+    wanted = SERVICE_PAUSED;
+  } else if (verb == L"continue") {
+    control = SERVICE_CONTROL_CONTINUE;
+    wanted = SERVICE_RUNNING;
+  } else if (verb == L"stop") {
+    control = SERVICE_CONTROL_STOP;
+    wanted = SERVICE_STOPPED;
+  } else if (verb == L"interrogate") {
+    control = SERVICE_CONTROL_INTERROGATE;
+  } else if (verb != L"query") {
+    std::fputs("service_control: unknown verb\n", stderr);
+    return 2;
+  }
+
   SC_HANDLE manager =
       OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr, SC_MANAGER_CONNECT);
-  SC_HANDLE service =
-      manager ? OpenServiceW(manager, argv[2], SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS)
-              : nullptr;
+  if (!manager) return Fail("OpenSCManager");
+  SC_HANDLE service = OpenServiceW(
+      manager, argv[2], SERVICE_PAUSE_CONTINUE | SERVICE_STOP | SERVICE_INTERROGATE |
+                            SERVICE_QUERY_STATUS);
+  if (!service) {
+    const bool absent = GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
+    if (absent) std::puts("ABSENT");
+    CloseServiceHandle(manager);
+    return absent ? 3 : Fail("OpenService");
+  }
+
   SERVICE_STATUS status{};
-  if (!service ||
-      !ControlService(service, pause ? SERVICE_CONTROL_PAUSE : SERVICE_CONTROL_CONTINUE, &status)) {
-    std::fprintf(stderr, "service_control: failed with error %lu\n", GetLastError());
-    return 1;
+  int result = 0;
+  if (control == 0) {
+    if (!QueryServiceStatus(service, &status)) result = Fail("QueryServiceStatus");
+  } else if (!ControlService(service, control, &status)) {
+    result = Fail("ControlService");
+  } else if (wanted != 0) {
+    for (int i = 0; i < 100 && status.dwCurrentState != wanted; ++i) {
+      Sleep(100);
+      QueryServiceStatus(service, &status);
+    }
+    if (status.dwCurrentState != wanted) result = 1;
   }
-  const DWORD wanted = pause ? SERVICE_PAUSED : SERVICE_RUNNING;
-  for (int i = 0; i < 100 && status.dwCurrentState != wanted; ++i) {
-    Sleep(100);
-    QueryServiceStatus(service, &status);
-  }
+  if (result == 0 || wanted != 0) std::puts(StateName(status.dwCurrentState));
   CloseServiceHandle(service);
   CloseServiceHandle(manager);
-  return status.dwCurrentState == wanted ? 0 : 1;
+  return result;
 }

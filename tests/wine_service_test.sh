@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Windows service under Wine's service control manager: install, start,
-# handle a job, pause, continue, stop, uninstall.
+# The Windows service under Wine's service control manager: install (with the
+# registration values), start, handle a job, pause, continue, interrogate,
+# stop, uninstall. Every step that fails stops the test with its name.
 # Usage: wine_service_test.sh BIN_DIR
 set -euo pipefail
 bin_dir=$1
@@ -16,53 +17,90 @@ program=$(mktemp -d /tmp/cratemark-wine-service.XXXXXX)
 installed=0
 cleanup() {
   if [ "$installed" = 1 ]; then
-    "$wine_run" sc stop srvCratemark >/dev/null 2>&1 || true
-    "$wine_run" "$program/CratemarkService.exe" /UNINSTALL /SILENT >/dev/null 2>&1 || true
+    timeout 30 "$wine_run" "$bin_dir/service_control.exe" stop srvCratemark >/dev/null 2>&1 || true
+    timeout 30 "$wine_run" sc delete srvCratemark >/dev/null 2>&1 || true
   fi
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$program"
 }
 trap cleanup EXIT
+trap 'echo "FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
 
-fail() { echo "FAILED: $*" >&2; [ -f "$program/Cratemark.txt" ] && cat "$program/Cratemark.txt" >&2; exit 1; }
+fail() {
+  echo "FAILED: $*" >&2
+  if [ -f "$program/Cratemark.txt" ]; then cat "$program/Cratemark.txt" >&2; fi
+  exit 1
+}
+
+# wine_step SECONDS COMMAND...: a Windows program that must end in time; a
+# message box waiting for a click (nothing may show under SILENT) fails here
+# instead of hanging the test.
+wine_step() {
+  local seconds=$1
+  shift
+  timeout "$seconds" "$wine_run" "$@"
+}
+
+control() { wine_step 30 "$bin_dir/service_control.exe" "$1" srvCratemark | tr -d '\r'; }
 
 # wait_for SECONDS CONDITION...
 wait_for() {
-  local deadline=$((SECONDS + $1)); shift
+  local deadline=$((SECONDS + $1))
+  shift
   until "$@"; do
     [ $SECONDS -lt $deadline ] || return 1
     sleep 0.2
   done
 }
 
-"$wine_run" cmd /c exit >/dev/null 2>&1 || true  # prefix ready
-wineserver -p || true  # already persistent
+wine_step 120 cmd /c exit >/dev/null 2>&1 || true  # prefix ready
+wineserver -p || true                              # already persistent
+# A registration left by an earlier run that was killed would make the
+# install fail (with a message box).
+wine_step 30 sc delete srvCratemark >/dev/null 2>&1 || true
 
 cp "$bin_dir/CratemarkService.exe" "$bin_dir/XBENGINE.DLL" "$program/"
 mkdir "$program/PreLabel" "$program/Label1" "$program/Label2"
 printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n' >"$program/Cratemark.cfg"
 printf '<Reference>: <Item Name>\r\n' >"$program/LabelDesign.txt"
 
-"$wine_run" "$program/CratemarkService.exe" /INSTALL /SILENT || fail "install"
+wine_step 60 "$program/CratemarkService.exe" /INSTALL /SILENT || fail "install"
 installed=1
-"$wine_run" sc start srvCratemark >/dev/null || fail "sc start"
-wait_for 30 grep -q '^0' "$program/Cratemark.err" || fail "no status 0 after start"
+[ "$(control query)" = STOPPED ] || fail "not registered after install"
+registration=$(wine_step 60 reg query 'HKLM\System\CurrentControlSet\Services\srvCratemark' | tr -d '\r')
+for value in "DisplayName    REG_SZ    Veltrane's Cratemark Service" \
+  "Start    REG_DWORD    0x2" "Type    REG_DWORD    0x10" "ErrorControl    REG_DWORD    0x1" \
+  'ImagePath    REG_SZ    "Z:'"${program//\//\\}"'\CratemarkService.exe"'; do
+  grep -qF "$value" <<<"$registration" || fail "registration lacks: $value"$'\n'"$registration"
+done
 
-{ printf 'Ann\r\n'; for i in $(seq 1 19); do printf '\r\n'; done; printf 'Soup\r\n'
-  for i in $(seq 1 79); do printf '\r\n'; done; } >"$program/PreLabel/job.spl"
+wine_step 60 sc start srvCratemark >/dev/null || fail "sc start"
+wait_for 30 grep -qs 'Backup Spool Directory' "$program/Cratemark.txt" || fail "no start lines"
+[ "$(control query)" = RUNNING ] || fail "not running after start"
+[ "$(tr -d '\r\n' <"$program/Cratemark.err")" = 0 ] || fail "status $(cat "$program/Cratemark.err")"
+
+{
+  printf 'Ann\r\n'
+  for _ in $(seq 1 19); do printf '\r\n'; done
+  printf 'Soup\r\n'
+  for _ in $(seq 1 79); do printf '\r\n'; done
+} >"$program/PreLabel/job.tmp"
+mv "$program/PreLabel/job.tmp" "$program/PreLabel/job.spl"
 wait_for 15 test -f "$program/Label1/job.spl" || fail "job not delivered"
 wait_for 5 test ! -f "$program/PreLabel/job.spl" || fail "job not deleted"
 [ "$(cat "$program/Label1/job.spl")" = $'Ann: Soup\r' ] || fail "label text: $(cat -A "$program/Label1/job.spl")"
 
-"$wine_run" "$bin_dir/service_control.exe" pause srvCratemark || fail "pause"
+[ "$(control pause)" = PAUSED ] || fail "pause"
 wait_for 10 test ! -f "$program/Cratemark.txt" || fail "log not deleted at pause"
-"$wine_run" "$bin_dir/service_control.exe" continue srvCratemark || fail "continue"
+[ "$(control continue)" = RUNNING ] || fail "continue"
 wait_for 10 test -f "$program/Cratemark.txt" || fail "log not back at continue"
 grep -q 'Stopping service' "$program/Cratemark.txt" || fail "earlier lines missing after continue"
 grep -q 'Deleting' "$program/Cratemark.txt" || fail "job lines missing after continue"
+[ "$(control interrogate)" = RUNNING ] || fail "interrogate"
 
-"$wine_run" sc stop srvCratemark >/dev/null || fail "sc stop"
+[ "$(control stop)" = STOPPED ] || fail "stop"
 wait_for 10 test ! -f "$program/Cratemark.txt" || fail "log not deleted at stop"
-"$wine_run" "$program/CratemarkService.exe" /UNINSTALL /SILENT || fail "uninstall"
+wine_step 60 "$program/CratemarkService.exe" /UNINSTALL /SILENT || fail "uninstall"
 installed=0
+[ "$(control query)" = ABSENT ] || fail "still registered after uninstall"
 echo "wine service test passed"
