@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -434,8 +435,11 @@ class SetupTolvanLabelsTest : public ConsoleTest {
  protected:
   void MakeDefinitionTable(int field_count, int record_count) {
     testing::FakeTableData table;
-    for (int i = 1; i <= field_count; ++i)
-      table.fields.push_back(std::string("F").append(std::to_string(i)));
+    for (int i = 1; i <= field_count; ++i) {
+      char name[16];
+      std::snprintf(name, sizeof name, "F%d", i);
+      table.fields.emplace_back(name);
+    }
     for (int r = 0; r < record_count; ++r) table.records.emplace_back(field_count, "old");
     tables_.tables["LBLPRDEF.DBF"] = table;
   }
