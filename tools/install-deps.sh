@@ -1,9 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, when missing.
+# Installs the Debian packages the build, the tests, the benchmarks, the fuzz
+# target and the demo need, when missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
-  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xdotool imagemagick
-  python3-dbfread python3-dbf shapelib clang libclang-rt-14-dev)
+packages=(
+  # the build, both targets
+  cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  # the fuzz target (tools/fuzz-engine.sh)
+  clang libclang-rt-14-dev
+  # Windows tests under Wine; the window tests draw on a virtual screen and
+  # take screenshots, and need Wine's X11 libraries and fonts for that
+  wine wine64 fonts-wine fonts-liberation libfreetype6 libfontconfig1 libxrender1 libxcursor1
+  libxi6 libxrandr2 libxinerama1 libxcomposite1 libxfixes3 xvfb xdotool imagemagick
+  # xBase programs we did not write, for the table format tests
+  python3 python3-dbfread python3-dbf shapelib
+  # locking around the Wine prefix (flock)
+  util-linux
+)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
