@@ -104,7 +104,7 @@ std::string ResolvePath(std::string_view path) {
   bool parent_exists = true;  // once a component is missing, the rest keep their spelling
   std::size_t start = 0;
   if (!normal.empty() && normal[0] == '/') {
-    resolved = "/";
+    resolved.push_back('/');  // (assigning "/" trips a false -Wrestrict in GCC 12 at -O3)
     start = 1;
   }
   while (start < normal.size()) {
@@ -147,7 +147,7 @@ bool PathExists(std::string_view path) {
 
 std::vector<DirectoryEntry> ListDirectory(std::string_view directory, std::string_view pattern) {
   std::string native = ResolvePath(directory);
-  if (native.empty()) native = ".";
+  if (native.empty()) native.push_back('.');
   if (native.back() != '/') native += '/';
   std::vector<DirectoryEntry> entries;
   DirHandle dir(opendir(native.c_str()));
