@@ -1,0 +1,73 @@
+// Tables that other xBase programs wrote (python3-dbf with a memo file, and
+// shapelib's dbfcreate/dbfadd), kept as files so that both targets open the
+// very same bytes: structure, records, the delete marker and memo text.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/testing/engine_fixture.h"
+#include "platform/file_system.h"
+
+namespace cratemark::testing {
+namespace {
+
+class ForeignTableTest : public EngineTest {
+ protected:
+  // Copies a fixture into the test's folder and opens it read-only.
+  int16_t OpenCopy(const std::string& name, const std::string& memo_name = "") {
+    const std::string from = ProgramDir() + "engine-testdata" + kPathSeparator;
+    WriteBytes(PathOf(name), ReadBytes(from + name));
+    if (!memo_name.empty()) WriteBytes(PathOf(memo_name), ReadBytes(from + memo_name));
+    return xb_UseEx(PathOf(name).c_str(), "FOREIGN", XB_OPEN_READONLY, 1, 1);
+  }
+
+  static std::string CurrentRecord() {
+    std::string record(static_cast<std::size_t>(xb_RecSize()), '?');
+    xb_GetRecord(record.data());
+    return record;
+  }
+
+  // "NAME C 2 10 0" per field: name, type, position, width, decimals.
+  static std::vector<std::string> Structure() {
+    std::vector<std::string> fields;
+    for (int16_t i = 1; i <= xb_FieldCount(); ++i) {
+      const std::string name = xb_FieldName(i);
+      fields.push_back(name + " " + xb_FieldType(name.c_str()) + " " +
+                       std::to_string(xb_FieldOffset(name.c_str())) + " " +
+                       std::to_string(xb_FieldWidth(name.c_str())) + " " +
+                       std::to_string(xb_FieldDecimals(name.c_str())));
+    }
+    return fields;
+  }
+};
+
+TEST_F(ForeignTableTest, PythonDbfTableWithMemoOpensWithItsStructureAndData) {
+  ASSERT_GE(OpenCopy("PYDBF.DBF", "PYDBF.DBT"), 1);
+  EXPECT_EQ(Structure(),
+            (std::vector<std::string>{"NAME C 2 10 0", "QTY N 12 5 0", "PRICE N 17 8 2",
+                                      "OK L 25 1 0", "DAY D 26 8 0", "NOTES M 34 10 0"}));
+  EXPECT_EQ(xb_RecCount(), 2);
+  xb_GoTop();
+  EXPECT_EQ(CurrentRecord().substr(0, 33), " Widget        7   12.50T20240229");
+  EXPECT_EQ(xb_Deleted(), 0);
+  char* memo = xb_GetMemo("NOTES", 0);
+  EXPECT_STREQ(memo, "two\r\nlines");
+  xb_MemDealloc(memo);
+  xb_Skip(1);
+  EXPECT_NE(xb_Deleted(), 0);
+  EXPECT_EQ(CurrentRecord().substr(0, 25), "*Gone         -1    0.25F");
+  EXPECT_NE(xb_Flock(), 0) << "a read-only open still takes the file lock";
+}
+
+TEST_F(ForeignTableTest, ShapelibTableOpensWithItsStructureAndData) {
+  ASSERT_GE(OpenCopy("SHAPE.dbf"), 1);
+  EXPECT_EQ(Structure(),
+            (std::vector<std::string>{"NAME C 2 10 0", "QTY N 12 5 0", "PRICE N 17 8 2"}));
+  EXPECT_EQ(xb_RecCount(), 2);
+  xb_GoBottom();
+  EXPECT_EQ(CurrentRecord(), " Gadget       42    0.25");
+}
+
+}  // namespace
+}  // namespace cratemark::testing
