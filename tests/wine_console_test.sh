@@ -10,12 +10,18 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 artifacts=${CRATEMARK_ARTIFACTS_DIR:-$bin/../artifacts}
 mkdir -p "$artifacts"
 wine_run="$source_dir/tools/wine-run"
+# A prefix of its own: killing its wineserver at the end ends every program
+# started in it, so no console is left holding the single-instance mutex for
+# the next run.
+export CRATEMARK_WINEPREFIX="${CRATEMARK_UI_WINEPREFIX:-$HOME/.cache/cratemark-wine-ui}"
+export WINEPREFIX="$CRATEMARK_WINEPREFIX"
 
 work=$(mktemp -d)
 xvfb_pid=""
 console_pid=""
 cleanup() {
   [ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null || true
+  wineserver -k >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
