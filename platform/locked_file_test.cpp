@@ -1,0 +1,56 @@
+#include "platform/locked_file.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/scoped_temp_dir.h"
+
+namespace cratemark {
+namespace {
+
+bool ClaimRefused(const std::string& path) {
+  try {
+    const ReplaceClaim claim(path);
+    return false;
+  } catch (const Error& error) {
+    EXPECT_EQ(error.kind(), ErrorKind::kSharingViolation) << error.what();
+    return true;
+  }
+}
+
+TEST(ReplaceClaimTest, RefusedWhileAnyOpenHoldsTheFile) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "LOCKSPL.DBF";
+  EXPECT_FALSE(ClaimRefused(path)) << "a missing file needs no claim";
+  WriteWholeFile(path, "table");
+  EXPECT_FALSE(ClaimRefused(path));
+
+  for (FileSharing sharing : {FileSharing::kShared, FileSharing::kExclusive}) {
+    for (FileAccess access : {FileAccess::kRead, FileAccess::kReadWriteIfAllowed}) {
+      if (sharing == FileSharing::kExclusive && access == FileAccess::kRead) continue;
+      std::optional<LockedFile> holder(std::in_place, path, access, sharing);
+      EXPECT_TRUE(ClaimRefused(path));
+      holder.reset();
+      EXPECT_FALSE(ClaimRefused(path));
+    }
+  }
+}
+
+TEST(ReplaceClaimTest, ClaimedFileCanBeReplaced) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "LOCKSPL.DBF";
+  WriteWholeFile(path, "damaged");
+  {
+    const ReplaceClaim claim(path);
+    WriteWholeFile(path, "new table");
+  }
+  EXPECT_EQ(ReadWholeFile(path), "new table");
+  LockedFile reopened(path, FileAccess::kReadWriteIfAllowed, FileSharing::kShared);
+  EXPECT_EQ(reopened.Size(), 9u);
+}
+
+}  // namespace
+}  // namespace cratemark
