@@ -80,17 +80,18 @@ sleep 2
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 1; }
 shot() { import -window root "$artifacts/console-service-$1.png"; }
 
-# Any pure red in the status message area, in one of two shots half a
-# second apart (the text blinks).
+# Any pure red in the status message area, in one of several shots spread
+# over a few seconds: the text blinks, and one shot may take longer than a
+# blink phase, so two shots can both land on the dark phase.
 status_red() {
   local geometry x y count
   geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
   read -r x y <<<"$geometry"
-  for _ in 1 2; do
+  for _ in $(seq 1 8); do
     count=$(import -window root png:- | convert - -crop "490x20+$x+$((y + 423))" +repage txt:- |
       grep -c '#FF0000' || true)
     [ "$count" -gt 0 ] && return 0
-    sleep 0.5
+    sleep 0.3
   done
   return 1
 }
