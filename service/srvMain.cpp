@@ -244,7 +244,11 @@ void TsrvCratemark::WriteLabelFile(const std::string& path) {
 }
 
 std::string TsrvCratemark::SourceJobPath(const std::string& job_name) const {
-  return program_dir_ + settings_.spl_dir_source + kSeparator + job_name;
+  // The folder the tick found the job in. It equals ProgramDir + SPLDirSource
+  // whenever the last start-up configuration ran through; after one that
+  // failed half-way, deleting under the new setting could remove a job in
+  // another folder that was never printed.
+  return tblLockSPL_->DatabaseName() + kSeparator + job_name;
 }
 
 void TsrvCratemark::WriteStatus(std::int16_t code) {

@@ -66,8 +66,8 @@ int wmain(int argc, wchar_t** argv) {
       OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr, SC_MANAGER_CONNECT);
   if (!manager) return Fail("OpenSCManager");
   SC_HANDLE service = OpenServiceW(
-      manager, argv[2], SERVICE_PAUSE_CONTINUE | SERVICE_STOP | SERVICE_INTERROGATE |
-                            SERVICE_QUERY_STATUS);
+      manager, argv[2],
+      SERVICE_PAUSE_CONTINUE | SERVICE_STOP | SERVICE_INTERROGATE | SERVICE_QUERY_STATUS);
   if (!service) {
     const bool absent = GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST;
     if (absent) std::puts("ABSENT");

@@ -24,11 +24,16 @@ std::string BinDir() {
   return std::string(dir) + "/";
 }
 
-Child::Child(const std::vector<std::string>& argv, const std::string& stdout_path) {
+Child::Child(const std::vector<std::string>& argv, const std::string& stdout_path,
+             const std::string& stderr_path) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
+  if (!stderr_path.empty()) {
+    posix_spawn_file_actions_addopen(&actions, 2, stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+  }
   std::vector<char*> args;
   std::vector<std::string> copy = argv;
   for (std::string& a : copy) args.push_back(a.data());
@@ -76,6 +81,17 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   return true;
 }
 
+bool Child::Running() const {
+  if (pid_ <= 0) return false;
+  siginfo_t info{};
+  // WNOWAIT leaves an ended process for Wait to reap; si_pid stays 0 while
+  // the process runs.
+  if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0) {
+    return false;
+  }
+  return info.si_pid == 0;
+}
+
 int RunTool(const std::vector<std::string>& argv) { return Child(argv).Wait(); }
 
 ProgramFolder::ProgramFolder() {
@@ -109,8 +125,9 @@ void ProgramFolder::SetUp(const std::string& source, const std::string& dest,
   for (const std::string& f : {source, dest, backup}) std::filesystem::create_directories(Path(f));
 }
 
-Child ProgramFolder::StartService(const std::string& stdout_path) const {
-  return Child({Path("CratemarkService")}, stdout_path);
+Child ProgramFolder::StartService(const std::string& stdout_path,
+                                  const std::string& stderr_path) const {
+  return Child({Path("CratemarkService")}, stdout_path, stderr_path);
 }
 
 Lines ProgramFolder::LogMessages() const {
@@ -130,6 +147,10 @@ std::string ProgramFolder::Status() const {
 std::vector<std::string> ProgramFolder::Sim(std::vector<std::string> args) const {
   args.insert(args.begin(), BinDir() + "tolvansim");
   return args;
+}
+
+bool ProgramFolder::LockHeld(const std::string& printer) const {
+  return RunTool(Sim({"held", Path(printer)})) == 0;
 }
 
 }  // namespace cratemark::e2e

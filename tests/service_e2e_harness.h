@@ -20,7 +20,9 @@ using namespace std::chrono_literals;
 class Child {
  public:
   Child() = default;
-  Child(const std::vector<std::string>& argv, const std::string& stdout_path = "/dev/null");
+  // Standard error stays the test's own unless `stderr_path` is given.
+  Child(const std::vector<std::string>& argv, const std::string& stdout_path = "/dev/null",
+        const std::string& stderr_path = "");
   Child(Child&& other) noexcept : pid_(other.pid_) { other.pid_ = -1; }
   Child& operator=(Child&& other) noexcept;
   ~Child();
@@ -28,6 +30,8 @@ class Child {
   void Signal(int signal_number) const;
   // Waits for the exit and returns the exit status (-1 when killed).
   int Wait();
+  // True while the process has not ended.
+  bool Running() const;
 
  private:
   pid_t pid_ = -1;
@@ -54,7 +58,8 @@ class ProgramFolder {
              const std::string& backup = "Label2",
              const std::string& design = "<Reference>/<Item Name>/<Item Mod[1]>\r\n") const;
 
-  Child StartService(const std::string& stdout_path = "/dev/null") const;
+  Child StartService(const std::string& stdout_path = "/dev/null",
+                     const std::string& stderr_path = "") const;
 
   // The activity log's messages (the text after "date time : ").
   Lines LogMessages() const;
@@ -62,6 +67,10 @@ class ProgramFolder {
 
   // The simulator, started in this folder.
   std::vector<std::string> Sim(std::vector<std::string> args) const;
+
+  // True when a program holds the lock of the printer's lock table (the
+  // folder `printer` inside this one).
+  bool LockHeld(const std::string& printer) const;
 
  private:
   ScopedTempDir temp_;

@@ -33,6 +33,22 @@ class ServiceE2e : public ::testing::Test {
 
   bool Gone(const std::string& path) { return !folder_.Exists(path); }
 
+  // Starts the simulated spooler of `printer` (taking its jobs, or with
+  // `hold` only holding its lock); returns once it holds the lock.
+  Child Serve(const std::string& printer, bool hold) {
+    const std::string messages = printer + ".spooler";
+    std::vector<std::string> args{"serve", folder_.Path(printer)};
+    if (hold) args.push_back("--hold");
+    Child spooler(folder_.Sim(args), "/dev/null", folder_.Path(messages));
+    WaitUntil([&] {
+      return folder_.ReadFile(messages).find("tolvansim: serving") != std::string::npos ||
+             !spooler.Running();
+    });
+    EXPECT_TRUE(spooler.Running())
+        << printer << " could not be served: " << folder_.ReadFile(messages);
+    return spooler;
+  }
+
   // The log messages after the last "++ Sending to " line for `job` in Label1.
   Lines AfterSending(const std::string& job) {
     Lines log = folder_.LogMessages();
@@ -83,8 +99,7 @@ TEST_F(ServiceE2e, EveryDeliveryOutcome) {
   const std::string down1 = "## Spooler is down for printer: Label1";
 
   {  // Destination served: its spooler holds the lock.
-    Child spooler(folder_.Sim({"serve", dest, "--hold"}));
-    std::this_thread::sleep_for(300ms);
+    Child spooler = Serve("Label1", /*hold=*/true);
     deliver("a.spl");
     EXPECT_TRUE(folder_.Exists("Label1/a.spl"));
     EXPECT_EQ(AfterSending("a.spl"), (Lines{"-- Deleting " + d + "PreLabel" + kSep + "a.spl"}));
@@ -119,8 +134,7 @@ TEST_F(ServiceE2e, EveryDeliveryOutcome) {
                    "-- Deleting " + d + "PreLabel" + kSep + "e.spl", "# Failed to print..."}));
 
   {  // A backup whose spooler holds its lock is used.
-    Child spooler(folder_.Sim({"serve", backup, "--hold"}));
-    std::this_thread::sleep_for(300ms);
+    Child spooler = Serve("Label2", /*hold=*/true);
     deliver("f.spl");
     EXPECT_TRUE(folder_.Exists("Label2/f.spl"));
     EXPECT_EQ(AfterSending("f.spl"), (Lines{down1, "! Trying backup printer...",
@@ -129,20 +143,16 @@ TEST_F(ServiceE2e, EveryDeliveryOutcome) {
   }
 
   {  // A marker downs a destination even while its spooler holds the lock.
-    Child spooler(folder_.Sim({"serve", dest, "--hold"}));
+    Child spooler = Serve("Label1", /*hold=*/true);
     ASSERT_EQ(RunTool(folder_.Sim({"down", dest})), 0);
-    std::this_thread::sleep_for(300ms);
     deliver("g.spl");
     EXPECT_EQ(AfterSending("g.spl").front(), down1);
   }
 
   // The service keeps no check table open: spoolers can take both printers.
   ASSERT_EQ(RunTool(folder_.Sim({"up", dest})), 0);
-  for (const std::string& printer : {dest, backup}) {
-    Child spooler(folder_.Sim({"serve", printer}));
-    std::this_thread::sleep_for(400ms);
-    EXPECT_NE(kill(spooler.pid(), 0), -1) << printer << " could not be served";
-  }
+  Serve("Label1", /*hold=*/false);
+  Serve("Label2", /*hold=*/false);
 }
 
 TEST_F(ServiceE2e, ReloadWhileHaltedHandlesTheWaitingJobInTheSameTick) {
@@ -187,6 +197,36 @@ TEST_F(ServiceE2e, PauseRemovesTheLogAndContinueBringsBackEveryLine) {
   EXPECT_EQ(log[5], "! Starting service...");
 
   service.Signal(SIGTERM);
+  EXPECT_EQ(service.Wait(), 0);
+  EXPECT_FALSE(folder_.Exists("Cratemark.txt"));
+}
+
+TEST_F(ServiceE2e, AFailedStopKeepsTheServiceWithItsTimerOffUntilPauseAndContinue) {
+  folder_.SetUp();
+  Child service = folder_.StartService("/dev/null", folder_.Path("stderr"));
+  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == 4; }));
+  // A folder in place of the log file: the stop's log line cannot be written.
+  std::filesystem::remove(folder_.Path("Cratemark.txt"));
+  std::filesystem::create_directories(folder_.Path("Cratemark.txt/held"));
+  service.Signal(SIGTERM);
+  ASSERT_TRUE(WaitUntil([&] {
+    return folder_.ReadFile("stderr").find("srvCratemark: Service failed on stop: ") !=
+           std::string::npos;
+  }));
+  Order("waits.spl", {"Ann|Soup"});
+  std::this_thread::sleep_for(1200ms);
+  EXPECT_TRUE(folder_.Exists("PreLabel/waits.spl")) << "handled with the timer off";
+
+  std::filesystem::remove_all(folder_.Path("Cratemark.txt"));
+  service.Signal(SIGUSR1);
+  service.Signal(SIGUSR2);
+  ASSERT_TRUE(WaitUntil([&] { return Gone("PreLabel/waits.spl"); }));
+  Lines log = folder_.LogMessages();
+  ASSERT_GT(log.size(), 7u);
+  EXPECT_EQ(Lines(log.begin() + 4, log.begin() + 7),
+            (Lines{"! Stopping service...", "! Stopping service...", "! Starting service..."}));
+
+  service.Signal(SIGINT);
   EXPECT_EQ(service.Wait(), 0);
   EXPECT_FALSE(folder_.Exists("Cratemark.txt"));
 }
@@ -271,17 +311,19 @@ TEST_F(ServiceE2e, TheSourceLockFollowsTheSourcePrinterOnReload) {
   folder_.SetUp();
   std::filesystem::create_directories(folder_.Path("Kitchen"));
   Child service = folder_.StartService();
-  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
-  EXPECT_EQ(RunTool(folder_.Sim({"serve", folder_.Path("PreLabel"), "--hold"})), 1);
+  auto held = [&](const std::string& printer) { return folder_.LockHeld(printer); };
+  // The lock is taken right after the last directory line; a probe while the
+  // service takes it would make it fail, so none is made before.
+  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == 4; }));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(held("PreLabel"));
 
   folder_.WriteFile("Cratemark.cfg",
                     "SPLDirSource=Kitchen\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n");
   folder_.WriteFile("CratemarkConfigChanged", "");
   ASSERT_TRUE(WaitUntil([&] { return !folder_.Exists("CratemarkConfigChanged"); }));
-  EXPECT_EQ(RunTool(folder_.Sim({"serve", folder_.Path("Kitchen"), "--hold"})), 1);
-  Child old_source(folder_.Sim({"serve", folder_.Path("PreLabel"), "--hold"}));
-  std::this_thread::sleep_for(400ms);
-  EXPECT_NE(kill(old_source.pid(), 0), -1) << "the old source printer is still locked";
+  EXPECT_TRUE(held("Kitchen"));
+  EXPECT_FALSE(held("PreLabel")) << "the old source printer is still locked";
 }
 
 TEST_F(ServiceE2e, KilledAtAnyMomentEveryJobStillComesOut) {

@@ -27,8 +27,18 @@ class ServiceInstall : public ::testing::Test {
 
   int Run(std::vector<std::string> args) {
     args.insert(args.begin(), folder_.Path("CratemarkService"));
-    Child child(args, folder_.Path("stdout"));
+    Child child(args, folder_.Path("stdout"), folder_.Path("stderr"));
     return child.Wait();
+  }
+
+  // The failure message on standard error, with the platform's error text
+  // replaced by "...".
+  std::string FailureMessage() {
+    std::string text = folder_.ReadFile("stderr");
+    const std::size_t open = text.find(": \"");
+    const std::size_t close = text.rfind('"');
+    if (open == std::string::npos || close <= open + 3) return text;
+    return text.substr(0, open + 3) + "..." + text.substr(close);
   }
 
   ProgramFolder folder_;
@@ -54,12 +64,16 @@ TEST_F(ServiceInstall, InstallsEnablesAndUninstallsTheUnit) {
   // Nothing left to remove: a failure, reported on standard error.
   EXPECT_NE(Run({"-UNINSTALL"}), 0);
   EXPECT_EQ(folder_.ReadFile("stdout"), "");
+  EXPECT_EQ(FailureMessage(),
+            "Service \"Veltrane's Cratemark Service\" failed to uninstall with error: \"...\"\n");
 }
 
 TEST_F(ServiceInstall, AFailingSystemctlFailsTheInstall) {
   setenv("CRATEMARK_SYSTEMCTL", "/bin/false", 1);
-  EXPECT_NE(Run({"-INSTALL"}), 0);
+  EXPECT_NE(Run({"-INSTALL", "-SILENT"}), 0);
   EXPECT_EQ(folder_.ReadFile("stdout"), "");
+  EXPECT_EQ(FailureMessage(),
+            "Service \"Veltrane's Cratemark Service\" failed to install with error: \"...\"\n");
 }
 
 }  // namespace

@@ -131,6 +131,7 @@ struct Runner {
             ? 0
             : SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN;
     status.dwWin32ExitCode = win32_exit_code;
+    status.dwServiceSpecificExitCode = win32_exit_code == ERROR_SERVICE_SPECIFIC_ERROR ? 1 : 0;
     status.dwWaitHint = pending ? kWaitHintMs : 0;
     status.dwCheckPoint = pending ? status.dwCheckPoint + 1 : 0;
     SetServiceStatus(status_handle, &status);

@@ -38,6 +38,16 @@ void CreateLockTable(const std::string& folder) {
   if (!table.Exists()) table.CreateTable();
 }
 
+bool LockTableHeld(const std::string& folder) {
+  TDbfTable table("tblLockSPL");
+  Configure(table, folder);
+  table.SetReadOnly(true);
+  table.Open();
+  const bool held = table.FLock() == 0;
+  table.Close();
+  return held;
+}
+
 void ServePrinter(const SpoolerOptions& options, const std::atomic<bool>& stop) {
   TDbfTable table("tblLockSPL");
   Configure(table, options.folder);

@@ -18,6 +18,11 @@ struct SpoolerOptions {
 // opened and locked (another spooler serves the printer).
 void ServePrinter(const SpoolerOptions& options, const std::atomic<bool>& stop);
 
+// True when another program holds the file lock on the printer's lock table
+// (a spooler serves it); false when the lock could be taken (it is released
+// again at once). Throws when there is no lock table to open.
+bool LockTableHeld(const std::string& folder);
+
 // Creates "LOCKSPL.DBF" in `folder` when it has none (nobody holds it).
 void CreateLockTable(const std::string& folder);
 

@@ -6,6 +6,8 @@
 //   tolvansim serve FOLDER [--hold]           serves the printer until SIGTERM/SIGINT
 //                                             (--hold: keeps the lock, takes no jobs)
 //   tolvansim locktable FOLDER                creates an unheld "LOCKSPL.DBF"
+//   tolvansim held FOLDER                     exit status 0 when another program
+//                                             holds the lock table's lock, 1 when not
 //   tolvansim down FOLDER | up FOLDER         writes / removes "TOLVANSPOOL.ERR"
 //   tolvansim printers PROGRAM_DIR NAME...    creates "TolvanSpool.DBF" and the folders
 #include <atomic>
@@ -47,6 +49,7 @@ int Usage() {
       "       tolvansim lines FOLDER JOB.spl COUNT\n"
       "       tolvansim serve FOLDER [--hold]\n"
       "       tolvansim locktable FOLDER\n"
+      "       tolvansim held FOLDER\n"
       "       tolvansim down FOLDER | up FOLDER\n"
       "       tolvansim printers PROGRAM_DIR NAME...\n",
       stderr);
@@ -93,6 +96,7 @@ int Run(const std::vector<std::string>& args) {
     CreateLockTable(folder);
     return 0;
   }
+  if (command == "held") return LockTableHeld(folder) ? 0 : 1;
   if (command == "down") {
     WriteWholeFile(folder + "\\TOLVANSPOOL.ERR", "Printer offline\r\n");
     return 0;
