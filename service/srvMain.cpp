@@ -1,9 +1,11 @@
 #include "service/srvMain.h"
 
 #include <exception>
+#include <string_view>
 
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/text.h"
 #include "service/LabelComposer.h"
 #include "shared/change_marker.h"
 #include "shared/label_design.h"
@@ -19,6 +21,15 @@ constexpr const char* kDirectoryNotFound = "    Directory not found! Please setu
 // Inserted between a spool folder and a file name in it; "/" on POSIX keeps
 // the paths in the log native.
 const std::string kSeparator(1, kPathSeparator);
+
+// Whether two spool folders are one, as the file system matches names.
+bool SameFolder(std::string_view a, std::string_view b) {
+  auto bare = [](std::string_view path) {
+    while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.remove_suffix(1);
+    return path;
+  };
+  return EqualsNoCase(bare(a), bare(b));
+}
 
 }  // namespace
 
@@ -116,10 +127,14 @@ void TsrvCratemark::ConfigureService() {
   if (!DirectoryExists(backup_dir)) {
     WriteLog(kDirectoryNotFound);
     WriteStatus(kStatusBackupDirMissing);
+  } else if (SameFolder(backup_dir, source_dir)) {
+    // Labels written there would replace the order's own job file, which is
+    // then deleted: the order would be lost. Not a label printer, so halt.
+    WriteStatus(kStatusBackupDirMissing);
   }
 
   OpenSourceLockTable(source_dir);
-  if (!has_dest) WriteStatus(kStatusDestDirMissing);
+  if (!has_dest || SameFolder(dest_dir, source_dir)) WriteStatus(kStatusDestDirMissing);
 }
 
 void TsrvCratemark::LoadSettings() {
