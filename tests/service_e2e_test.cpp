@@ -263,7 +263,7 @@ TEST_F(ServiceE2e, JobsOfAnyLengthAndEncoding) {
   EXPECT_EQ(folder_.ReadFile("Label1/wide.spl"), "Zo\xEB/Cr\xE8me br\xFBl\xE9\x65/extra\r\n");
 }
 
-TEST_F(ServiceE2e, DesignGoneMidJobHaltsWithStatus5AndKeepsTheJob) {
+TEST_F(ServiceE2e, DesignGoneWhenAJobComesHaltsWithStatus5AndKeepsTheJob) {
   folder_.SetUp();
   Child service = folder_.StartService();
   ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
@@ -272,6 +272,8 @@ TEST_F(ServiceE2e, DesignGoneMidJobHaltsWithStatus5AndKeepsTheJob) {
   ASSERT_TRUE(WaitUntil([&] { return LogHas("# Failed to print..."); }));
   EXPECT_EQ(folder_.Status(), "5");
   std::this_thread::sleep_for(1200ms);
+  // Halted: delivery refused, and no later tick takes the job up again.
+  EXPECT_EQ(AfterSending("kept.spl"), Lines{"# Failed to print..."});
   EXPECT_TRUE(folder_.Exists("PreLabel/kept.spl"));
   EXPECT_FALSE(folder_.Exists("Label1/kept.spl"));
 }

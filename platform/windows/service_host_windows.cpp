@@ -233,7 +233,10 @@ void WINAPI ServiceMain(DWORD /*argc*/, LPWSTR* /*argv*/) {
       while (controller.state() != ServiceState::kStopped && r.Next(&control)) {
         r.Report(PendingStateOf(control));
         controller.Handle(control);
-        r.Report(ReportedStateOf(controller.state()));
+        // Stopped is reported once, after the loop: nothing may follow it.
+        if (controller.state() != ServiceState::kStopped) {
+          r.Report(ReportedStateOf(controller.state()));
+        }
       }
       continue;
     }
