@@ -12,6 +12,11 @@ wine_run="$source_dir/tools/wine-run"
 export CRATEMARK_WINEPREFIX="${CRATEMARK_SERVICE_WINEPREFIX:-$HOME/.cache/cratemark-wine-service}"
 export WINEPREFIX="$CRATEMARK_WINEPREFIX"
 export WINEDEBUG=-all
+# One run at a time per prefix (other build folders run this test too): two
+# would share the service name and kill each other's wineserver.
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.lock" >&2; exit 1; }
 
 program=$(mktemp -d /tmp/cratemark-wine-service.XXXXXX)
 installed=0
