@@ -231,6 +231,17 @@ TEST_F(ServiceE2e, AFailedStopKeepsTheServiceWithItsTimerOffUntilPauseAndContinu
   EXPECT_FALSE(folder_.Exists("Cratemark.txt"));
 }
 
+TEST_F(ServiceE2e, AFailedStartEndsTheProcessWithAFailureStatus) {
+  folder_.SetUp();
+  // A folder in place of the status file: the start-up configuration fails.
+  std::filesystem::create_directories(folder_.Path("Cratemark.err/held"));
+  Child service = folder_.StartService("/dev/null", folder_.Path("stderr"));
+  EXPECT_NE(service.Wait(), 0);  // systemd restarts it on failure
+  EXPECT_NE(folder_.ReadFile("stderr").find("srvCratemark: Service failed on start: "),
+            std::string::npos)
+      << folder_.ReadFile("stderr");
+}
+
 TEST_F(ServiceE2e, JobsOfAnyLengthAndEncoding) {
   folder_.SetUp();
   Child service = folder_.StartService();
