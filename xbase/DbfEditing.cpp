@@ -62,7 +62,11 @@ void TDbfTable::Edit() {
     // Start from the record as it is on disk now that nobody else can change it.
     if (*engine.xb_Alias(iWA) != '\0' && FRecNo != -1) {
       engine.xb_Go(FRecNo);
-      engine.xb_GetRecord(engine_record_.data());
+      if (engine.xb_GetRecord(engine_record_.data()) == 0) {
+        // The engine hands out blanks then; a post would write them back.
+        engine.xb_Unlock(FRecNo);
+        RaiseError("Unable to read the record from table: " + GetFullTableName());
+      }
       RecordToBuffer(buffer_);
     }
   }
@@ -97,8 +101,11 @@ void TDbfTable::BufferToRecord() {
   TXbEngine& engine = Engine();
   engine.xb_Select(iWA);
   const bool inserting = state_ == CursorState::kInsert;
-  if (static_cast<int>(fields_.size()) != FFieldCount) {
-    engine.xb_GetRecord(engine_record_.data());
+  // Fields without a field object keep their stored characters; blanks from
+  // a failed read would overwrite them.
+  if (static_cast<int>(fields_.size()) != FFieldCount &&
+      engine.xb_GetRecord(engine_record_.data()) == 0) {
+    RaiseError("Unable to read the record from table: " + GetFullTableName());
   }
   // Built apart, so that a value that cannot be stored leaves the raw record
   // as it was read. A new record starts blank, as the engine appended it.
@@ -225,7 +232,9 @@ void TDbfTable::Post() {
     }
     BufferToRecord();
     WriteModifiedBlobs();
-    engine.xb_Commit();
+    if (engine.xb_Commit() == 0) {
+      RaiseError("Unable to write the record to table: " + GetFullTableName());
+    }
     engine.xb_Unlock(0);
     if (!speed_mode_) {
       buffer_.SetPosition(engine.xb_Eof() != 0 ? TRecordPosition::kAfterLast
@@ -285,6 +294,12 @@ void TDbfTable::Delete() {
   TXbEngine& engine = Engine();
   engine.xb_Select(iWA);
   engine.xb_Go(speed_mode_ ? engine.xb_RecNo() : buffer_.RecordNumber());
+  // A refused delete must not look like a deleted record.
+  auto delete_current = [&] {
+    if (engine.xb_Delete() == 0) {
+      RaiseError("Unable to delete the record from table: " + GetFullTableName());
+    }
+  };
   std::string condition = ToUpper(engine.xb_IndexCondition());
   if (condition.find("DELETED()") != std::string::npos || engine.xb_SysProp(1006, 0) != 0) {
     // Deleted records are hidden: stand on the follower afterwards.
@@ -292,14 +307,14 @@ void TDbfTable::Delete() {
     engine.xb_Skip(1);
     int32_t follower = engine.xb_Eof() != 0 ? -1 : engine.xb_RecNo();
     engine.xb_Go(deleted);
-    engine.xb_Delete();
+    delete_current();
     if (follower == -1) {
       engine.xb_GoBottom();
     } else {
       engine.xb_Go(follower);
     }
   } else {
-    engine.xb_Delete();
+    delete_current();
   }
   if (!speed_mode_) {
     buffer_.SetPosition(engine.xb_Eof() != 0 ? TRecordPosition::kAfterLast

@@ -299,6 +299,138 @@ TEST_F(DbfEditingTest, DeleteMarksTheCurrentRecord) {
   EXPECT_TRUE(table_.Deleted());
 }
 
+TEST_F(DbfEditingTest, DeleteStandsOnTheFollowerWhenDeletedRecordsAreHidden) {
+  const struct {
+    const char* hidden_by;  // "" for a table that shows deleted records
+    int32_t current;
+    std::vector<std::string> moves;  // xb_Go, xb_Skip, xb_GoBottom and xb_Delete in order
+    int32_t current_after;
+  } cases[] = {
+      {"", 2, {"xb_Go(2)", "xb_Delete()", "xb_Go(2)"}, 2},
+      {"condition",
+       2,
+       {"xb_Go(2)", "xb_Skip(1)", "xb_Go(2)", "xb_Delete()", "xb_Go(3)", "xb_Go(3)"},
+       3},
+      {"SysProp(1006)",
+       3,
+       {"xb_Go(3)", "xb_Skip(1)", "xb_Go(3)", "xb_Delete()", "xb_GoBottom()", "xb_Go(3)"},
+       3},
+  };
+  for (const auto& c : cases) {
+    TDbfTable table("tblTolvanLBLDef");
+    AddTable(table, "LBLPRDEF.DBF", Definitions({kRecord, kRecord, kRecord}));
+    fake_.index_condition = std::string(c.hidden_by) == "condition" ? "!deleted()" : "";
+    fake_.sys_props[1006] = std::string(c.hidden_by) == "SysProp(1006)" ? 1 : 0;
+    table.Open();
+    table.Go(c.current);
+    recorder_.ClearCalls();
+    table.Delete();
+    std::vector<std::string> moves;
+    for (const std::string& call : recorder_.Calls()) {
+      for (const char* name : {"xb_Go(", "xb_Skip(", "xb_GoBottom(", "xb_Delete("}) {
+        if (call.rfind(name, 0) == 0) moves.push_back(call);
+      }
+    }
+    EXPECT_EQ(moves, c.moves) << c.hidden_by;
+    EXPECT_EQ(table.RecNo(), c.current_after) << c.hidden_by;
+    EXPECT_EQ(Stored(static_cast<size_t>(c.current - 1))[0], '*') << c.hidden_by;
+  }
+}
+
+TEST_F(DbfEditingTest, EngineFailuresAreReportedNeverTakenForSuccess) {
+  const struct {
+    const char* failing;
+    const char* operation;  // edit, insert or delete
+    const char* message;    // followed by the full table name
+    TDataSetState state_after;
+    bool lock_held;
+  } cases[] = {
+      {"xb_PutRecord", "edit", "Unable to write the record to table: ", TDataSetState::dsEdit,
+       true},
+      {"xb_Commit", "edit", "Unable to write the record to table: ", TDataSetState::dsEdit, true},
+      {"xb_AppendBlank", "insert", "Unable to append a record to table: ", TDataSetState::dsInsert,
+       false},
+      {"xb_GetRecord", "edit", "Unable to read the record from table: ", TDataSetState::dsBrowse,
+       false},
+      {"xb_Delete", "delete", "Unable to delete the record from table: ", TDataSetState::dsBrowse,
+       false},
+  };
+  for (const auto& c : cases) {
+    TDbfTable table("tblTolvanLBLDef");
+    AddTable(table, "LBLPRDEF.DBF", Definitions({kRecord}));
+    table.Open();
+    fake_.failing = {c.failing};
+    const std::string operation = c.operation;
+    const std::string message = MessageOf<EDbfError>([&] {
+      if (operation == "delete") return table.Delete();
+      operation == "edit" ? table.Edit() : table.Insert();
+      table.FieldByName("QTY").SetAsInteger(5);
+      table.Post();
+    });
+    EXPECT_EQ(message, c.message + table.GetFullTableName()) << c.failing;
+    EXPECT_EQ(table.ErrorMsg(), message) << c.failing;
+    EXPECT_EQ(table.State(), c.state_after) << c.failing;
+    EXPECT_EQ(fake_.locks.empty(), !c.lock_held) << c.failing;
+    fake_.failing.clear();
+    table.Cancel();
+    EXPECT_THAT(fake_.locks, IsEmpty()) << c.failing;
+    if (operation != "edit" || std::string(c.failing) == "xb_GetRecord") {
+      EXPECT_EQ(Records("LBLPRDEF.DBF"), std::vector<std::string>{kRecord}) << c.failing;
+    }
+  }
+}
+
+TEST_F(DbfEditingTest, ChangedMemosAreWrittenAfterTheRecordAndShortBlobsFail) {
+  FakeTable notes;
+  notes.fields = {{"NAME", "C", 4, 0}, {"NOTE", "M", 10, 0}, {"PIC", "B", 10, 0}};
+  notes.records = {" ABCD         1          "};
+  AddTable(table_, "NOTES.DBF", notes);
+  table_.Open();
+  table_.Edit();
+  table_.FieldByName("NOTE").SetAsString("kitchen");
+  recorder_.ClearCalls();
+  table_.Post();
+  EXPECT_THAT(recorder_.CallsStartingWith("xb_"),
+              ::testing::IsSupersetOf(
+                  {"xb_PutRecord(<buffer>)", "xb_Replace(\"NOTE\", 3072, \"kitchen\")"}));
+  EXPECT_THAT(recorder_.CallsStartingWith("xb_Put"), ElementsAre("xb_PutRecord(<buffer>)"));
+  EXPECT_EQ(Records("NOTES.DBF")[0], notes.records[0]) << "the block reference is kept";
+
+  table_.Edit();
+  table_.FieldByName("PIC").SetAsString("\x01\x02");
+  fake_.failing = {"xb_PutBlob"};
+  EXPECT_EQ(MessageOf<EDbfError>([&] { table_.Post(); }), "Blob Write Error");
+  EXPECT_EQ(table_.State(), TDataSetState::dsEdit);
+  EXPECT_THAT(fake_.locks, ElementsAre(1));
+}
+
+TEST_F(DbfEditingTest, EncryptedTableWithoutPasswordReadsMasked) {
+  fake_.encrypted = true;
+  OpenDefinitions();
+  EXPECT_EQ(table_.FieldByName("NAME").AsString(), "****");
+  EXPECT_EQ(table_.FieldByName("CODE").AsString(), "**");
+  EXPECT_EQ(table_.FieldByName("QTY").Value(), TDbfValue::Integer(0));
+  EXPECT_EQ(table_.FieldByName("PRICE").Value(), TDbfValue::Float(0));
+  EXPECT_EQ(table_.FieldByName("OK").Value(), TDbfValue::Boolean(false));
+  EXPECT_EQ(table_.FieldByName("DAY").Value(), TDbfValue::Date(0));
+  table_.Close();
+  table_.SetPassword("secret");
+  table_.Open();
+  EXPECT_EQ(table_.FieldByName("NAME").AsString(), "ABCD");
+  EXPECT_EQ(table_.FieldByName("QTY").AsInteger(), 7);
+}
+
+TEST_F(DbfEditingTest, CancelledInsertIntoAnEmptyTableWritesNothing) {
+  OpenDefinitions({});
+  table_.Append();
+  table_.FieldByName("NAME").SetAsString("NEW");
+  table_.Cancel();
+  EXPECT_EQ(table_.State(), TDataSetState::dsBrowse);
+  EXPECT_TRUE(table_.Eof());
+  EXPECT_TRUE(table_.FieldByName("NAME").IsNull());
+  EXPECT_THAT(Records("LBLPRDEF.DBF"), IsEmpty());
+}
+
 TEST_F(DbfEditingTest, DeleteFromAnEmptyTableFails) {
   OpenDefinitions({});
   EXPECT_EQ(MessageOf<EDbfError>([&] { table_.Delete(); }),

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -66,6 +67,14 @@ class FakeXbEngine : public NullXbEngine {
   bool refuse_opens = false;
   bool refuse_creates = false;
   int16_t flock_result = -1;
+
+  // Functions that fail as the engine reports a failure ("xb_PutRecord",
+  // "xb_Commit", "xb_Delete", "xb_AppendBlank", "xb_GetRecord", "xb_Replace",
+  // "xb_PutBlob": it stores one byte short).
+  std::set<std::string> failing;
+  bool encrypted = false;
+  std::string index_condition;
+  std::map<int16_t, int32_t> sys_props;  // answers of xb_SysProp by item
 
   // Records the engine refuses to lock (held by "another program").
   std::vector<int32_t> locked_elsewhere;
@@ -139,8 +148,14 @@ class FakeXbEngine : public NullXbEngine {
     return record < 1 || record > xb_RecCount() ? -1 : 0;
   }
   int16_t xb_Bof() override { return areas[current].bof ? -1 : 0; }
+  int16_t xb_IsEncrypted(int16_t) override { return encrypted ? -1 : 0; }
+  const char* xb_IndexCondition() override { return index_condition.c_str(); }
+  int32_t xb_SysProp(int16_t item, int32_t) override {
+    auto found = sys_props.find(item);
+    return found == sys_props.end() ? 0 : found->second;
+  }
   int16_t xb_GetRecord(char* buffer) override {
-    if (xb_Eof() != 0) {
+    if (xb_Eof() != 0 || Fails("xb_GetRecord")) {
       std::fill(buffer, buffer + Table().RecordSize(), ' ');
       return 0;
     }
@@ -149,7 +164,7 @@ class FakeXbEngine : public NullXbEngine {
     return -1;
   }
   int16_t xb_PutRecord(const char* buffer) override {
-    if (xb_Eof() != 0) return 0;
+    if (xb_Eof() != 0 || Fails("xb_PutRecord")) return 0;
     Table().records.at(static_cast<size_t>(xb_RecNo() - 1)).assign(buffer, Table().RecordSize());
     return -1;
   }
@@ -157,19 +172,27 @@ class FakeXbEngine : public NullXbEngine {
     return xb_Eof() == 0 && Table().records[static_cast<size_t>(xb_RecNo() - 1)][0] == '*' ? -1 : 0;
   }
   int16_t xb_Delete() override {
-    if (xb_Eof() != 0) return 0;
+    if (xb_Eof() != 0 || Fails("xb_Delete")) return 0;
     Table().records[static_cast<size_t>(xb_RecNo() - 1)][0] = '*';
     return -1;
   }
   int32_t xb_AppendBlank() override {
+    if (Fails("xb_AppendBlank")) return 0;
     Table().records.push_back(std::string(static_cast<size_t>(Table().RecordSize()), ' '));
     MoveTo(xb_RecCount(), false);
     locks.push_back(xb_RecCount());
     return xb_RecCount();
   }
   int16_t xb_Commit() override {
+    if (Fails("xb_Commit")) return 0;
     ++commits;
     return -1;
+  }
+  int16_t xb_Replace(const char*, int16_t, const char*) override {
+    return Fails("xb_Replace") ? 0 : -1;
+  }
+  int32_t xb_PutBlob(const char*, const void*, int32_t size) override {
+    return Fails("xb_PutBlob") ? size - 1 : size;
   }
   int16_t xb_Rlock(int32_t record) override {
     if (std::count(locked_elsewhere.begin(), locked_elsewhere.end(), record) != 0) return 0;
@@ -202,6 +225,7 @@ class FakeXbEngine : public NullXbEngine {
   int16_t xb_Flock() override { return flock_result; }
 
  private:
+  bool Fails(const char* function) const { return failing.count(function) != 0; }
   int16_t NewArea(const std::string& path, const std::string& alias) {
     int16_t number = 1;
     while (areas.count(number) != 0) ++number;
