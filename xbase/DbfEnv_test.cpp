@@ -152,5 +152,26 @@ TEST_F(DbfEnvTest, OptimisticBufferIsWhatTheEngineAnswers) {
   EXPECT_THAT(recorder_.Calls(), ElementsAre("xb_SysProp(1009, -1)", "xb_SysProp(1008, 0)"));
 }
 
+TEST_F(DbfEnvTest, OpenDataSetsShowsATablesErrorAndOpensTheNext) {
+  TDbfTable missing("tblMissing");
+  missing.SetDatabaseName(dir_.path());
+  missing.SetTableName("MISSING.DBF");
+  AddTable(table_, "TOLVANSPOOL.DBF", OneRecord());
+  TDbfComponentSearch::Register(&missing);
+  TDbfComponentSearch::Register(&table_);
+  TDbfEnv env;
+  std::vector<std::string> shown;
+  env.ShowError = [&](const std::string& message) { shown.push_back(message); };
+  env.OpenDataSets();
+  EXPECT_THAT(shown, ElementsAre("Table, file or directory does not exist.\rFile: " +
+                                 missing.GetFullTableName()));
+  EXPECT_FALSE(missing.Active());
+  EXPECT_TRUE(table_.Active());
+  env.CloseDataSets();
+  EXPECT_FALSE(table_.Active());
+  TDbfComponentSearch::Unregister(&missing);
+  TDbfComponentSearch::Unregister(&table_);
+}
+
 }  // namespace
 }  // namespace cratemark

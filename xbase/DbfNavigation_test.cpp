@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "xbase/FieldConversion.h"
 #include "xbase/fake_table_fixture.h"
 
@@ -183,14 +185,55 @@ TEST_F(DbfNavigationTest, MemosLoadOnDemandOnly) {
 }
 
 TEST_F(DbfNavigationTest, SpeedModePassesMovesToTheEngine) {
+  const struct {
+    const char* move;
+    std::function<void(TDbfTable&)> action;
+    std::vector<std::string> calls;
+    int32_t engine_record;
+  } cases[] = {
+      {"Next", [](TDbfTable& t) { t.Next(); }, {"xb_Select(1)", "xb_Skip(1)"}, 2},
+      {"Prior", [](TDbfTable& t) { t.Prior(); }, {"xb_Select(1)", "xb_Skip(-1)"}, 1},
+      {"MoveBy(2)", [](TDbfTable& t) { t.MoveBy(2); }, {"xb_Select(1)", "xb_Skip(2)"}, 3},
+      {"GoBottom", [](TDbfTable& t) { t.GoBottom(); }, {"xb_Select(1)", "xb_GoBottom()"}, 3},
+      {"GoTop", [](TDbfTable& t) { t.GoTop(); }, {"xb_Select(1)", "xb_GoTop()"}, 1},
+      {"Go(2)", [](TDbfTable& t) { t.Go(2); }, {"xb_Select(1)", "xb_Go(2)"}, 2},
+  };
   TDbfTable table("tblTest");
-  AddTable(table, "KINDS.DBF", Printers({Row("A         "), Row("B         ")}));
+  AddTable(table, "KINDS.DBF", Printers({Row("A         "), Row("B         "), Row("C         ")}));
   table.Open();
   table.SetSpeedMode(true);
-  recorder_.ClearCalls();
-  table.Next();
-  EXPECT_THAT(recorder_.Calls(), ElementsAre("xb_Select(1)", "xb_Skip(1)"));
-  EXPECT_EQ(table.RecNo(), 2);
+  for (const auto& c : cases) {
+    recorder_.ClearCalls();
+    c.action(table);
+    EXPECT_EQ(recorder_.Calls(), c.calls) << c.move;
+    EXPECT_EQ(table.RecNo(), c.engine_record) << c.move;
+    EXPECT_EQ(table.FieldByName("SUBDIR").AsString(), "A") << "nothing fetched: " << c.move;
+  }
+}
+
+TEST_F(DbfNavigationTest, CountsFollowTheSequencedCountSetting) {
+  struct CountingEngine : FakeXbEngine {
+    int32_t xb_Count() override { return 2; }  // as if one record were hidden
+    int32_t xb_QueryRecCount() override { return 1; }
+  };
+  const struct {
+    TSequencedCount setting;
+    int32_t row_count;
+  } cases[] = {{scRawCount, 3}, {scAllCount, 2}, {scFilterOnlyCount, 1}};
+  for (const auto& c : cases) {
+    CountingEngine engine;
+    TDbfTable table("tblTest");
+    AddTable(table, "KINDS.DBF",
+             Printers({Row("A         "), Row("B         "), Row("C         ")}));
+    engine.tables = fake_.tables;
+    ScopedEngineReplacement replacement(engine);
+    table.SequencedCount = c.setting;
+    table.Open();
+    EXPECT_EQ(table.RecordCount(), c.row_count) << c.setting;
+    EXPECT_EQ(table.RecCount(), 3) << c.setting;
+    table.Close();
+    EXPECT_EQ(table.RecordCount(), 0) << "closed";
+  }
 }
 
 }  // namespace
