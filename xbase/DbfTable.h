@@ -149,15 +149,19 @@ class TDbfTable {
   // --- Editing (DbfEditing.cpp) -----------------------------------------------
   TDataSetState State() const;
   // Takes the engine's record lock and re-reads the record; on an empty
-  // table starts an insert instead.
+  // table starts an insert instead. A record the engine cannot read fails
+  // with its lock released, the table browsing.
   void Edit();
   void Insert();
   void Append();
   // Writes the edited or new record, releases the table's engine locks and
-  // re-reads it. A failure leaves the table editing, the lock held.
+  // re-reads it. A failure (a value that does not fit, or an append, write
+  // or commit the engine refuses) leaves the table editing, the lock held.
+  // A retried post of an insert rewrites the record already appended.
   void Post();
   // Drops the edit or insert (nothing written) and releases the locks.
   void Cancel();
+  // Marks the current record deleted; a delete the engine refuses raises.
   void Delete();
   // Assigns values[i] to the i-th field object; a value without a field
   // raises Error "Argument out of range" with the earlier ones assigned.
