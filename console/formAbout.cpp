@@ -10,6 +10,9 @@ constexpr int kClientWidth = 402;
 constexpr int kClientHeight = 219;
 constexpr int kMargin = 5;
 constexpr int kBottomStrip = 31;
+// The program picture (156 x 76) scaled to 89 pixels high, proportions kept.
+constexpr int kPictureHeight = 89;
+constexpr int kPictureWidth = (156 * kPictureHeight + 76 / 2) / 76;
 
 }  // namespace
 
@@ -19,7 +22,7 @@ TAboutBox::TAboutBox(ui::Toolkit& toolkit, std::string program_dir)
   const int panel_width = kClientWidth - 2 * kMargin;
   ui::Container& panel = window_->AddFrame(
       {kMargin, kMargin, panel_width, kClientHeight - kMargin - kBottomStrip}, "");
-  panel.AddPicture({(panel_width - 196) / 2, 8, 196, 89});
+  panel.AddPicture({(panel_width - kPictureWidth) / 2, 8, kPictureWidth, kPictureHeight});
   ui::LabelStyle centered_bold{.bold = true, .centered = true};
   lblCratemark = &panel.AddLabel({4, 110, panel_width - 8, 16}, "Cratemark", centered_bold);
   lblCratemarkS = &panel.AddLabel({4, 130, panel_width - 8, 16}, "CratemarkService", centered_bold);

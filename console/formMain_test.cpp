@@ -207,6 +207,39 @@ TEST_F(ConsoleTest, PrinterTableFailuresShowTheErrorBoxAndLeaveTheTableClosed) {
   EXPECT_EQ(tables_.open_now, 0);
 }
 
+TEST_F(ConsoleTest, TheErrorBoxAddsAFullStopAfterCharactersThatSortAfterIt) {
+  struct Case {
+    const char* failure;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"Table is busy", "Table is busy."},
+      {"Ends with a stop.", "Ends with a stop."},
+      {"Error 5", "Error 5."},
+      {"Disk full!", "Disk full!"},                   // '!' sorts before '.'
+      {"(reason)", "(reason)"},                       // so does ')'
+      {"A-", "A-"},                                   // and '-'
+      {"C:/", "C:/."},                                // '/' sorts after it
+      {"Gr\xC3\xBC\xC3\x9F", "Gr\xC3\xBC\xC3\x9F."},  // a letter beyond ASCII
+  };
+  TfrmMain& form = Start();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failure);
+    tables_.tables["TolvanSpool.DBF"].open_error = c.failure;
+    toolkit_.ClearShownMessages();
+    ShowPage("Log Info");
+    ShowPage("Setup");
+    ASSERT_EQ(toolkit_.shown_messages().size(), 1u);
+    const auto& box = toolkit_.shown_messages()[0].spec;
+    EXPECT_EQ(box.text, c.shown);
+    EXPECT_EQ(box.caption, "Veltrane's Cratemark");
+    EXPECT_EQ(box.icon, MessageIcon::kError);
+    EXPECT_EQ(box.buttons, ui::MessageButtons::kOk);
+  }
+  EXPECT_EQ(form.listPrnSource->Count(), 0);
+  EXPECT_EQ(tables_.open_now, 0);
+}
+
 // --- Label Editor page ---
 
 TEST_F(ConsoleTest, EnteringTheEditorWithoutADesignShowsTheMessage) {
@@ -360,8 +393,14 @@ TEST_F(ConsoleTest, StatusMessagesFollowTheStatusFile) {
       {"7\r\n", ""},
       {"-1\r\n", ""},
       {"65536\r\n", nullptr},
+      {"65542\r\n", "Cratemark Service is not running!!!"},
+      {"-65534\r\n", "Printer \"Label1\" NOT configured"},  // low 16 bits: 2
+      {"+4\r\n", "Printer \"Label2\" NOT configured"},
       {" 3\r\n", "Cannot open or create LockSPL.dbf"},
       {"3x\r\n", "Cannot open or create LockSPL.dbf"},  // ignored: stays as it was
+      {"3 \r\n", "Cannot open or create LockSPL.dbf"},
+      {"\r\n5\r\n", "Cannot open or create LockSPL.dbf"},  // only the first line counts
+      {"99999999999\r\n", "Cannot open or create LockSPL.dbf"},
       {"", "Cannot open or create LockSPL.dbf"},
       {nullptr, "Cannot open or create LockSPL.dbf"},
   };
@@ -460,7 +499,11 @@ TEST_F(SetupTolvanLabelsTest, AnsweringNoOpensNothing) {
   EXPECT_EQ(question.buttons, ui::MessageButtons::kYesNo);
   EXPECT_EQ(question.icon, MessageIcon::kNone);
   EXPECT_EQ(question.default_button, 0);
-  EXPECT_EQ(toolkit_.shown_messages()[1].spec.text, "Aborted modification");
+  const auto& aborted = toolkit_.shown_messages()[1].spec;
+  EXPECT_EQ(aborted.text, "Aborted modification");
+  EXPECT_EQ(aborted.caption, "Veltrane's Cratemark");
+  EXPECT_EQ(aborted.icon, MessageIcon::kNone);
+  EXPECT_EQ(aborted.buttons, ui::MessageButtons::kOk);
   EXPECT_EQ(tables_.opens, 0);
 }
 
@@ -471,19 +514,14 @@ TEST_F(SetupTolvanLabelsTest, FortyFiveFieldsGetTheValuesAndKeepTheRest) {
     toolkit_.QueueAnswer(MessageAnswer::kYes);
     As(form.btn).Click();
     EXPECT_EQ(toolkit_.shown_messages().back().spec.text, "Changes applied");
-    const auto& record = FirstRecord();
-    EXPECT_EQ(record[0], "99");
-    EXPECT_EQ(record[2], "120");
-    EXPECT_EQ(record[21], "0");
-    EXPECT_EQ(record[22], "F");
-    EXPECT_EQ(record[23], "5");
-    EXPECT_EQ(record[31], "F");
-    EXPECT_EQ(record[32], "3");
-    EXPECT_EQ(record[35], "1");
-    EXPECT_EQ(record[37], "F");
-    EXPECT_EQ(record[38], "F");
-    EXPECT_EQ(record[39], "old");
-    EXPECT_EQ(record[44], "old");
+    EXPECT_EQ(toolkit_.shown_messages().back().spec.icon, MessageIcon::kNone);
+    // The host's label setup, field by field ("F": logical false).
+    const std::vector<std::string> expected = {
+        "99", "21", "120", "0",   "55",  "1",   "0",   "11",  "0",  "10", "0", "8",
+        "0",  "9",  "12",  "0",   "1",   "1",   "1",   "1",   "2",  "0",  "F", "5",
+        "0",  "6",  "0",   "7",   "0",   "4",   "0",   "F",   "3",  "0",  "F", "1",
+        "0",  "F",  "F",   "old", "old", "old", "old", "old", "old"};
+    EXPECT_EQ(FirstRecord(), expected);
   }
   EXPECT_EQ(tables_.tables["LBLPRDEF.DBF"].records[1][0], "old");
   EXPECT_EQ(tables_.open_now, 0);

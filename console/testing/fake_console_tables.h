@@ -15,6 +15,7 @@ struct FakeTableData {
   std::vector<std::string> fields;
   std::vector<std::vector<std::string>> records;
   bool record_locked_by_host = false;
+  std::string open_error = {};  // when set, Open fails with this text
 };
 
 class FakeConsoleTables : public ConsoleTables {
@@ -35,6 +36,7 @@ class FakeConsoleTable : public ConsoleTable {
   void Open() override {
     auto at = owner_.tables.find(name_);
     if (at == owner_.tables.end()) throw std::runtime_error("Table " + name_ + " does not exist");
+    if (!at->second.open_error.empty()) throw std::runtime_error(at->second.open_error);
     data_ = &at->second;
     open_ = true;
     row_ = 0;

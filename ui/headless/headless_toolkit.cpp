@@ -5,6 +5,7 @@
 #include "platform/code_page.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
+#include "ui/clock_text.h"
 
 namespace cratemark::ui::headless {
 
@@ -207,7 +208,7 @@ BlinkLabel& HeadlessWindow::AddStatusBar(int, int) {
 }
 
 void HeadlessWindow::RefreshClock() {
-  if (has_status_bar_) clock_text_ = DateTimeText(NowLocal());
+  if (has_status_bar_) clock_text_ = ClockText(NowLocal());
 }
 
 Timer& HeadlessWindow::AddTimer(int interval_ms, Handler handler) {

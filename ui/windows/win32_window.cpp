@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/local_time.h"
+#include "ui/clock_text.h"
 #include "ui/windows/win32_toolkit.h"
 
 namespace cratemark::ui::win32 {
@@ -400,7 +401,7 @@ void Win32Window::OnPulse() {
   }
   if (status_bar_ != nullptr) {
     SendMessageW(status_bar_, SB_SETTEXTW, 1,
-                 reinterpret_cast<LPARAM>(Wide(DateTimeText(NowLocal())).c_str()));
+                 reinterpret_cast<LPARAM>(Wide(ClockText(NowLocal())).c_str()));
   }
 }
 
@@ -419,10 +420,14 @@ void Win32Window::OnSize() {
 
 namespace {
 
-HFONT MakeFont(const wchar_t* face, int height, bool bold) {
+// `pitch_and_family` guides the font mapper when the face is missing or has
+// no such size (Courier is a raster font; its nearest size would otherwise
+// lose to a proportional TrueType face).
+HFONT MakeFont(const wchar_t* face, int height, bool bold,
+               DWORD pitch_and_family = DEFAULT_PITCH | FF_DONTCARE) {
   return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, face);
+                     pitch_and_family, face);
 }
 
 int PointsToHeight(int points) {
@@ -455,7 +460,7 @@ class Win32Toolkit : public Toolkit {
     const int eight_points = PointsToHeight(8);
     fonts_.normal = MakeFont(L"MS Sans Serif", eight_points, false);
     fonts_.bold = MakeFont(L"MS Sans Serif", eight_points, true);
-    fonts_.fixed = MakeFont(L"Courier", eight_points, false);
+    fonts_.fixed = MakeFont(L"Courier", eight_points, false, FIXED_PITCH | FF_MODERN);
     fonts_.status = MakeFont(L"MS Sans Serif", -16, true);
     fonts_.picture = MakeFont(L"Arial", PointsToHeight(20), true);
   }
