@@ -4,7 +4,7 @@
 
 #include "platform/error.h"
 #include "xbase/FieldConversion.h"
-#include "xbase/fake_table_fixture.h"
+#include "xbase/editing_fixture.h"
 
 namespace cratemark {
 namespace {
@@ -12,27 +12,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// C(4) NAME, C(2) CODE, N(3,0) QTY, N(4,0) SMALL, N(8,2) PRICE, L OK, D DAY
-FakeTable Definitions(std::vector<std::string> records) {
-  FakeTable table;
-  table.fields = {{"NAME", "C", 4, 0},  {"CODE", "C", 2, 0},  {"QTY", "N", 3, 0},
-                  {"SMALL", "N", 4, 0}, {"PRICE", "N", 8, 2}, {"OK", "L", 1, 0},
-                  {"DAY", "D", 8, 0}};
-  table.records = std::move(records);
-  return table;
-}
-const std::string kRecord = " ABCDXY  7  12  123.45T20240229";
-
-class DbfEditingTest : public FakeTableFixture {
- protected:
-  void OpenDefinitions(std::vector<std::string> records = {kRecord}) {
-    AddTable(table_, "LBLPRDEF.DBF", Definitions(std::move(records)));
-    table_.Open();
-  }
-  std::string Stored(size_t index = 0) { return Records("LBLPRDEF.DBF").at(index); }
-
-  TDbfTable table_{"tblTolvanLBLDef"};
-};
+class DbfEditingTest : public DbfEditingFixture {};
 
 TEST_F(DbfEditingTest, ConsoleEditCallsTheEngineInThisOrder) {
   OpenDefinitions();
@@ -87,70 +67,6 @@ TEST_F(DbfEditingTest, AssignmentsByFieldKind) {
   }
 }
 
-template <typename Error>
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
-
-TEST_F(DbfEditingTest, AssignmentErrors) {
-  OpenDefinitions();
-  table_.Edit();
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { table_.FieldByName("SMALL").SetAsInteger(40000); }),
-            "40000 is not a valid value for field 'SMALL'. The allowed range is -32768 to 32767");
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { table_.FieldByName("OK").SetAsInteger(1); }),
-            "Cannot access field 'OK' as type Integer");
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { table_.FieldByName("QTY").SetAsBoolean(true); }),
-            "Cannot access field 'QTY' as type Boolean");
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { table_.FieldByName("DAY").SetAsBoolean(true); }),
-            "Cannot access field 'DAY' as type Boolean");
-  table_.Cancel();
-  EXPECT_EQ(MessageOf<EDbfError>([&] { table_.FieldByName("QTY").SetAsInteger(1); }),
-            "Data set must be in Edit or Insert mode to update");
-  EXPECT_EQ(table_.ErrorMsg(), "Data set must be in Edit or Insert mode to update");
-  EXPECT_EQ(Stored(), kRecord);
-}
-
-TEST_F(DbfEditingTest, ValuesTooWideAreRefusedAtPostLeavingTheTableEditing) {
-  const struct {
-    const char* field;
-    TDbfValue value;
-  } cases[] = {
-      {"QTY", TDbfValue::Integer(1234)},
-      {"QTY", TDbfValue::Integer(-100)},
-      {"PRICE", TDbfValue::Float(123456.78)},  // would run into the next field
-      {"PRICE", TDbfValue::Float(-12345.5)},
-  };
-  for (const auto& c : cases) {
-    TDbfTable table("tblTolvanLBLDef");
-    AddTable(table, "LBLPRDEF.DBF", Definitions({kRecord}));
-    table.Open();
-    table.Edit();
-    table.FieldByName("NAME").SetAsString("WXYZ");
-    table.FieldByName(c.field).SetValue(c.value);
-    EXPECT_EQ(MessageOf<EDbfError>([&] { table.Post(); }), "Translate error. Value out of bounds")
-        << c.field;
-    EXPECT_EQ(table.State(), TDataSetState::dsEdit);
-    EXPECT_EQ(Stored(), kRecord) << "nothing stored";
-    EXPECT_THAT(fake_.locks, ElementsAre(1)) << "the record lock is still held";
-    table.Cancel();
-    EXPECT_THAT(fake_.locks, IsEmpty());
-  }
-}
-
-TEST_F(DbfEditingTest, RecordWithAnImpossibleDateCannotBePostedBack) {
-  OpenDefinitions({" ABCDXY  7  12  123.45T20230229"});
-  EXPECT_EQ(table_.FieldByName("DAY").AsDate(), 0);
-  table_.Edit();
-  table_.FieldByName("QTY").SetAsInteger(8);
-  EXPECT_EQ(MessageOf<Error>([&] { table_.Post(); }), "'0.0' is not a valid timestamp");
-  EXPECT_EQ(table_.State(), TDataSetState::dsEdit);
-}
-
 TEST_F(DbfEditingTest, UntouchedFieldsKeepTheirCharactersWhateverTheDecimalSeparator) {
   const std::string record =
       std::string(" ") + "AB  " + "X " + "  7" + "    " + "   12.50" + "Y" + "        ";
@@ -184,15 +100,6 @@ TEST_F(DbfEditingTest, PostKeepsTheDeleteMarker) {
   table_.FieldByName("QTY").SetAsInteger(9);
   table_.Post();
   EXPECT_EQ(Stored(), "*ABCDXY  9  12  123.45T20240229");
-}
-
-TEST_F(DbfEditingTest, EditOfALockedRecordFailsAndStaysBrowsing) {
-  OpenDefinitions();
-  fake_.locked_elsewhere = {1};
-  EXPECT_EQ(MessageOf<EDbfError>([&] { table_.Edit(); }),
-            "Record Lock Failure. May be locked by another user or task.");
-  EXPECT_EQ(table_.State(), TDataSetState::dsBrowse);
-  EXPECT_EQ(table_.ErrorMsg(), "Record Lock Failure. May be locked by another user or task.");
 }
 
 TEST_F(DbfEditingTest, EditReReadsTheRecordUnderTheLock) {
@@ -259,37 +166,6 @@ TEST_F(DbfEditingTest, MovingPostsAnAssignedEditAndCancelsAnUntouchedOne) {
   EXPECT_THAT(fake_.locks, IsEmpty());
 }
 
-TEST_F(DbfEditingTest, MoreValuesThanFieldsAssignsTheFirstAndFails) {
-  FakeTable wide;
-  std::string record = " ";
-  for (int i = 1; i <= 38; ++i) {
-    std::string name = "F";
-    name += std::to_string(i);  // (gcc 12 warns falsely about "F" + text)
-    wide.fields.push_back({name, "N", 3, 0});
-    record += "  0";
-  }
-  wide.records = {record};
-  AddTable(table_, "LBLPRDEF.DBF", wide);
-  table_.Open();
-  table_.Edit();
-  std::vector<TDbfValue> values(39, TDbfValue::Integer(7));
-  EXPECT_EQ(MessageOf<Error>([&] { table_.SetFields(values); }), "Argument out of range");
-  EXPECT_EQ(table_.FieldByName("F38").AsInteger(), 7);
-  EXPECT_EQ(table_.State(), TDataSetState::dsEdit);
-}
-
-TEST_F(DbfEditingTest, ReadOnlyTablesRefuseChanges) {
-  AddTable(table_, "LBLPRDEF.DBF", Definitions({kRecord}));
-  table_.SetReadOnly(true);
-  table_.Open();
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { table_.Edit(); }),
-            "tblTolvanLBLDef: Cannot modify a read-only dataset");
-  EXPECT_EQ(MessageOf<EDbfError>([&] { table_.Delete(); }), "Cannot modify a read-only data set");
-  table_.Close();
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { table_.Edit(); }),
-            "tblTolvanLBLDef: Cannot perform this operation on a closed dataset");
-}
-
 TEST_F(DbfEditingTest, DeleteMarksTheCurrentRecord) {
   OpenDefinitions({kRecord, " WXYZ    1   1    1.00F        "});
   table_.Next();
@@ -334,49 +210,6 @@ TEST_F(DbfEditingTest, DeleteStandsOnTheFollowerWhenDeletedRecordsAreHidden) {
     EXPECT_EQ(moves, c.moves) << c.hidden_by;
     EXPECT_EQ(table.RecNo(), c.current_after) << c.hidden_by;
     EXPECT_EQ(Stored(static_cast<size_t>(c.current - 1))[0], '*') << c.hidden_by;
-  }
-}
-
-TEST_F(DbfEditingTest, EngineFailuresAreReportedNeverTakenForSuccess) {
-  const struct {
-    const char* failing;
-    const char* operation;  // edit, insert or delete
-    const char* message;    // followed by the full table name
-    TDataSetState state_after;
-    bool lock_held;
-  } cases[] = {
-      {"xb_PutRecord", "edit", "Unable to write the record to table: ", TDataSetState::dsEdit,
-       true},
-      {"xb_Commit", "edit", "Unable to write the record to table: ", TDataSetState::dsEdit, true},
-      {"xb_AppendBlank", "insert", "Unable to append a record to table: ", TDataSetState::dsInsert,
-       false},
-      {"xb_GetRecord", "edit", "Unable to read the record from table: ", TDataSetState::dsBrowse,
-       false},
-      {"xb_Delete", "delete", "Unable to delete the record from table: ", TDataSetState::dsBrowse,
-       false},
-  };
-  for (const auto& c : cases) {
-    TDbfTable table("tblTolvanLBLDef");
-    AddTable(table, "LBLPRDEF.DBF", Definitions({kRecord}));
-    table.Open();
-    fake_.failing = {c.failing};
-    const std::string operation = c.operation;
-    const std::string message = MessageOf<EDbfError>([&] {
-      if (operation == "delete") return table.Delete();
-      operation == "edit" ? table.Edit() : table.Insert();
-      table.FieldByName("QTY").SetAsInteger(5);
-      table.Post();
-    });
-    EXPECT_EQ(message, c.message + table.GetFullTableName()) << c.failing;
-    EXPECT_EQ(table.ErrorMsg(), message) << c.failing;
-    EXPECT_EQ(table.State(), c.state_after) << c.failing;
-    EXPECT_EQ(fake_.locks.empty(), !c.lock_held) << c.failing;
-    fake_.failing.clear();
-    table.Cancel();
-    EXPECT_THAT(fake_.locks, IsEmpty()) << c.failing;
-    if (operation != "edit" || std::string(c.failing) == "xb_GetRecord") {
-      EXPECT_EQ(Records("LBLPRDEF.DBF"), std::vector<std::string>{kRecord}) << c.failing;
-    }
   }
 }
 
@@ -429,12 +262,6 @@ TEST_F(DbfEditingTest, CancelledInsertIntoAnEmptyTableWritesNothing) {
   EXPECT_TRUE(table_.Eof());
   EXPECT_TRUE(table_.FieldByName("NAME").IsNull());
   EXPECT_THAT(Records("LBLPRDEF.DBF"), IsEmpty());
-}
-
-TEST_F(DbfEditingTest, DeleteFromAnEmptyTableFails) {
-  OpenDefinitions({});
-  EXPECT_EQ(MessageOf<EDbfError>([&] { table_.Delete(); }),
-            "Cannot perform this operation on an empty table");
 }
 
 }  // namespace
