@@ -20,8 +20,8 @@ TAboutBox::TAboutBox(ui::Toolkit& toolkit, std::string program_dir)
     : program_dir_(std::move(program_dir)),
       window_(toolkit.NewWindow({ui::WindowKind::kTool, "", kClientWidth, kClientHeight})) {
   const int panel_width = kClientWidth - 2 * kMargin;
-  ui::Container& panel = window_->AddFrame(
-      {kMargin, kMargin, panel_width, kClientHeight - kMargin - kBottomStrip}, "");
+  ui::Container& panel =
+      window_->AddPanel({kMargin, kMargin, panel_width, kClientHeight - kMargin - kBottomStrip});
   panel.AddPicture({(panel_width - kPictureWidth) / 2, 8, kPictureWidth, kPictureHeight});
   ui::LabelStyle centered_bold{.bold = true, .centered = true};
   lblCratemark = &panel.AddLabel({4, 110, panel_width - 8, 16}, "Cratemark", centered_bold);

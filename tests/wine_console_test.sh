@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Windows console under Wine on a virtual screen: it starts, shows each
-# page, a second start ends at once, and a screenshot of each page is kept in
-# the artifacts folder beside bin/ for a reviewer to open.
+# The Windows console under Wine on a virtual screen: it starts, a second
+# start ends at once, it shows each page, the program picture's balloon hint
+# and the about box, which Enter closes. A screenshot of each is kept in the
+# artifacts folder beside bin/ for a reviewer to open.
 # Usage: wine_console_test.sh <bin dir>
 set -euo pipefail
 
@@ -15,6 +16,7 @@ wine_run="$source_dir/tools/wine-run"
 # the next run.
 export CRATEMARK_WINEPREFIX="${CRATEMARK_UI_WINEPREFIX:-$HOME/.cache/cratemark-wine-ui}"
 export WINEPREFIX="$CRATEMARK_WINEPREFIX"
+export WINEDEBUG=-all
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -28,56 +30,129 @@ cleanup() {
 trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+wait_for() {
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.2
+  done
+}
 
 # A program folder with the programs, the engine and something to show.
 cp "$bin/Cratemark.exe" "$work/"
 for extra in CratemarkService.exe XBENGINE.DLL; do
   [ -f "$bin/$extra" ] && cp "$bin/$extra" "$work/"
 done
-printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\nLabelsText=Labels\r\nTimeText=Time:\r\nMapText=Map:\r\nTotalText=Total:\r\n' >"$work/Cratemark.cfg"
+printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=label2\r\nLabelsText=Labels\r\nTimeText=Time:\r\nMapText=Map:\r\nTotalText=Total:\r\n' >"$work/Cratemark.cfg"
 printf '<Label Header>\r\n<Reference>\r\n<Item Name>\r\n<Item Mod[1]>\r\n' >"$work/LabelDesign.txt"
-printf '01/02/2026 10:00:00 : ! Starting service...\r\n' >"$work/Cratemark.txt"
+printf '01/02/2026 10:00:00 : ! Starting service...\r\n01/02/2026 10:00:00 : ! Source Spool Directory is: "C:\\POS\\PreLabel"\r\n' >"$work/Cratemark.txt"
 printf '2\r\n' >"$work/Cratemark.err"
-# The host's printer table, empty: the Setup page lists no printer.
-(cd "$work" && dbfcreate TolvanSpool -s SubDir 20 >/dev/null)
+# The host's printer table: the Setup page lists these and preselects the
+# configured ones (Label2 for "label2": case is ignored).
+(cd "$work" && dbfcreate TolvanSpool -s SubDir 20 >/dev/null &&
+  for printer in PreLabel Label1 Label2 Kitchen; do dbfadd TolvanSpool.dbf "$printer" >/dev/null; done)
 mv "$work/TolvanSpool.dbf" "$work/TolvanSpool.DBF"
 
 display=":$((100 + RANDOM % 400))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY="$display"
-sleep 1
+wait_for 20 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "no virtual screen"
 
 "$wine_run" "$work/Cratemark.exe" >"$artifacts/console-wine.log" 2>&1 &
 console_pid=$!
 
 window=""
-for _ in $(seq 1 120); do
-  window=$(xdotool search --name "Veltrane's Cratemark" 2>/dev/null | head -n1 || true)
-  [ -n "$window" ] && break
-  sleep 0.5
-done
-[ -n "$window" ] || fail "the console window did not appear"
-sleep 2
+find_console() { window=$(xdotool search --name "Veltrane's Cratemark" 2>/dev/null | head -n1 || true); [ -n "$window" ]; }
+wait_for 60 find_console || fail "the console window did not appear"
 
 # A second start by the same user ends at once with exit code 0.
-start=$(date +%s)
+start=$SECONDS
 timeout 60 "$wine_run" "$work/Cratemark.exe" || fail "second start exited with $?"
-[ $(($(date +%s) - start)) -lt 30 ] || fail "second start did not end at once"
+[ $((SECONDS - start)) -lt 30 ] || fail "second start did not end at once"
 count=$(xdotool search --name "Veltrane's Cratemark" 2>/dev/null | wc -l)
 [ "$count" -eq 1 ] || fail "$count console windows after a second start"
 
-# The tabs sit at the top left of the client area.
-shoot() {
-  local x=$1 name=$2
-  xdotool mousemove --window "$window" "$x" 10 click 1
-  sleep 1.5
-  import -window root "$artifacts/console-$name.png"
-  echo "screenshot: $artifacts/console-$name.png"
+# The console's top-level windows on the screen (main window, about box,
+# balloon hint), one line each.
+visible_windows() { xdotool search --onlyvisible --class cratemark.exe 2>/dev/null || true; }
+read -r window_x window_y < <(xdotool getwindowgeometry "$window" |
+  sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
+# A fingerprint of the page area (tabs and page, not the status bar, whose
+# clock and blinking message change on their own).
+page_sum() {
+  import -window root -crop "633x420+$window_x+$window_y" +repage rgb:- 2>/dev/null | md5sum
 }
-shoot 110 label-editor
-shoot 170 setup
-shoot 25 log-info
+
+# Clicks a tab (retried while the page does not change, in case the click
+# came before the window was ready) and keeps a screenshot once the new page
+# has been drawn: two fingerprints in a row that are equal and differ from
+# the page before.
+show_page() {
+  local x=$1 name=$2 before last="" now tries=0
+  before=$(page_sum)
+  for tries in $(seq 0 59); do
+    ((tries % 12 == 0)) && xdotool mousemove --window "$window" "$x" 10 click 1
+    sleep 0.25
+    now=$(page_sum)
+    if [ "$now" != "$before" ] && [ "$now" = "$last" ]; then
+      import -window root "$artifacts/console-$name.png"
+      echo "screenshot: $artifacts/console-$name.png"
+      return 0
+    fi
+    last=$now
+  done
+  fail "the page $name did not show"
+}
+show_page 110 label-editor
+show_page 170 setup
+
+# The program picture on the Setup page: its balloon hint while the mouse
+# rests on it, the about box on a double click.
+picture_x=512 picture_y=312
+xdotool mousemove --window "$window" "$picture_x" "$picture_y"
+has_second_window() { [ "$(visible_windows | wc -l)" -ge 2 ]; }
+wait_for 10 has_second_window || fail "no balloon hint over the program picture"
+sleep 0.5  # the balloon fades in
+import -window root "$artifacts/console-setup-hint.png"
+echo "screenshot: $artifacts/console-setup-hint.png"
+
+about=""
+find_about() {
+  local id
+  for id in $(visible_windows); do
+    if xdotool getwindowgeometry "$id" | grep -q 'Geometry: 408x241'; then about=$id; return 0; fi
+  done
+  return 1
+}
+for _ in 1 2 3; do
+  xdotool mousemove --window "$window" "$picture_x" "$picture_y" click --repeat 2 --delay 80 1
+  wait_for 5 find_about && break
+done
+[ -n "$about" ] || fail "a double click on the program picture did not open the about box"
+# Its face is the white panel (a black face means nothing painted it).
+read -r about_x about_y < <(xdotool getwindowgeometry "$about" |
+  sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
+white_pixels() {
+  import -window root -crop "402x219+$about_x+$about_y" +repage txt:- | grep -c '#FFFFFF' || true
+}
+panel_drawn() { [ "$(white_pixels)" -gt 20000 ]; }
+wait_for 5 panel_drawn || fail "the about box shows no white panel"
+import -window root "$artifacts/console-about.png"
+echo "screenshot: $artifacts/console-about.png"
+
+# Enter presses OK, the default button. Without a window manager the box has
+# the keyboard only once it is given the X focus.
+about_open() { visible_windows | grep -qx "$about"; }
+about_closed() { ! about_open; }
+for _ in 1 2 3 4 5; do
+  xdotool windowfocus "$about" >/dev/null 2>&1 || true
+  xdotool key Return
+  wait_for 2 about_closed && break
+done
+about_open && fail "Enter did not close the about box"
+
+show_page 25 log-info
 
 # Still running: nothing on the way ended it.
 kill -0 "$console_pid" 2>/dev/null || fail "the console ended while pages were shown"

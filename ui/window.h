@@ -19,6 +19,8 @@ class Container {
   virtual Label& AddLabel(Rect rect, std::string_view text, LabelStyle style = {}) = 0;
   // A framed group; `caption` may be empty.
   virtual Container& AddFrame(Rect rect, std::string_view caption) = 0;
+  // A white panel with a raised inner and a lowered outer bevel.
+  virtual Container& AddPanel(Rect rect) = 0;
   virtual ListBox& AddListBox(Rect rect) = 0;
   virtual Edit& AddEdit(Rect rect) = 0;
   virtual Editor& AddEditor(Rect rect) = 0;

@@ -182,6 +182,9 @@ Label& HeadlessContainer::AddLabel(Rect, std::string_view text, LabelStyle style
 Container& HeadlessContainer::AddFrame(Rect, std::string_view) {
   return Keep(std::make_unique<HeadlessContainer>(toolkit_));
 }
+Container& HeadlessContainer::AddPanel(Rect) {
+  return Keep(std::make_unique<HeadlessContainer>(toolkit_));
+}
 ListBox& HeadlessContainer::AddListBox(Rect) { return Keep(std::make_unique<HeadlessListBox>()); }
 Edit& HeadlessContainer::AddEdit(Rect) { return Keep(std::make_unique<HeadlessEdit>()); }
 Editor& HeadlessContainer::AddEditor(Rect) { return Keep(std::make_unique<HeadlessEditor>()); }

@@ -215,6 +215,7 @@ class HeadlessContainer : public virtual Container {
   explicit HeadlessContainer(HeadlessToolkit& toolkit) : toolkit_(toolkit) {}
   Label& AddLabel(Rect rect, std::string_view text, LabelStyle style) override;
   Container& AddFrame(Rect rect, std::string_view caption) override;
+  Container& AddPanel(Rect rect) override;
   ListBox& AddListBox(Rect rect) override;
   Edit& AddEdit(Rect rect) override;
   Editor& AddEditor(Rect rect) override;

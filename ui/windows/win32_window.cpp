@@ -12,6 +12,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"CratemarkWindow";
 constexpr wchar_t kPageClass[] = L"CratemarkPage";
+constexpr wchar_t kPanelClass[] = L"CratemarkPanel";
 // The toolkit's own timer: blink rhythm and clock pane, every 500 ms.
 constexpr UINT_PTR kPulseTimerId = 0x7FFF;
 constexpr UINT kPulseMs = 500;
@@ -45,6 +46,15 @@ Container& Win32Container::AddFrame(Rect rect, std::string_view caption) {
   Create(L"BUTTON", caption, WS_VISIBLE | BS_GROUPBOX, 0, rect, root_.fonts().normal);
   return root_.KeepContainer(
       std::make_unique<Win32Container>(root_, parent_, left_ + rect.left, top_ + rect.top));
+}
+
+Container& Win32Container::AddPanel(Rect rect) {
+  // A window of its own, so that its controls sit on its white face.
+  HWND panel = CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"",
+                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, left_ + rect.left,
+                               top_ + rect.top, rect.width, rect.height, parent_,
+                               /*hMenu=*/nullptr, GetModuleHandleW(nullptr), &root_);
+  return root_.KeepContainer(std::make_unique<Win32Container>(root_, panel, 0, 0));
 }
 
 ListBox& Win32Container::AddListBox(Rect rect) {
@@ -327,6 +337,41 @@ LRESULT CALLBACK Win32Window::PageProc(HWND hwnd, UINT message, WPARAM wparam, L
   return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
+// A panel passes its controls' notifications on like a page, paints its
+// white face and bevel, and gives its labels a white background.
+LRESULT CALLBACK Win32Window::PanelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  Win32Window* window = WindowOf(hwnd);
+  switch (message) {
+    case WM_ERASEBKGND: {
+      RECT face;
+      GetClientRect(hwnd, &face);
+      auto* dc = reinterpret_cast<HDC>(wparam);
+      FillRect(dc, &face, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      // Lowered outer and raised inner bevel.
+      DrawEdge(dc, &face, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
+      return TRUE;
+    }
+    case WM_CTLCOLORSTATIC: {
+      auto* dc = reinterpret_cast<HDC>(wparam);
+      if (window != nullptr) {
+        if (LRESULT brush = window->OnColor(dc, reinterpret_cast<HWND>(lparam))) return brush;
+      }
+      SetBkColor(dc, RGB(255, 255, 255));
+      return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+    }
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+      if (window != nullptr) return window->Handle(message, wparam, lparam);
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
 LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
@@ -455,6 +500,10 @@ class Win32Toolkit : public Toolkit {
     window_class.lpfnWndProc = Win32Window::PageProc;
     window_class.lpszClassName = kPageClass;
     window_class.hIcon = nullptr;
+    RegisterClassExW(&window_class);
+    window_class.lpfnWndProc = Win32Window::PanelProc;
+    window_class.lpszClassName = kPanelClass;
+    window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     RegisterClassExW(&window_class);
 
     const int eight_points = PointsToHeight(8);

@@ -31,6 +31,7 @@ class Win32Container : public virtual Container {
       : root_(root), parent_(parent), left_(left), top_(top) {}
   Label& AddLabel(Rect rect, std::string_view text, LabelStyle style) override;
   Container& AddFrame(Rect rect, std::string_view caption) override;
+  Container& AddPanel(Rect rect) override;
   ListBox& AddListBox(Rect rect) override;
   Edit& AddEdit(Rect rect) override;
   Editor& AddEditor(Rect rect) override;
@@ -97,6 +98,7 @@ class Win32Window : public Window, public Win32Container {
   // The window procedure of every window of this toolkit, pages included.
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
  private:
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
