@@ -126,7 +126,7 @@ class ConsoleTablesTest : public ::testing::Test {
     toolkit_.ClearShownMessages();
     toolkit_.QueueAnswer(MessageAnswer::kYes);
     As(form_->btn).Click();
-    return toolkit_.shown_messages().back().spec.text;
+    return toolkit_.shown_messages().back().options.text;
   }
 
   std::filesystem::path dir_;
@@ -157,7 +157,7 @@ TEST_F(ConsoleTablesTest, SetupPageWithoutThePrinterTableShowsTheErrorBox) {
   TfrmMain& form = Start();
   As(form.pageMain).ClickPage("Setup");
   ASSERT_EQ(toolkit_.shown_messages().size(), 1u);
-  EXPECT_EQ(toolkit_.shown_messages()[0].spec.icon, ui::MessageIcon::kError);
+  EXPECT_EQ(toolkit_.shown_messages()[0].options.icon, ui::MessageIcon::kError);
   EXPECT_EQ(form.listPrnSource->Count(), 0);
 }
 

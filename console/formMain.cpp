@@ -425,7 +425,7 @@ void TfrmMain::TimerTimer() {
   try {
     status_lines_ = ReadTextFile(context_.program_dir + "Cratemark.err").lines;
     if (status_lines_.empty()) return;
-    if (std::optional<std::int16_t> code = StatusCodeFromLine(status_lines_.front())) {
+    if (std::optional<std::int16_t> code = ParseStatusCode(status_lines_.front())) {
       ShowStatusCode(*code);
     }
   } catch (...) {

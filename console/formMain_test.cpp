@@ -56,7 +56,7 @@ class ConsoleTest : public ::testing::Test {
   bool Exists(const std::string& name) { return std::filesystem::exists(dir_ / name); }
   std::vector<std::string> MessageTexts() {
     std::vector<std::string> texts;
-    for (const auto& shown : toolkit_.shown_messages()) texts.push_back(shown.spec.text);
+    for (const auto& shown : toolkit_.shown_messages()) texts.push_back(shown.options.text);
     return texts;
   }
   void ShowPage(const char* caption) { As(form_->pageMain).ClickPage(caption); }
@@ -178,7 +178,7 @@ TEST_F(ConsoleTest, SettingsThatCannotBeWrittenShowTheErrorBoxWithAFullStop) {
   std::filesystem::create_directory(dir_ / "Cratemark.cfg");  // unreadable and unwritable
   TfrmMain& form = Start();
   ASSERT_EQ(toolkit_.shown_messages().size(), 1u);
-  const auto& box = toolkit_.shown_messages()[0].spec;
+  const auto& box = toolkit_.shown_messages()[0].options;
   EXPECT_EQ(box.caption, "Veltrane's Cratemark");
   EXPECT_EQ(box.icon, MessageIcon::kError);
   EXPECT_TRUE(box.text.starts_with("Cannot create file \"" + program_dir_ + "Cratemark.cfg\"."))
@@ -230,7 +230,7 @@ TEST_F(ConsoleTest, TheErrorBoxAddsAFullStopAfterCharactersThatSortAfterIt) {
     ShowPage("Log Info");
     ShowPage("Setup");
     ASSERT_EQ(toolkit_.shown_messages().size(), 1u);
-    const auto& box = toolkit_.shown_messages()[0].spec;
+    const auto& box = toolkit_.shown_messages()[0].options;
     EXPECT_EQ(box.text, c.shown);
     EXPECT_EQ(box.caption, "Veltrane's Cratemark");
     EXPECT_EQ(box.icon, MessageIcon::kError);
@@ -246,7 +246,7 @@ TEST_F(ConsoleTest, EnteringTheEditorWithoutADesignShowsTheMessage) {
   TfrmMain& form = Start();
   ShowPage("Label Editor");
   ASSERT_EQ(toolkit_.shown_messages().size(), 1u);
-  const auto& box = toolkit_.shown_messages()[0].spec;
+  const auto& box = toolkit_.shown_messages()[0].options;
   EXPECT_EQ(box.text,
             "LabelDesign.txt was not found. Please create your own or get the sample from the "
             "installation files");
@@ -256,7 +256,7 @@ TEST_F(ConsoleTest, EnteringTheEditorWithoutADesignShowsTheMessage) {
   // Revert reports the failure in the error box instead.
   As(form.btnLoadLast).Click();
   ASSERT_EQ(toolkit_.shown_messages().size(), 2u);
-  EXPECT_EQ(toolkit_.shown_messages()[1].spec.icon, MessageIcon::kError);
+  EXPECT_EQ(toolkit_.shown_messages()[1].options.icon, MessageIcon::kError);
   EXPECT_EQ(form.memoLogInfo->Text(), "");
 }
 
@@ -368,7 +368,7 @@ TEST_F(ConsoleTest, TestPrintIntoAMissingFolderShowsTheErrorAfterTheLogLine) {
   TfrmMain& form = Start();
   As(form.btnTestDesign).Click();
   ASSERT_EQ(toolkit_.shown_messages().size(), 1u);
-  EXPECT_EQ(toolkit_.shown_messages()[0].spec.icon, MessageIcon::kError);
+  EXPECT_EQ(toolkit_.shown_messages()[0].options.icon, MessageIcon::kError);
   EXPECT_TRUE(form.memoLogInfo->Text().starts_with("++ Sending TEST file to "));
 }
 
@@ -493,13 +493,13 @@ TEST_F(SetupTolvanLabelsTest, AnsweringNoOpensNothing) {
   toolkit_.QueueAnswer(MessageAnswer::kNo);
   As(form.btn).Click();
   ASSERT_EQ(toolkit_.shown_messages().size(), 2u);
-  const auto& question = toolkit_.shown_messages()[0].spec;
+  const auto& question = toolkit_.shown_messages()[0].options;
   EXPECT_EQ(question.text, "This will reset the Label Setup in Tolvan. Are you sure?");
   EXPECT_EQ(question.caption, "WARNING!!!!");
   EXPECT_EQ(question.buttons, ui::MessageButtons::kYesNo);
   EXPECT_EQ(question.icon, MessageIcon::kNone);
   EXPECT_EQ(question.default_button, 0);
-  const auto& aborted = toolkit_.shown_messages()[1].spec;
+  const auto& aborted = toolkit_.shown_messages()[1].options;
   EXPECT_EQ(aborted.text, "Aborted modification");
   EXPECT_EQ(aborted.caption, "Veltrane's Cratemark");
   EXPECT_EQ(aborted.icon, MessageIcon::kNone);
@@ -513,8 +513,8 @@ TEST_F(SetupTolvanLabelsTest, FortyFiveFieldsGetTheValuesAndKeepTheRest) {
   for (int run = 0; run < 2; ++run) {  // a second run gives the same record
     toolkit_.QueueAnswer(MessageAnswer::kYes);
     As(form.btn).Click();
-    EXPECT_EQ(toolkit_.shown_messages().back().spec.text, "Changes applied");
-    EXPECT_EQ(toolkit_.shown_messages().back().spec.icon, MessageIcon::kNone);
+    EXPECT_EQ(toolkit_.shown_messages().back().options.text, "Changes applied");
+    EXPECT_EQ(toolkit_.shown_messages().back().options.icon, MessageIcon::kNone);
     // The host's label setup, field by field ("F": logical false).
     const std::vector<std::string> expected = {
         "99", "21", "120", "0",   "55",  "1",   "0",   "11",  "0",  "10", "0", "8",
@@ -544,8 +544,8 @@ TEST_F(SetupTolvanLabelsTest, FailuresShowOneMessageAndLeaveNothingOpenOrLocked)
     toolkit_.QueueAnswer(MessageAnswer::kYes);
     As(form_->btn).Click();
     ASSERT_EQ(toolkit_.shown_messages().size(), 2u);
-    EXPECT_EQ(toolkit_.shown_messages()[1].spec.text, "Failed to set values. Run REBASER");
-    EXPECT_EQ(toolkit_.shown_messages()[1].spec.icon, MessageIcon::kNone);
+    EXPECT_EQ(toolkit_.shown_messages()[1].options.text, "Failed to set values. Run REBASER");
+    EXPECT_EQ(toolkit_.shown_messages()[1].options.icon, MessageIcon::kNone);
     EXPECT_EQ(tables_.open_now, 0);
     EXPECT_EQ(tables_.locks_held, 0);
     if (c.fields >= 0)
@@ -559,7 +559,7 @@ TEST_F(SetupTolvanLabelsTest, AnEmptyTableGetsOneRecord) {
   MakeDefinitionTable(39, 0);
   TfrmMain& form = Start();
   As(form.btn).Click();  // Enter answers Yes
-  EXPECT_EQ(toolkit_.shown_messages().back().spec.text, "Changes applied");
+  EXPECT_EQ(toolkit_.shown_messages().back().options.text, "Changes applied");
   ASSERT_EQ(tables_.tables["LBLPRDEF.DBF"].records.size(), 1u);
   EXPECT_EQ(FirstRecord()[1], "21");
 }
@@ -594,10 +594,10 @@ void PlaceProgram(const std::filesystem::path& dir, const std::string& base,
 TEST_F(ConsoleTest, AboutBoxShowsTheVersionsReadFromTheProgramFiles) {
   TfrmMain& form = Start();
   TAboutBox& box = form.about_box();
-  const auto& spec = dynamic_cast<ui::headless::HeadlessWindow&>(box.window()).spec();
-  EXPECT_EQ(spec.kind, ui::WindowKind::kTool);
-  EXPECT_EQ(spec.client_width, 402);
-  EXPECT_EQ(spec.client_height, 219);
+  const auto& options = dynamic_cast<ui::headless::HeadlessWindow&>(box.window()).options();
+  EXPECT_EQ(options.kind, ui::WindowKind::kTool);
+  EXPECT_EQ(options.client_width, 402);
+  EXPECT_EQ(options.client_height, 219);
   EXPECT_TRUE(As(box.OKButton).is_default());
   EXPECT_EQ(As(form.ProgramIcon).hint(), "Double click for info.");
 

@@ -1,5 +1,6 @@
 #include "shared/status_file.h"
 
+#include <cstdint>
 #include <limits>
 
 #include "platform/error.h"
@@ -21,18 +22,17 @@ std::optional<std::int16_t> ParseStatusCode(std::string_view line) {
   bool negative = false;
   if (i < line.size() && (line[i] == '+' || line[i] == '-')) negative = line[i++] == '-';
   if (i == line.size()) return std::nullopt;
-  long value = 0;
+  std::int64_t value = 0;
   for (; i < line.size(); ++i) {
     if (line[i] < '0' || line[i] > '9') return std::nullopt;
     value = value * 10 + (line[i] - '0');
-    if (value > 32768) return std::nullopt;
+    // Beyond a 32-bit integer it is no number at all.
+    if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) return std::nullopt;
   }
   if (negative) value = -value;
-  if (value < std::numeric_limits<std::int16_t>::min() ||
-      value > std::numeric_limits<std::int16_t>::max()) {
-    return std::nullopt;
-  }
-  return static_cast<std::int16_t>(value);
+  if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+  // Only the low 16 bits are a status code: 65537 acts as 1.
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFF));
 }
 
 std::optional<std::int16_t> ReadStatusFile(std::string_view program_dir) {

@@ -25,9 +25,9 @@ std::string StatusFilePath(std::string_view program_dir);
 // Creates the file anew with the one line. Throws Error.
 void WriteStatusFile(std::string_view program_dir, std::int16_t code);
 
-// A status line as an integer: optional blanks, an optional sign, decimal
-// digits and nothing after them. Empty when it is not such a number or does
-// not fit 16 bits.
+// A status line as a code: optional blanks, an optional sign, decimal digits
+// and nothing after them, reduced to its low 16 bits. Empty when it is not
+// such a number or does not fit 32 bits.
 std::optional<std::int16_t> ParseStatusCode(std::string_view line);
 
 // The code in the file's first line; empty when the file cannot be read, has

@@ -19,7 +19,7 @@ TEST(StatusFileTest, HoldsOnlyTheLastCode) {
   EXPECT_EQ(ReadStatusFile(dir.path()), kStatusOk);
 }
 
-TEST(StatusFileTest, ParsesOnlyWholeIntegers) {
+TEST(StatusFileTest, ParsesWholeIntegersToTheirLow16Bits) {
   const struct {
     const char* line;
     std::optional<std::int16_t> code;
@@ -31,7 +31,12 @@ TEST(StatusFileTest, ParsesOnlyWholeIntegers) {
       {"-1", -1},
       {"32767", 32767},
       {"-32768", -32768},
-      {"32768", std::nullopt},
+      {"32768", -32768},
+      {"65537", 1},
+      {"65536", 0},
+      {"-65534", 2},
+      {"2147483647", -1},
+      {"2147483648", std::nullopt},
       {"", std::nullopt},
       {" ", std::nullopt},
       {"3 ", std::nullopt},

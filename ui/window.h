@@ -67,13 +67,13 @@ class Window : public virtual Container {
   virtual void ShowModal() = 0;
   virtual void CloseModal() = 0;
   // A message box owned by this window.
-  virtual MessageAnswer ShowMessage(const MessageBoxSpec& spec) = 0;
+  virtual MessageAnswer ShowMessage(const MessageBoxSpec& options) = 0;
 };
 
 class Toolkit {
  public:
   virtual ~Toolkit() = default;
-  virtual std::unique_ptr<Window> NewWindow(const WindowSpec& spec) = 0;
+  virtual std::unique_ptr<Window> NewWindow(const WindowSpec& options) = 0;
   // Shows `main` and runs the message loop until it is closed.
   virtual int Run(Window& main) = 0;
 };

@@ -84,11 +84,11 @@ TEST(DbfNamesTest, EngineFieldsForKinds) {
       {TFieldKind::kBlob, 'M', 10, 0},         {TFieldKind::kMemo, 'M', 10, 0},
   };
   for (const Case& c : cases) {
-    auto spec = EngineFieldSpecFor(c.kind, 10);
-    ASSERT_TRUE(spec) << static_cast<int>(c.kind);
-    EXPECT_EQ(spec->letter, c.letter);
-    EXPECT_EQ(spec->width, c.width);
-    EXPECT_EQ(spec->decimals, c.decimals);
+    auto engine_field = EngineFieldSpecFor(c.kind, 10);
+    ASSERT_TRUE(engine_field) << static_cast<int>(c.kind);
+    EXPECT_EQ(engine_field->letter, c.letter);
+    EXPECT_EQ(engine_field->width, c.width);
+    EXPECT_EQ(engine_field->decimals, c.decimals);
   }
   for (TFieldKind unsupported : {TFieldKind::kWord, TFieldKind::kBcd, TFieldKind::kBytes,
                                  TFieldKind::kVarBytes, TFieldKind::kUnknown}) {

@@ -50,17 +50,17 @@ void TDbfTable::CreateTable() {
     if (iWA < 0) RaiseError("Unable to create table.\rFile: " + directory + file_name);
 
     for (const FieldToCreate& field : to_create) {
-      std::optional<TEngineFieldSpec> spec = EngineFieldSpecFor(field.kind, field.size);
-      if (!spec) {
+      std::optional<TEngineFieldSpec> engine_field = EngineFieldSpecFor(field.kind, field.size);
+      if (!engine_field) {
         RaiseError("Invalid field type [" + std::to_string(static_cast<int>(field.kind)) + "]");
       }
       std::string name = Utf8ToAnsi(field.name).substr(0, kMaxFieldNameBytes);
       if (!BeginsWithLetter(name)) {
         RaiseError("Invalid field name. Field names must begin with a letter");
       }
-      const char letter[] = {spec->letter, '\0'};
-      engine.xb_CreateField(name.c_str(), letter, static_cast<int16_t>(spec->width),
-                            static_cast<int16_t>(spec->decimals));
+      const char letter[] = {engine_field->letter, '\0'};
+      engine.xb_CreateField(name.c_str(), letter, static_cast<int16_t>(engine_field->width),
+                            static_cast<int16_t>(engine_field->decimals));
     }
     engine.xb_CreateExec();
   } catch (...) {

@@ -61,20 +61,20 @@ int DefaultWidth(char type) {
   }
 }
 
-FieldSpec ParseFieldSpec(const std::string& spec) {
-  std::vector<std::string> parts = Split(spec, ':');
+FieldSpec ParseFieldSpec(const std::string& text) {
+  std::vector<std::string> parts = Split(text, ':');
   if (parts.size() < 2 || parts.size() > 4 || parts[0].empty() || parts[1].size() != 1) {
-    throw std::runtime_error("bad field: " + spec);
+    throw std::runtime_error("bad field: " + text);
   }
   FieldSpec field{parts[0], parts[1]};
   try {
     field.width = parts.size() > 2 ? std::stoi(parts[2]) : DefaultWidth(parts[1][0]);
     field.decimals = parts.size() > 3 ? std::stoi(parts[3]) : 0;
   } catch (const std::logic_error&) {
-    throw std::runtime_error("bad field: " + spec);
+    throw std::runtime_error("bad field: " + text);
   }
   if (!KindForTypeText(field.type, field.width, field.decimals)) {
-    throw std::runtime_error("unknown field type: " + spec);
+    throw std::runtime_error("unknown field type: " + text);
   }
   return field;
 }
@@ -84,7 +84,7 @@ FieldSpec ParseFieldSpec(const std::string& spec) {
 // component's full name and alias rules.
 int Create(const std::string& file, const std::vector<std::string>& specs) {
   std::vector<FieldSpec> fields;
-  for (const std::string& spec : specs) fields.push_back(ParseFieldSpec(spec));
+  for (const std::string& text : specs) fields.push_back(ParseFieldSpec(text));
   if (fields.empty()) throw std::runtime_error("no fields listed");
 
   TDbfTable table("dbftool");

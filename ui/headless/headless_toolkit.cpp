@@ -197,8 +197,8 @@ TabControl& HeadlessContainer::AddTabControl(Rect) {
   return Keep(std::make_unique<HeadlessTabControl>(toolkit_));
 }
 
-HeadlessWindow::HeadlessWindow(HeadlessToolkit& toolkit, WindowSpec spec)
-    : HeadlessContainer(toolkit), spec_(std::move(spec)) {
+HeadlessWindow::HeadlessWindow(HeadlessToolkit& toolkit, WindowSpec options)
+    : HeadlessContainer(toolkit), options_(std::move(options)) {
   toolkit.Register(this);
 }
 
@@ -227,29 +227,29 @@ void HeadlessWindow::ShowModal() {
   is_modal_open_ = false;
 }
 
-MessageAnswer HeadlessWindow::ShowMessage(const MessageBoxSpec& spec) {
-  return toolkit_.Answer(spec);
+MessageAnswer HeadlessWindow::ShowMessage(const MessageBoxSpec& options) {
+  return toolkit_.Answer(options);
 }
 
 // --- toolkit ---
 
-std::unique_ptr<Window> HeadlessToolkit::NewWindow(const WindowSpec& spec) {
-  return std::make_unique<HeadlessWindow>(*this, spec);
+std::unique_ptr<Window> HeadlessToolkit::NewWindow(const WindowSpec& options) {
+  return std::make_unique<HeadlessWindow>(*this, options);
 }
 
 int HeadlessToolkit::Run(Window&) { return 0; }
 
-MessageAnswer HeadlessToolkit::Answer(const MessageBoxSpec& spec) {
+MessageAnswer HeadlessToolkit::Answer(const MessageBoxSpec& options) {
   MessageAnswer answer;
   if (!answers_.empty()) {
     answer = answers_.front();
     answers_.pop_front();
-  } else if (spec.buttons == MessageButtons::kYesNo) {
-    answer = spec.default_button == 0 ? MessageAnswer::kYes : MessageAnswer::kNo;
+  } else if (options.buttons == MessageButtons::kYesNo) {
+    answer = options.default_button == 0 ? MessageAnswer::kYes : MessageAnswer::kNo;
   } else {
     answer = MessageAnswer::kOk;
   }
-  shown_.push_back({spec, answer});
+  shown_.push_back({options, answer});
   return answer;
 }
 

@@ -239,22 +239,22 @@ class HeadlessContainer : public virtual Container {
 
 class HeadlessWindow : public Window, public HeadlessContainer {
  public:
-  HeadlessWindow(HeadlessToolkit& toolkit, WindowSpec spec);
+  HeadlessWindow(HeadlessToolkit& toolkit, WindowSpec options);
   ~HeadlessWindow() override;
   BlinkLabel& AddStatusBar(int height, int clock_width) override;
   Timer& AddTimer(int interval_ms, Handler handler) override;
   void OnShow(Handler handler) override { on_show_ = std::move(handler); }
   void ShowModal() override;
   void CloseModal() override { is_modal_open_ = false; }
-  MessageAnswer ShowMessage(const MessageBoxSpec& spec) override;
-  const WindowSpec& spec() const { return spec_; }
+  MessageAnswer ShowMessage(const MessageBoxSpec& options) override;
+  const WindowSpec& options() const { return options_; }
   bool is_modal_open() const { return is_modal_open_; }
   // The clock pane's text, refreshed by the toolkit's clock.
   const std::string& clock_text() const { return clock_text_; }
   void RefreshClock();
 
  private:
-  WindowSpec spec_;
+  WindowSpec options_;
   Handler on_show_;
   bool is_modal_open_ = false;
   bool has_status_bar_ = false;
@@ -262,13 +262,13 @@ class HeadlessWindow : public Window, public HeadlessContainer {
 };
 
 struct ShownMessage {
-  MessageBoxSpec spec;
+  MessageBoxSpec options;
   MessageAnswer answer;
 };
 
 class HeadlessToolkit : public Toolkit {
  public:
-  std::unique_ptr<Window> NewWindow(const WindowSpec& spec) override;
+  std::unique_ptr<Window> NewWindow(const WindowSpec& options) override;
   // There is no message loop: returns at once.
   int Run(Window& main) override;
 
@@ -288,7 +288,7 @@ class HeadlessToolkit : public Toolkit {
   long long now_ms() const { return now_ms_; }
 
   // Internal to the headless controls.
-  MessageAnswer Answer(const MessageBoxSpec& spec);
+  MessageAnswer Answer(const MessageBoxSpec& options);
   void RunModal(HeadlessWindow& window);
   void Register(HeadlessTimer* timer, const HeadlessWindow* owner);
   void Register(HeadlessWindow* window) { windows_.push_back(window); }

@@ -176,23 +176,23 @@ LRESULT Win32TabControl::OnNotify(NMHDR* header) {
 
 // --- windows ---
 
-Win32Window::Win32Window(const WindowSpec& spec, const Fonts& fonts, HWND owner)
-    : Win32Container(*this, nullptr, 0, 0), spec_(spec), fonts_(fonts), owner_(owner) {
-  const bool is_tool = spec.kind == WindowKind::kTool;
+Win32Window::Win32Window(const WindowSpec& options, const Fonts& fonts, HWND owner)
+    : Win32Container(*this, nullptr, 0, 0), options_(options), fonts_(fonts), owner_(owner) {
+  const bool is_tool = options.kind == WindowKind::kTool;
   // A tool window has a small title bar without text or buttons.
   const DWORD style =
       is_tool ? WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN
               : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   const DWORD ex_style =
       is_tool ? WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT : WS_EX_CONTROLPARENT;
-  RECT frame{0, 0, spec.client_width, spec.client_height};
+  RECT frame{0, 0, options.client_width, options.client_height};
   AdjustWindowRectEx(&frame, style, /*bMenu=*/FALSE, ex_style);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  hwnd_ = CreateWindowExW(ex_style, kWindowClass, Wide(spec.title).c_str(), style, left, top, width,
-                          height, owner, /*hMenu=*/nullptr, GetModuleHandleW(nullptr), this);
+  hwnd_ = CreateWindowExW(ex_style, kWindowClass, Wide(options.title).c_str(), style, left, top,
+                          width, height, owner, /*hMenu=*/nullptr, GetModuleHandleW(nullptr), this);
   parent_ = hwnd_;
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
 
@@ -274,9 +274,9 @@ void Win32Window::ShowModal() {
   if (message.message == WM_QUIT) PostQuitMessage(static_cast<int>(message.wParam));
 }
 
-MessageAnswer Win32Window::ShowMessage(const MessageBoxSpec& spec) {
-  UINT flags = spec.buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK;
-  switch (spec.icon) {
+MessageAnswer Win32Window::ShowMessage(const MessageBoxSpec& options) {
+  UINT flags = options.buttons == MessageButtons::kYesNo ? MB_YESNO : MB_OK;
+  switch (options.icon) {
     case MessageIcon::kError:
       flags |= MB_ICONERROR;
       break;
@@ -289,10 +289,10 @@ MessageAnswer Win32Window::ShowMessage(const MessageBoxSpec& spec) {
     case MessageIcon::kNone:
       break;
   }
-  flags |= spec.default_button == 1 ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
+  flags |= options.default_button == 1 ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
   HWND owner = GetActiveWindow();
-  const int answer = MessageBoxW(owner != nullptr ? owner : hwnd_, Wide(spec.text).c_str(),
-                                 Wide(spec.caption).c_str(), flags);
+  const int answer = MessageBoxW(owner != nullptr ? owner : hwnd_, Wide(options.text).c_str(),
+                                 Wide(options.caption).c_str(), flags);
   switch (answer) {
     case IDYES:
       return MessageAnswer::kYes;
@@ -398,20 +398,20 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       OnSize();
       return 0;
     case WM_CLOSE:
-      if (spec_.kind == WindowKind::kTool) {
+      if (options_.kind == WindowKind::kTool) {
         CloseModal();
         return 0;
       }
       break;
     case WM_DESTROY:
-      if (spec_.kind == WindowKind::kMain) PostQuitMessage(0);
+      if (options_.kind == WindowKind::kMain) PostQuitMessage(0);
       return 0;
   }
   return DefWindowProcW(hwnd_, message, wparam, lparam);
 }
 
 void Win32Window::OnCommand(int id, int code) {
-  if (id == IDOK && spec_.kind == WindowKind::kTool && controls_by_id_.count(IDOK) == 0) {
+  if (id == IDOK && options_.kind == WindowKind::kTool && controls_by_id_.count(IDOK) == 0) {
     CloseModal();
     return;
   }
@@ -519,9 +519,9 @@ class Win32Toolkit : public Toolkit {
     }
   }
 
-  std::unique_ptr<Window> NewWindow(const WindowSpec& spec) override {
-    auto window = std::make_unique<Win32Window>(spec, fonts_, main_);
-    if (spec.kind == WindowKind::kMain && main_ == nullptr) main_ = window->hwnd();
+  std::unique_ptr<Window> NewWindow(const WindowSpec& options) override {
+    auto window = std::make_unique<Win32Window>(options, fonts_, main_);
+    if (options.kind == WindowKind::kMain && main_ == nullptr) main_ = window->hwnd();
     return window;
   }
 

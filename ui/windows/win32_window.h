@@ -70,14 +70,14 @@ class Win32TabControl : public TabControl, public NativeControl {
 
 class Win32Window : public Window, public Win32Container {
  public:
-  Win32Window(const WindowSpec& spec, const Fonts& fonts, HWND owner);
+  Win32Window(const WindowSpec& options, const Fonts& fonts, HWND owner);
   ~Win32Window() override;
   BlinkLabel& AddStatusBar(int height, int clock_width) override;
   Timer& AddTimer(int interval_ms, Handler handler) override;
   void OnShow(Handler handler) override { on_show_ = std::move(handler); }
   void ShowModal() override;
   void CloseModal() override { is_modal_open_ = false; }
-  MessageAnswer ShowMessage(const MessageBoxSpec& spec) override;
+  MessageAnswer ShowMessage(const MessageBoxSpec& options) override;
 
   HWND hwnd() const { return hwnd_; }
   const Fonts& fonts() const { return fonts_; }
@@ -109,7 +109,7 @@ class Win32Window : public Window, public Win32Container {
   void OnSize();
   void OnPulse();
 
-  WindowSpec spec_;
+  WindowSpec options_;
   const Fonts& fonts_;
   HWND hwnd_ = nullptr;
   HWND owner_ = nullptr;
