@@ -16,6 +16,9 @@ for preset in linux-debug windows; do
     failed+=("$preset build")
   fi
 done
+# Screenshots of the Windows console under Wine, for a reviewer to open.
+shots=(build/windows/artifacts/*.png)
+[ -e "${shots[0]}" ] && printf 'Screenshot: %s\n' "${shots[@]}"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}" >&2
   exit 1
