@@ -7,6 +7,7 @@
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
+#include "shared/activity_log.h"
 #include "shared/change_marker.h"
 #include "shared/label_design.h"
 #include "shared/settings_file.h"
@@ -187,34 +188,29 @@ void TfrmMain::FormCreate() {
   morning_designator_ = DayPeriodDesignator(false);
   afternoon_designator_ = DayPeriodDesignator(true);
   settings_lines_ = {};
-  status_lines_.clear();
   try {
-    settings_lines_ = ReadTextFile(context_.program_dir + "Cratemark.cfg");
+    settings_lines_ = ReadTextFile(SettingsFilePath(context_.program_dir));
     TakePrinterCopies();
   } catch (const std::exception&) {
     // No settings to be read: start a file with the seven keys, all empty.
-    settings_lines_ = {};
-    for (std::string_view key : kSettingKeys)
-      settings_lines_.lines.push_back(std::string(key) + "=");
-    Guarded([this] { WriteSettingsLines(context_.program_dir + "Cratemark.cfg"); });
+    settings_lines_ = {SettingsToLines(Settings{}), TextEncoding::kAnsi};
+    Guarded([this] { WriteSettingsLines(); });
   }
   memoLogInfo->SetText("");
   pageMain->SetActivePage(0);
 }
 
-void TfrmMain::FormDestroy() {
-  status_lines_.clear();
-  settings_lines_ = {};
-}
+void TfrmMain::FormDestroy() { settings_lines_ = {}; }
 
 void TfrmMain::TakePrinterCopies() {
-  spl_dir_source_ = LookUpSetting(settings_lines_.lines, "SPLDirSource");
-  spl_dir_dest_ = LookUpSetting(settings_lines_.lines, "SPLDirDest");
-  spl_dir_backup_ = LookUpSetting(settings_lines_.lines, "SPLDirBackup");
+  spl_dir_source_ = LookUpSetting(settings_lines_.lines, kKeySplDirSource);
+  spl_dir_dest_ = LookUpSetting(settings_lines_.lines, kKeySplDirDest);
+  spl_dir_backup_ = LookUpSetting(settings_lines_.lines, kKeySplDirBackup);
 }
 
-void TfrmMain::WriteSettingsLines(const std::string& path) {
-  WriteTextFile(path, settings_lines_.lines, settings_lines_.encoding);
+void TfrmMain::WriteSettingsLines() {
+  WriteTextFile(SettingsFilePath(context_.program_dir), settings_lines_.lines,
+                settings_lines_.encoding);
 }
 
 // --- failure reporting ---
@@ -251,10 +247,10 @@ void TfrmMain::pageMainChange() {
 
 void TfrmMain::EnterSetupPage() {
   const Lines& lines = settings_lines_.lines;
-  editLabelsText->SetText(LookUpSetting(lines, "LabelsText"));
-  editMapText->SetText(LookUpSetting(lines, "MapText"));
-  editTimeText->SetText(LookUpSetting(lines, "TimeText"));
-  editTotalText->SetText(LookUpSetting(lines, "TotalText"));
+  editLabelsText->SetText(LookUpSetting(lines, kKeyLabelsText));
+  editMapText->SetText(LookUpSetting(lines, kKeyMapText));
+  editTimeText->SetText(LookUpSetting(lines, kKeyTimeText));
+  editTotalText->SetText(LookUpSetting(lines, kKeyTotalText));
 
   listPrnSource->Clear();
   listPrnDest->Clear();
@@ -301,7 +297,7 @@ void TfrmMain::EnterLabelEditorPage() {
 void TfrmMain::ReadDesignIntoEditor() {
   TextEncoding encoding = TextEncoding::kAnsi;
   const std::string text =
-      DecodeText(ReadWholeFile(context_.program_dir + "LabelDesign.txt"), &encoding);
+      DecodeText(ReadWholeFile(LabelDesignPath(context_.program_dir)), &encoding);
   reLabelDesign->SetText(WithCrLfBreaks(text));
   design_encoding_ = encoding;
 }
@@ -311,21 +307,21 @@ void TfrmMain::ReadDesignIntoEditor() {
 void TfrmMain::btnSetupSaveClick() {
   Guarded([this] {
     Lines& lines = settings_lines_.lines;
-    auto take_printer = [&](ui::ListBox& list, const char* key) {
+    auto take_printer = [&](ui::ListBox& list, std::string_view key) {
       const int selected = list.Selected();
       if (selected == ui::ListBox::kNoSelection) return;
       const std::string item = list.Item(selected);
       if (!item.empty()) SetSetting(lines, key, item);
     };
-    take_printer(*listPrnSource, "SPLDirSource");
-    take_printer(*listPrnDest, "SPLDirDest");
-    take_printer(*listPrnBackup, "SPLDirBackup");
-    SetSetting(lines, "LabelsText", editLabelsText->Text());
-    SetSetting(lines, "TimeText", editTimeText->Text());
-    SetSetting(lines, "MapText", editMapText->Text());
-    SetSetting(lines, "TotalText", editTotalText->Text());
+    take_printer(*listPrnSource, kKeySplDirSource);
+    take_printer(*listPrnDest, kKeySplDirDest);
+    take_printer(*listPrnBackup, kKeySplDirBackup);
+    SetSetting(lines, kKeyLabelsText, editLabelsText->Text());
+    SetSetting(lines, kKeyTimeText, editTimeText->Text());
+    SetSetting(lines, kKeyMapText, editMapText->Text());
+    SetSetting(lines, kKeyTotalText, editTotalText->Text());
 
-    WriteSettingsLines(context_.program_dir + "Cratemark.cfg");
+    WriteSettingsLines();
     TakePrinterCopies();
     memoLogInfo->AppendLine("-> Configuration file saved!");
     memoLogInfo->AppendLine("*** Restarting Application ***");
@@ -386,7 +382,7 @@ void TfrmMain::listTagsDblClick() {
 void TfrmMain::btnSaveDesignClick() {
   Guarded([this] {
     SaveLabelDesign(context_.program_dir, reLabelDesign->Text(), design_encoding_);
-    memoLogInfo->AppendLine("-> Label Design saved on " + context_.program_dir + "LabelDesign.txt");
+    memoLogInfo->AppendLine("-> Label Design saved on " + LabelDesignPath(context_.program_dir));
     WriteChangeMarker();
   });
 }
@@ -413,7 +409,7 @@ void TfrmMain::btnTestDesignClick() {
 void TfrmMain::TimerTimer() {
   std::string log_text;
   try {
-    log_text = JoinLines(ReadTextFile(context_.program_dir + "Cratemark.txt").lines);
+    log_text = JoinLines(ReadTextFile(ActivityLogPath(context_.program_dir)).lines);
   } catch (...) {
     ShowStatusCode(kStatusServiceNotRunning);
     return;
@@ -422,14 +418,9 @@ void TfrmMain::TimerTimer() {
   // user's scroll position.
   if (memoLogInfo->Text() != log_text) memoLogInfo->SetText(log_text);
 
-  try {
-    status_lines_ = ReadTextFile(context_.program_dir + "Cratemark.err").lines;
-    if (status_lines_.empty()) return;
-    if (std::optional<std::int16_t> code = ParseStatusCode(status_lines_.front())) {
-      ShowStatusCode(*code);
-    }
-  } catch (...) {
-    // The status file is read again at the next tick.
+  // An unreadable status file is read again at the next tick.
+  if (std::optional<std::int16_t> code = ReadStatusFile(context_.program_dir)) {
+    ShowStatusCode(*code);
   }
 }
 

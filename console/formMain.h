@@ -84,7 +84,7 @@ class TfrmMain {
   void EnterLabelEditorPage();
   void ReadDesignIntoEditor();
   void TakePrinterCopies();
-  void WriteSettingsLines(const std::string& path);
+  void WriteSettingsLines();  // "Cratemark.cfg", in the encoding it was read in
 
   // Runs a handler; a failure it does not catch itself goes to the error box.
   void Guarded(const std::function<void()>& handler);
@@ -97,7 +97,6 @@ class TfrmMain {
   std::unique_ptr<TAboutBox> about_box_;
 
   TextFileContent settings_lines_;  // SettingsLines with the encoding it was read in
-  Lines status_lines_;              // StatusLines
   std::string spl_dir_source_, spl_dir_dest_, spl_dir_backup_;
   TextEncoding design_encoding_ = TextEncoding::kAnsi;
   std::string morning_designator_, afternoon_designator_;

@@ -12,15 +12,15 @@ std::string StatusMessage(std::int16_t code, std::string_view spl_dir_source,
     return "Printer \"" + std::string(dir) + "\" NOT configured";
   };
   switch (code) {
-    case 1:
+    case kStatusSourceDirMissing:
       return printer(spl_dir_source);
-    case 2:
+    case kStatusDestDirMissing:
       return printer(spl_dir_dest);
-    case 3:
+    case kStatusSourceLockTableFailed:
       return "Cannot open or create LockSPL.dbf";
-    case 4:
+    case kStatusBackupDirMissing:
       return printer(spl_dir_backup);
-    case 5:
+    case kStatusDesignUnreadable:
       return "LabelDesign.txt does not exist.";
     case kStatusServiceNotRunning:
       return "Cratemark Service is not running!!!";
