@@ -31,22 +31,22 @@ class WorkingLabel {
 void ComposeBlock(const Lines& job, std::size_t b, const LabelCaptions& captions,
                   WorkingLabel& label) {
   auto l = [&](std::size_t offset) { return JobLine(job, b + offset); };
-  label.Apply(kTagReference, l(0));
-  label.Apply(kTagRevenueCenter, l(1));
-  label.Apply(kTagEmployee, l(2));
-  label.Apply(kTagTransactionDescription, l(3));
-  label.Apply(kTagTotalText, l(4));
-  label.Apply(kTagOrderTotal, Stripped(l(4), captions.total_text));
-  label.Apply(kTagOrderTime, l(5));
-  label.Apply(kTagOrderTimeParsed, Stripped(l(5), captions.time_text));
-  label.Apply(kTagLabelHeader, l(6));
-  label.Apply(kTagLabelHeaderParsed, Stripped(l(6), captions.labels_text));
-  label.Apply(kTagAddress, l(7));
-  label.Apply(kTagCityAndTown, l(8));
-  label.Apply(kTagPhone, l(9));
-  label.Apply(kTagMapCode, l(10));
-  label.Apply(kTagMapCodeParsed, Stripped(l(10), captions.map_text));
-  label.Apply(kTagDirections, l(11));
+  label.Apply(kTagReference, l(kJobReference));
+  label.Apply(kTagRevenueCenter, l(kJobRevenueCenter));
+  label.Apply(kTagEmployee, l(kJobEmployee));
+  label.Apply(kTagTransactionDescription, l(kJobTransactionDescription));
+  label.Apply(kTagTotalText, l(kJobTotal));
+  label.Apply(kTagOrderTotal, Stripped(l(kJobTotal), captions.total_text));
+  label.Apply(kTagOrderTime, l(kJobOrderTime));
+  label.Apply(kTagOrderTimeParsed, Stripped(l(kJobOrderTime), captions.time_text));
+  label.Apply(kTagLabelHeader, l(kJobLabelHeader));
+  label.Apply(kTagLabelHeaderParsed, Stripped(l(kJobLabelHeader), captions.labels_text));
+  label.Apply(kTagAddress, l(kJobAddress));
+  label.Apply(kTagCityAndTown, l(kJobCityAndTown));
+  label.Apply(kTagPhone, l(kJobPhone));
+  label.Apply(kTagMapCode, l(kJobMapCode));
+  label.Apply(kTagMapCodeParsed, Stripped(l(kJobMapCode), captions.map_text));
+  label.Apply(kTagDirections, l(kJobDirections));
 
   // The item search may run on into the next block (an all-empty item area
   // takes the next block's first line), but never past the job's end.

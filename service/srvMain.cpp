@@ -102,12 +102,12 @@ void TsrvCratemark::ConfigureService() {
   halted_ = false;
   WriteStatus(kStatusOk);
 
+  // Read only to find out whether it can be; each job reads it afresh.
   try {
-    scratch_lines_ = ReadLabelDesign(program_dir_).lines;
+    ReadLabelDesign(program_dir_);
   } catch (const Error&) {
     WriteStatus(kStatusDesignUnreadable);
   }
-  scratch_lines_.clear();
 
   LoadSettings();
 
@@ -139,15 +139,12 @@ void TsrvCratemark::ConfigureService() {
 
 void TsrvCratemark::LoadSettings() {
   try {
-    scratch_lines_ = ReadTextFile(SettingsFilePath(program_dir_)).lines;
+    settings_ = ReadSettingsFile(program_dir_);
   } catch (const Error&) {
     // Unreadable: keep the current values and write them back for the user.
     WriteSettingsFile(program_dir_, settings_);
     halted_ = true;
-    return;
   }
-  settings_ = SettingsFromLines(scratch_lines_);
-  scratch_lines_.clear();
 }
 
 void TsrvCratemark::OpenSourceLockTable(const std::string& source_dir) {

@@ -62,7 +62,6 @@ class TsrvCratemark : public ServiceModule {
   bool timer_enabled_ = false;
   Lines job_lines_;
   Lines label_lines_;
-  Lines scratch_lines_;
   ActivityLog log_;  // LogLines and their file
   std::unique_ptr<LockTable> tblLockSPL_;
   std::unique_ptr<LockTable> tblLockSPLCheck_;
