@@ -27,8 +27,6 @@ constexpr off_t kOpenModeByte = 2'000'000'001;
 
 int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
-Error ErrnoError(int error, const std::string& what) { return PosixError(error, what); }
-
 // Whether `fd` may take a lock of `type` on [offset, offset + length): the
 // test alone, for descriptors that cannot hold a write lock.
 bool CanLock(int fd, short type, off_t offset, off_t length) {
@@ -67,13 +65,13 @@ LockedFile::LockedFile(std::string_view path, FileAccess access, FileSharing sha
       fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
     }
   }
-  if (fd < 0) throw ErrnoError(errno, what);
+  if (fd < 0) throw PosixError(errno, what);
 
   struct stat status = {};
   if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
     close(fd);
-    throw ErrnoError(error, what);
+    throw PosixError(error, what);
   }
   const bool is_exclusive = sharing == FileSharing::kExclusive;
   if (!SetLock(fd, is_exclusive ? F_WRLCK : F_RDLCK, kOpenModeByte, 1)) {
@@ -83,7 +81,7 @@ LockedFile::LockedFile(std::string_view path, FileAccess access, FileSharing sha
       throw Error(ErrorKind::kSharingViolation, what + " Another program holds it exclusively.");
     }
     // A write lock on a descriptor open for reading fails with EBADF.
-    throw ErrnoError(error == EBADF ? EACCES : error, what);
+    throw PosixError(error == EBADF ? EACCES : error, what);
   }
   handle_ = fd;
 }
@@ -92,7 +90,7 @@ LockedFile::~LockedFile() { close(Fd(handle_)); }  // drops this object's locks
 
 std::uint64_t LockedFile::Size() const {
   struct stat status = {};
-  if (fstat(Fd(handle_), &status) != 0) throw ErrnoError(errno, "Cannot read file size.");
+  if (fstat(Fd(handle_), &status) != 0) throw PosixError(errno, "Cannot read file size.");
   return static_cast<std::uint64_t>(status.st_size);
 }
 
@@ -102,7 +100,7 @@ std::size_t LockedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t s
     const ssize_t n = pread(Fd(handle_), static_cast<char*>(buffer) + done, size - done,
                             static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw ErrnoError(errno, "Cannot read file.");
+    if (n < 0) throw PosixError(errno, "Cannot read file.");
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
   }
@@ -115,19 +113,19 @@ void LockedFile::WriteAt(std::uint64_t offset, const void* data, std::size_t siz
     const ssize_t n = pwrite(Fd(handle_), static_cast<const char*>(data) + done, size - done,
                              static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw ErrnoError(n < 0 ? errno : EIO, "Cannot write file.");
+    if (n <= 0) throw PosixError(n < 0 ? errno : EIO, "Cannot write file.");
     done += static_cast<std::size_t>(n);
   }
 }
 
 void LockedFile::Truncate(std::uint64_t size) {
   if (ftruncate(Fd(handle_), static_cast<off_t>(size)) != 0) {
-    throw ErrnoError(errno, "Cannot truncate file.");
+    throw PosixError(errno, "Cannot truncate file.");
   }
 }
 
 void LockedFile::Flush() {
-  if (fsync(Fd(handle_)) != 0) throw ErrnoError(errno, "Cannot flush file.");
+  if (fsync(Fd(handle_)) != 0) throw PosixError(errno, "Cannot flush file.");
 }
 
 bool LockedFile::TryLock(std::uint64_t offset, std::uint64_t length) {
