@@ -17,6 +17,9 @@ namespace cratemark {
 // ("/" on POSIX, "\\" on Windows).
 extern const char kPathSeparator;
 
+// Full path of the running executable; empty when the system cannot tell.
+std::string ProgramPath();
+
 // Directory of the running executable, with a trailing separator.
 std::string ProgramDir();
 

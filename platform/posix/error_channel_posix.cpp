@@ -1,7 +1,6 @@
 // Reports go to syslog under the program's file name, as daemons do, and to
 // standard error for whoever runs the program in a terminal.
 #include <syslog.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <mutex>
@@ -15,11 +14,9 @@ namespace cratemark {
 namespace {
 
 std::string ProgramFileName() {
-  std::string target(4096, '\0');
-  const ssize_t length = readlink("/proc/self/exe", target.data(), target.size());
-  if (length <= 0) return "cratemark";
-  target.resize(static_cast<std::size_t>(length));
-  return target.substr(target.rfind('/') + 1);
+  const std::string path = ProgramPath();
+  if (path.empty()) return "cratemark";
+  return path.substr(path.rfind('/') + 1);
 }
 
 }  // namespace

@@ -87,15 +87,20 @@ bool StatOf(const std::string& native, struct stat* info) {
 
 }  // namespace
 
-std::string ProgramDir() {
-  static const std::string dir = [] {
+std::string ProgramPath() {
+  static const std::string path = [] {
     std::string buffer(4096, '\0');
     const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (length <= 0) return std::string("./");
-    buffer.resize(static_cast<std::size_t>(length));
-    return buffer.substr(0, buffer.rfind('/') + 1);
+    buffer.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return buffer;
   }();
-  return dir;
+  return path;
+}
+
+std::string ProgramDir() {
+  const std::string path = ProgramPath();
+  if (path.empty()) return "./";
+  return path.substr(0, path.rfind('/') + 1);
 }
 
 std::string ResolvePath(std::string_view path) {

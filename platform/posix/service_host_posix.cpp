@@ -2,7 +2,6 @@
 // (exit status 0), SIGUSR1 pauses and SIGUSR2 continues it. The signals are
 // blocked and taken with sigtimedwait between ticks, so controls and ticks
 // run on the one main thread.
-#include <limits.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -27,11 +26,10 @@ extern char** environ;
 namespace cratemark {
 namespace {
 
-std::string ProgramPath() {
-  char buffer[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return ProgramDir() + "CratemarkService";
-  return std::string(buffer, static_cast<std::size_t>(n));
+// The program the service manager is to start.
+std::string ServiceProgramPath() {
+  const std::string path = ProgramPath();
+  return path.empty() ? ProgramDir() + "CratemarkService" : path;
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -84,7 +82,7 @@ std::string UnitFileText(const ServiceIdentity& identity) {
          "[Service]\n"
          "Type=simple\n"
          "ExecStart=\"" +
-         ProgramPath() +
+         ServiceProgramPath() +
          "\"\n"
          "Restart=on-failure\n"
          "\n"
@@ -96,7 +94,9 @@ std::string UnitPath(const ServiceIdentity& identity) {
   return UnitFolder() + "/" + identity.name + ".service";
 }
 
-int Install(const ServiceIdentity& identity, bool silent) {
+}  // namespace
+
+int InstallService(const ServiceIdentity& identity, bool silent) {
   try {
     WriteWholeFile(UnitPath(identity), UnitFileText(identity));
     Systemctl({"daemon-reload"});
@@ -110,7 +110,7 @@ int Install(const ServiceIdentity& identity, bool silent) {
   return 0;
 }
 
-int Uninstall(const ServiceIdentity& identity, bool silent) {
+int UninstallService(const ServiceIdentity& identity, bool silent) {
   try {
     const std::string unit = UnitPath(identity);
     if (!FileExists(unit)) {
@@ -130,13 +130,13 @@ int Uninstall(const ServiceIdentity& identity, bool silent) {
   return 0;
 }
 
-int Run(ServiceModule& module, const ServiceIdentity& identity) {
+int RunService(ServiceModule& module, const ServiceIdentity& identity) {
   sigset_t controls;
   sigemptyset(&controls);
   for (int s : {SIGTERM, SIGINT, SIGUSR1, SIGUSR2}) sigaddset(&controls, s);
   sigprocmask(SIG_BLOCK, &controls, nullptr);
 
-  ServiceController controller(module, identity.name, FileNameOf(ProgramPath()));
+  ServiceController controller(module, identity.name, FileNameOf(ServiceProgramPath()));
   controller.Handle(ServiceControl::kStart);
   if (controller.state() == ServiceState::kStopped) return 1;
 
@@ -162,20 +162,6 @@ int Run(ServiceModule& module, const ServiceIdentity& identity) {
     }
   }
   return 0;
-}
-
-}  // namespace
-
-int InstallService(const ServiceIdentity& identity, bool silent) {
-  return Install(identity, silent);
-}
-
-int UninstallService(const ServiceIdentity& identity, bool silent) {
-  return Uninstall(identity, silent);
-}
-
-int RunService(ServiceModule& module, const ServiceIdentity& identity) {
-  return Run(module, identity);
 }
 
 }  // namespace cratemark

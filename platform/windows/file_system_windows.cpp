@@ -65,22 +65,26 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
-std::string ProgramDir() {
-  static const std::string dir = [] {
+std::string ProgramPath() {
+  static const std::string path = [] {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
       const DWORD length =
           GetModuleFileNameW(/*hModule=*/nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-      if (length == 0) return std::string(".\\");
       if (length < buffer.size()) {
-        buffer.resize(length);
-        break;
+        buffer.resize(length);  // 0: the system cannot tell
+        return FromWide(buffer);
       }
       buffer.resize(buffer.size() * 2);
     }
-    return FromWide(buffer.substr(0, buffer.find_last_of(L"\\/") + 1));
   }();
-  return dir;
+  return path;
+}
+
+std::string ProgramDir() {
+  const std::string path = ProgramPath();
+  if (path.empty()) return ".\\";
+  return path.substr(0, path.find_last_of("\\/") + 1);
 }
 
 std::string ResolvePath(std::string_view path) { return std::string(path); }

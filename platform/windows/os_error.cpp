@@ -26,23 +26,25 @@ ErrorKind KindOf(DWORD code) {
   }
 }
 
-std::string SystemText(DWORD code) {
+}  // namespace
+
+std::string SystemErrorMessage(unsigned long error_code) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      /*lpSource=*/nullptr, code, /*dwLanguageId=*/0, reinterpret_cast<wchar_t*>(&buffer),
+      /*lpSource=*/nullptr, error_code, /*dwLanguageId=*/0, reinterpret_cast<wchar_t*>(&buffer),
       /*nSize=*/0, /*Arguments=*/nullptr);
-  std::wstring text = length ? std::wstring(buffer, length) : L"System error";
+  std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
   if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
   return FromWide(text);
 }
 
-}  // namespace
-
 Error WindowsError(unsigned long error_code, std::string_view what) {
-  return Error(KindOf(error_code), std::string(what) + " " + SystemText(error_code) + " (" +
-                                       std::to_string(error_code) + ")");
+  std::string text = SystemErrorMessage(error_code);
+  if (text.empty()) text = "System error";
+  return Error(KindOf(error_code),
+               std::string(what) + " " + text + " (" + std::to_string(error_code) + ")");
 }
 
 }  // namespace cratemark

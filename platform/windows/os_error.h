@@ -9,6 +9,10 @@
 
 namespace cratemark {
 
+// The system's text for an error code, without its final full stop and line
+// break; empty when the system has none.
+std::string SystemErrorMessage(unsigned long error_code);
+
 // `what` is the start of the message, e.g. "Cannot open file \"x\".".
 Error WindowsError(unsigned long error_code, std::string_view what);
 

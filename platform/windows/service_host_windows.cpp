@@ -8,8 +8,10 @@
 #include <string>
 
 #include "platform/error_channel.h"
+#include "platform/file_system.h"
 #include "platform/service_controller.h"
 #include "platform/service_host.h"
+#include "platform/windows/os_error.h"
 #include "platform/windows/wide_string.h"
 
 namespace cratemark {
@@ -17,38 +19,16 @@ namespace {
 
 constexpr DWORD kWaitHintMs = 5000;
 
-std::wstring ProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetModuleFileNameW(/*hModule=*/nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 std::string ProgramFileName() {
-  std::wstring path = ProgramPath();
-  std::size_t slash = path.find_last_of(L"\\/");
-  return FromWide(slash == std::wstring::npos ? path : path.substr(slash + 1));
+  const std::string path = ProgramPath();
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string SystemErrorText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      /*lpSource=*/nullptr, code, /*dwLanguageId=*/0, reinterpret_cast<wchar_t*>(&buffer),
-      /*nSize=*/0, /*Arguments=*/nullptr);
-  std::wstring text = n && buffer ? std::wstring(buffer, n) : std::wstring();
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
-                           text.back() == L'.')) {
-    text.pop_back();
-  }
+  const std::string text = SystemErrorMessage(code);
   if (text.empty()) return "System error " + std::to_string(code);
-  return FromWide(text) + " (" + std::to_string(code) + ")";
+  return text + " (" + std::to_string(code) + ")";
 }
 
 // The service handles below close themselves.
@@ -77,36 +57,6 @@ int ReportFailure(const char* verb, const ServiceIdentity& identity, DWORD error
                   SystemErrorText(error) + "\"",
               MB_ICONERROR);
   return 1;
-}
-
-int Install(const ServiceIdentity& identity, bool silent) {
-  ScHandle manager(OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr,
-                                  SC_MANAGER_CREATE_SERVICE));
-  if (!manager) return ReportFailure("install", identity, GetLastError());
-  const std::wstring name = ToWide(identity.name);
-  const std::wstring display_name = ToWide(identity.display_name);
-  const std::wstring command = L"\"" + ProgramPath() + L"\"";
-  ScHandle service(CreateServiceW(manager.get(), name.c_str(), display_name.c_str(),
-                                  SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-                                  SERVICE_ERROR_NORMAL, command.c_str(),
-                                  /*lpLoadOrderGroup=*/nullptr, /*lpdwTagId=*/nullptr,
-                                  /*lpDependencies=*/nullptr, /*lpServiceStartName=*/nullptr,
-                                  /*lpPassword=*/nullptr));
-  if (!service) return ReportFailure("install", identity, GetLastError());
-  if (!silent) ShowMessage("Service installed successfully", MB_ICONINFORMATION);
-  return 0;
-}
-
-int Uninstall(const ServiceIdentity& identity, bool silent) {
-  ScHandle manager(
-      OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr, SC_MANAGER_CONNECT));
-  if (!manager) return ReportFailure("uninstall", identity, GetLastError());
-  ScHandle service(OpenServiceW(manager.get(), ToWide(identity.name).c_str(), DELETE));
-  if (!service || !DeleteService(service.get())) {
-    return ReportFailure("uninstall", identity, GetLastError());
-  }
-  if (!silent) ShowMessage("Service uninstalled successfully", MB_ICONINFORMATION);
-  return 0;
 }
 
 // State shared by the control handler (dispatcher thread) and the service thread.
@@ -248,7 +198,39 @@ void WINAPI ServiceMain(DWORD /*argc*/, LPWSTR* /*argv*/) {
   r.Report(SERVICE_STOPPED);
 }
 
-int Run(ServiceModule& module, const ServiceIdentity& identity) {
+}  // namespace
+
+int InstallService(const ServiceIdentity& identity, bool silent) {
+  ScHandle manager(OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr,
+                                  SC_MANAGER_CREATE_SERVICE));
+  if (!manager) return ReportFailure("install", identity, GetLastError());
+  const std::wstring name = ToWide(identity.name);
+  const std::wstring display_name = ToWide(identity.display_name);
+  const std::wstring command = L"\"" + ToWide(ProgramPath()) + L"\"";
+  ScHandle service(CreateServiceW(manager.get(), name.c_str(), display_name.c_str(),
+                                  SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
+                                  SERVICE_ERROR_NORMAL, command.c_str(),
+                                  /*lpLoadOrderGroup=*/nullptr, /*lpdwTagId=*/nullptr,
+                                  /*lpDependencies=*/nullptr, /*lpServiceStartName=*/nullptr,
+                                  /*lpPassword=*/nullptr));
+  if (!service) return ReportFailure("install", identity, GetLastError());
+  if (!silent) ShowMessage("Service installed successfully", MB_ICONINFORMATION);
+  return 0;
+}
+
+int UninstallService(const ServiceIdentity& identity, bool silent) {
+  ScHandle manager(
+      OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return ReportFailure("uninstall", identity, GetLastError());
+  ScHandle service(OpenServiceW(manager.get(), ToWide(identity.name).c_str(), DELETE));
+  if (!service || !DeleteService(service.get())) {
+    return ReportFailure("uninstall", identity, GetLastError());
+  }
+  if (!silent) ShowMessage("Service uninstalled successfully", MB_ICONINFORMATION);
+  return 0;
+}
+
+int RunService(ServiceModule& module, const ServiceIdentity& identity) {
   g_runner.module = &module;
   g_runner.identity = &identity;
   g_runner.wake = CreateEventW(/*lpEventAttributes=*/nullptr, /*bManualReset=*/FALSE,
@@ -262,20 +244,6 @@ int Run(ServiceModule& module, const ServiceIdentity& identity) {
     return 1;
   }
   return g_runner.exit_code;
-}
-
-}  // namespace
-
-int InstallService(const ServiceIdentity& identity, bool silent) {
-  return Install(identity, silent);
-}
-
-int UninstallService(const ServiceIdentity& identity, bool silent) {
-  return Uninstall(identity, silent);
-}
-
-int RunService(ServiceModule& module, const ServiceIdentity& identity) {
-  return Run(module, identity);
 }
 
 }  // namespace cratemark
