@@ -1,7 +1,5 @@
 #include "tools/tolvansim/OrderJob.h"
 
-#include "platform/file_system.h"
-
 namespace cratemark::tolvansim {
 
 Lines OrderJobLines(const std::vector<OrderLabel>& labels) {
@@ -29,10 +27,6 @@ Lines OrderJobLines(const std::vector<OrderLabel>& labels) {
     job.insert(job.end(), block.begin(), block.end());
   }
   return job;
-}
-
-void WriteJob(const std::string& path, const Lines& lines, TextEncoding encoding) {
-  WriteWholeFile(path, EncodeText(JoinLines(lines), encoding));
 }
 
 }  // namespace cratemark::tolvansim

@@ -18,7 +18,4 @@ struct OrderLabel {
 // The job lines of one order: block k is label k + 1 of labels.size().
 Lines OrderJobLines(const std::vector<OrderLabel>& labels);
 
-// Writes `lines` as the job `path`, whole (never seen half-written).
-void WriteJob(const std::string& path, const Lines& lines, TextEncoding encoding);
-
 }  // namespace cratemark::tolvansim
