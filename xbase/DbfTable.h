@@ -188,10 +188,10 @@ class TDbfTable {
   [[noreturn]] void RaiseError(const std::string& message);
   std::string ComputeDataPath();
   std::string GenerateAlias(const std::string& file_name);
-  void OpenEngineArea();  // opening steps 2 to 19
+  void OpenEngineArea();  // checks, then opens the work area and reads its shape
   void DiscoverFields();
   void BindFields();
-  void ReleaseCursor();  // closing steps 1 to 3
+  void ReleaseCursor();  // drops the record set, then closes the work area
   FetchResult Fetch(FetchMode mode, TRecordBuffer& buffer);
   void RecordToBuffer(TRecordBuffer& buffer);
   void Resync();
@@ -199,7 +199,7 @@ class TDbfTable {
   void CheckActive();
   void SettlePending();
   bool IsEditing() const { return state_ == CursorState::kEdit || state_ == CursorState::kInsert; }
-  void ApplyEnvironment();  // opening step 8
+  void ApplyEnvironment();  // copies a registered TDbfEnv's settings
   void BufferToRecord();
   void WriteModifiedBlobs();
   void SetFieldData(TDbfField& field, const void* native, size_t bytes);

@@ -63,9 +63,7 @@ TEST_F(DbfTableEngineTest, CreatesOpensAndLocksTheLockTable) {
 }
 
 // xb_FieldOffset answers a 1-based position (the delete marker is position
-// 1), so the component's 0-based EngineOffset of the first field is 1. The
-// engine currently answers 1 for the first field; enable this once it answers
-// positions.
+// 1), so the component's 0-based EngineOffset of the first field is 1.
 TEST_F(DbfTableEngineTest, FirstFieldStartsAfterTheDeleteMarker) {
   CreateLockTable(dir_.path());
   TDbfTable table("tblLockSPL");
