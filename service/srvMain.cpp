@@ -69,6 +69,9 @@ void TsrvCratemark::TimerTimer() {
     DeleteChangeMarker(program_dir_);
   }
 
+  // A halted service takes no job, so it need not list them either.
+  if (halted_) return;
+
   // Directories are passed over: a folder named "x.spl" must not block the
   // jobs listed after it.
   const std::string source_dir = tblLockSPL_->DatabaseName();
@@ -79,7 +82,7 @@ void TsrvCratemark::TimerTimer() {
       break;
     }
   }
-  if (job_name.empty() || halted_) return;
+  if (job_name.empty()) return;
 
   const std::string job_path = source_dir + kSeparator + job_name;
   // A job still being written is left for a later tick.

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <memory>
+#include <utility>
 
 #include "platform/error.h"
 #include "platform/file_system.h"
@@ -157,19 +158,22 @@ std::vector<DirectoryEntry> ListDirectory(std::string_view directory, std::strin
   std::vector<DirectoryEntry> entries;
   DirHandle dir(opendir(native.c_str()));
   if (!dir) return entries;
+  // Each entry with its upper-cased name, made once rather than per comparison.
+  std::vector<std::pair<std::string, DirectoryEntry>> found;
   while (const dirent* entry = readdir(dir.get())) {
     const std::string name = entry->d_name;
     if (name == "." || name == ".." || !MatchesPattern(name, pattern)) continue;
     struct stat info;
     const bool is_directory = StatOf(native + name, &info) && S_ISDIR(info.st_mode);
-    entries.push_back({name, is_directory});
+    found.push_back({ToUpper(name), {name, is_directory}});
   }
   // readdir order is arbitrary (hash order on ext4); list by name as NTFS does,
   // so "the first job" is the same on every run.
-  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-    const std::string upper_a = ToUpper(a.name), upper_b = ToUpper(b.name);
-    return upper_a != upper_b ? upper_a < upper_b : a.name < b.name;
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
   });
+  entries.reserve(found.size());
+  for (auto& item : found) entries.push_back(std::move(item.second));
   return entries;
 }
 
