@@ -66,13 +66,6 @@ window=""
 find_console() { window=$(xdotool search --name "Veltrane's Cratemark" 2>/dev/null | head -n1 || true); [ -n "$window" ]; }
 wait_for 60 find_console || fail "the console window did not appear"
 
-# A second start by the same user ends at once with exit code 0.
-start=$SECONDS
-timeout 60 "$wine_run" "$work/Cratemark.exe" || fail "second start exited with $?"
-[ $((SECONDS - start)) -lt 30 ] || fail "second start did not end at once"
-count=$(xdotool search --name "Veltrane's Cratemark" 2>/dev/null | wc -l)
-[ "$count" -eq 1 ] || fail "$count console windows after a second start"
-
 # The console's top-level windows on the screen (main window, about box,
 # balloon hint), one line each.
 visible_windows() { xdotool search --onlyvisible --class cratemark.exe 2>/dev/null || true; }
@@ -104,6 +97,27 @@ show_page() {
   done
   fail "the page $name did not show"
 }
+# The first instance has painted its window before the second one starts.
+painted() {
+  local first second
+  first=$(page_sum) && sleep 0.3 && second=$(page_sum) && [ "$first" = "$second" ]
+}
+wait_for 30 painted || fail "the console window was not painted"
+
+# A second start by the same user ends at once with exit code 0. One retry
+# when Wine itself fails to start the program (its log is kept): a second
+# instance that misbehaves does so both times.
+second_start() {
+  local start=$SECONDS
+  timeout 60 "$wine_run" "$work/Cratemark.exe" >"$artifacts/console-second-start.log" 2>&1 || return $?
+  [ $((SECONDS - start)) -lt 30 ] || fail "second start did not end at once"
+}
+if ! second_start; then
+  second_start || fail "second start exited with $? ($(tail -n 3 "$artifacts/console-second-start.log"))"
+fi
+count=$(xdotool search --name "Veltrane's Cratemark" 2>/dev/null | wc -l)
+[ "$count" -eq 1 ] || fail "$count console windows after a second start"
+
 show_page 110 label-editor
 show_page 170 setup
 
