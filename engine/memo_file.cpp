@@ -4,9 +4,9 @@
 
 #include "engine/append_lock.h"
 #include "engine/byte_order.h"
-#include "engine/dbf_header.h"
+#include "engine/table_header.h"
 
-namespace cratemark::xbase {
+namespace cratemark::engine {
 namespace {
 
 constexpr std::uint8_t kMemoVersion = 0x03;
@@ -86,4 +86,4 @@ std::optional<std::uint32_t> MemoFile::Append(std::string_view text, int lock_wa
   return static_cast<std::uint32_t>(block);
 }
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

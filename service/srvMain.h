@@ -12,8 +12,8 @@
 
 #include "platform/service_host.h"
 #include "platform/text_file.h"
-#include "service/JobSettle.h"
-#include "service/LockTable.h"
+#include "service/job_settle.h"
+#include "service/lock_table.h"
 #include "shared/activity_log.h"
 #include "shared/settings_file.h"
 

@@ -19,10 +19,11 @@
 
 #include "platform/regional_settings.h"
 #include "xbase/DbfCommon.h"
-#include "xbase/DbfError.h"
-#include "xbase/DbfFields.h"
-#include "xbase/DbfRecordBuffer.h"
-#include "xbase/DbfValue.h"
+#include "xbase/DbfTableError.h"
+#include "xbase/DbfTableField.h"
+#include "xbase/DbfTableRecordBuffer.h"
+#include "xbase/DbfTableValue.h"
+#include "xbase/field_kind.h"
 
 namespace cratemark {
 
@@ -110,7 +111,7 @@ class TDbfTable {
   std::vector<TDbfField*> Fields() const;
   const std::vector<TFieldInfo>& LFieldOffsets() const { return catalogue_; }
 
-  // --- Navigation (DbfNavigation.cpp) ---------------------------------------
+  // --- Navigation (DbfTableNavigation.cpp) -----------------------------------
   // Every move first settles a pending edit (posted when a field was
   // assigned, else cancelled); a closed table raises EDatabaseError.
   void First();
@@ -140,13 +141,13 @@ class TDbfTable {
   TEOFAction EOFAction = eaMoveLast;
   TSequencedCount SequencedCount = scRawCount;
 
-  // --- Fields (DbfFieldValues.cpp) --------------------------------------------
+  // --- Fields (DbfTableFieldValues.cpp) --------------------------------------
   // The field object of that name, ignoring case; EDatabaseError
   // "<name>: Field '<field>' not found" when there is none.
   TDbfField& FieldByName(const std::string& field_name);
   TDbfField* FindField(const std::string& field_name);
 
-  // --- Editing (DbfEditing.cpp) -----------------------------------------------
+  // --- Editing (DbfTableEditing.cpp) -----------------------------------------
   TDataSetState State() const;
   // Takes the engine's record lock and re-reads the record; on an empty
   // table starts an insert instead. A record the engine cannot read fails

@@ -1,8 +1,9 @@
 // Creating a table file and taking its file lock.
 #include "platform/code_page.h"
-#include "xbase/DbfNames.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
+#include "xbase/field_kind.h"
+#include "xbase/table_names.h"
 
 namespace cratemark {
 namespace {

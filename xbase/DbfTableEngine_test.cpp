@@ -9,7 +9,7 @@
 #include "platform/scoped_temp_dir.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
-#include "xbase/dbftool_holder.h"
+#include "xbase/testing/dbftool_holder.h"
 
 namespace cratemark {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "platform/file_system.h"
 #include "platform/scoped_temp_dir.h"
-#include "xbase/RecordingXbEngine.h"
-#include "xbase/fake_xb_engine.h"
+#include "xbase/testing/fake_xb_engine.h"
+#include "xbase/testing/recording_xb_engine.h"
 
 namespace cratemark {
 namespace {

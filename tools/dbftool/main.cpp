@@ -18,9 +18,9 @@
 
 #include "platform/code_page.h"
 #include "platform/file_system.h"
-#include "xbase/DbfNames.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
+#include "xbase/field_kind.h"
 
 namespace cratemark {
 namespace {
@@ -47,20 +47,6 @@ struct FieldSpec {
   int decimals = 0;
 };
 
-// Widths a field takes when the list leaves them out.
-int DefaultWidth(char type) {
-  switch (type) {
-    case 'L':
-      return 1;
-    case 'D':
-      return 8;
-    case 'M':
-      return 10;
-    default:
-      return 0;
-  }
-}
-
 FieldSpec ParseFieldSpec(const std::string& text) {
   std::vector<std::string> parts = Split(text, ':');
   if (parts.size() < 2 || parts.size() > 4 || parts[0].empty() || parts[1].size() != 1) {
@@ -68,7 +54,8 @@ FieldSpec ParseFieldSpec(const std::string& text) {
   }
   FieldSpec field{parts[0], parts[1]};
   try {
-    field.width = parts.size() > 2 ? std::stoi(parts[2]) : DefaultWidth(parts[1][0]);
+    // Left out, the width is 0: the engine gives L, D and M their fixed widths.
+    field.width = parts.size() > 2 ? std::stoi(parts[2]) : 0;
     field.decimals = parts.size() > 3 ? std::stoi(parts[3]) : 0;
   } catch (const std::logic_error&) {
     throw std::runtime_error("bad field: " + text);

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "tools/tolvansim/OrderJob.h"
-#include "tools/tolvansim/PrinterTable.h"
-#include "tools/tolvansim/Spooler.h"
+#include "tools/tolvansim/order_job.h"
+#include "tools/tolvansim/printer_table.h"
+#include "tools/tolvansim/spooler.h"
 
 namespace {
 
