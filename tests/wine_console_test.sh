@@ -7,36 +7,17 @@
 set -euo pipefail
 
 bin=$(cd "$1" && pwd)
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
 artifacts=${CRATEMARK_ARTIFACTS_DIR:-$bin/../artifacts}
 mkdir -p "$artifacts"
-wine_run="$source_dir/tools/wine-run"
-# A prefix of its own: killing its wineserver at the end ends every program
-# started in it, so no console is left holding the single-instance mutex for
-# the next run.
-export CRATEMARK_WINEPREFIX="${CRATEMARK_UI_WINEPREFIX:-$HOME/.cache/cratemark-wine-ui}"
-export WINEPREFIX="$CRATEMARK_WINEPREFIX"
-export WINEDEBUG=-all
+source "$(dirname "$0")/wine_test_lib.sh"
+# Killing the prefix's wineserver at the end ends every program started in
+# it, so no console is left holding the single-instance mutex for the next run.
+wine_test_prefix ui CRATEMARK_UI_WINEPREFIX
 
 work=$(mktemp -d)
-xvfb_pid=""
 console_pid=""
-cleanup() {
-  [ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null || true
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
+remove_at_exit "$work"
+on_exit '[ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null'
 
 # A program folder with the programs, the engine and something to show.
 cp "$bin/Cratemark.exe" "$work/"
@@ -49,15 +30,9 @@ printf '01/02/2026 10:00:00 : ! Starting service...\r\n01/02/2026 10:00:00 : ! S
 printf '2\r\n' >"$work/Cratemark.err"
 # The host's printer table: the Setup page lists these and preselects the
 # configured ones (Label2 for "label2": case is ignored).
-(cd "$work" && dbfcreate TolvanSpool -s SubDir 20 >/dev/null &&
-  for printer in PreLabel Label1 Label2 Kitchen; do dbfadd TolvanSpool.dbf "$printer" >/dev/null; done)
-mv "$work/TolvanSpool.dbf" "$work/TolvanSpool.DBF"
+make_printer_table "$work" PreLabel Label1 Label2 Kitchen
 
-display=":$((100 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY="$display"
-wait_for 20 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "no virtual screen"
+start_virtual_screen
 
 "$wine_run" "$work/Cratemark.exe" >"$artifacts/console-wine.log" 2>&1 &
 console_pid=$!
