@@ -7,9 +7,8 @@
 set -euo pipefail
 
 bin=$(cd "$1" && pwd)
-artifacts=${CRATEMARK_ARTIFACTS_DIR:-$bin/../artifacts}
-mkdir -p "$artifacts"
 source "$(dirname "$0")/wine_test_lib.sh"
+artifacts=$(artifacts_dir "$bin")
 # The wineserver is made persistent for the service and killed at the end.
 wine_test_prefix console CRATEMARK_CONSOLE_WINEPREFIX
 

@@ -7,9 +7,8 @@
 set -euo pipefail
 
 bin=$(cd "$1" && pwd)
-artifacts=${CRATEMARK_ARTIFACTS_DIR:-$bin/../artifacts}
-mkdir -p "$artifacts"
 source "$(dirname "$0")/wine_test_lib.sh"
+artifacts=$(artifacts_dir "$bin")
 # Killing the prefix's wineserver at the end ends every program started in
 # it, so no console is left holding the single-instance mutex for the next run.
 wine_test_prefix ui CRATEMARK_UI_WINEPREFIX

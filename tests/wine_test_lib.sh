@@ -62,6 +62,13 @@ start_virtual_screen() {
   wait_for 20 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "no virtual screen"
 }
 
+# artifacts_dir BIN_DIR: where screenshots go for a reviewer to open (the
+# artifacts folder beside bin/ unless CRATEMARK_ARTIFACTS_DIR says otherwise).
+artifacts_dir() {
+  local dir=${CRATEMARK_ARTIFACTS_DIR:-$1/../artifacts}
+  mkdir -p "$dir" && echo "$dir"
+}
+
 # make_printer_table DIR PRINTER...: the host's TolvanSpool.DBF listing the
 # printers' spool folders, written by shapelib's tools as the host would.
 make_printer_table() {
