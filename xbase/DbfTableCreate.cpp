@@ -11,12 +11,6 @@ namespace {
 // Longest field name handed to the engine.
 constexpr size_t kMaxFieldNameBytes = 16;
 
-struct FieldToCreate {
-  std::string name;
-  TFieldKind kind;
-  int size;
-};
-
 bool BeginsWithLetter(const std::string& name) {
   if (name.empty()) return false;
   char c = name[0];
@@ -30,13 +24,11 @@ void TDbfTable::CreateTable() {
   std::string directory = ComputeDataPath();
   std::string file_name = WithDefaultExtension(FileNamePart(table_name_));
 
-  std::vector<FieldToCreate> to_create;
+  std::vector<TDbfFieldDef> to_create;
   for (const auto& field : fields_) {
     if (field->IsDeclared()) to_create.push_back({field->FieldName, field->Kind, field->Size});
   }
-  if (to_create.empty()) {
-    for (const TDbfFieldDef& def : field_defs_) to_create.push_back({def.Name, def.Kind, def.Size});
-  }
+  if (to_create.empty()) to_create = field_defs_;
   if (to_create.empty()) RaiseError("Missing required field definitions");
 
   std::string alias = GenerateAlias(file_name);
@@ -50,18 +42,18 @@ void TDbfTable::CreateTable() {
     area_created = iWA > 0;
     if (iWA < 0) RaiseError("Unable to create table.\rFile: " + directory + file_name);
 
-    for (const FieldToCreate& field : to_create) {
-      std::optional<TEngineFieldSpec> engine_field = EngineFieldSpecFor(field.kind, field.size);
-      if (!engine_field) {
-        RaiseError("Invalid field type [" + std::to_string(static_cast<int>(field.kind)) + "]");
+    for (const TDbfFieldDef& def : to_create) {
+      std::optional<TEngineField> field =
+          EngineFieldFor(Utf8ToAnsi(def.Name).substr(0, kMaxFieldNameBytes), def.Kind, def.Size);
+      if (!field) {
+        RaiseError("Invalid field type [" + std::to_string(static_cast<int>(def.Kind)) + "]");
       }
-      std::string name = Utf8ToAnsi(field.name).substr(0, kMaxFieldNameBytes);
-      if (!BeginsWithLetter(name)) {
+      if (!BeginsWithLetter(field->name)) {
         RaiseError("Invalid field name. Field names must begin with a letter");
       }
-      const char letter[] = {engine_field->letter, '\0'};
-      engine.xb_CreateField(name.c_str(), letter, static_cast<int16_t>(engine_field->width),
-                            static_cast<int16_t>(engine_field->decimals));
+      const char letter[] = {field->letter, '\0'};
+      engine.xb_CreateField(field->name.c_str(), letter, static_cast<int16_t>(field->width),
+                            static_cast<int16_t>(field->decimals));
     }
     engine.xb_CreateExec();
   } catch (...) {
