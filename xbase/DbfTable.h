@@ -211,6 +211,7 @@ class TDbfTable {
   bool IsEditing() const { return state_ == CursorState::kEdit || state_ == CursorState::kInsert; }
   void ApplyEnvironment();  // copies a registered TDbfEnv's settings
   void BufferToRecord();
+  [[noreturn]] void RaiseAppendRefused();
   void WriteModifiedBlobs();
   void SetFieldData(TDbfField& field, const void* native, size_t bytes);
   void FieldChanged() { modified_ = true; }

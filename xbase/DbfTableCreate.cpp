@@ -1,5 +1,6 @@
 // Creating a table file and taking its file lock.
 #include "platform/code_page.h"
+#include "platform/file_system.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
 #include "xbase/field_kind.h"
@@ -33,14 +34,20 @@ void TDbfTable::CreateTable() {
 
   std::string alias = GenerateAlias(file_name);
   TXbEngine& engine = Engine();
+  const std::string full_name = directory + file_name;
+  const std::string unable = "Unable to create table.\r";
+  const std::string file_part = "File: " + full_name;
+  // A failed creation must not leave a file that looks like a table; one
+  // that was there before is never ours to remove.
+  const bool existed = FileExists(full_name);
   bool area_created = false;
   try {
-    std::string path = Utf8ToAnsi(directory + file_name);
+    std::string path = Utf8ToAnsi(full_name);
     std::string ansi_alias = Utf8ToAnsi(alias);
     iWA = engine.xb_CreateNew(path.c_str(), ansi_alias.c_str(), table_type_,
                               static_cast<int16_t>(to_create.size()));
     area_created = iWA > 0;
-    if (iWA < 0) RaiseError("Unable to create table.\rFile: " + directory + file_name);
+    if (iWA < 0) RaiseError(unable + file_part);
 
     for (const TDbfFieldDef& def : to_create) {
       std::optional<TEngineField> field =
@@ -52,14 +59,19 @@ void TDbfTable::CreateTable() {
         RaiseError("Invalid field name. Field names must begin with a letter");
       }
       const char letter[] = {field->letter, '\0'};
-      engine.xb_CreateField(field->name.c_str(), letter, static_cast<int16_t>(field->width),
-                            static_cast<int16_t>(field->decimals));
+      if (engine.xb_CreateField(field->name.c_str(), letter, static_cast<int16_t>(field->width),
+                                static_cast<int16_t>(field->decimals)) == 0) {
+        RaiseError(unable + "The engine refused the field " + AnsiToUtf8(field->name) + " (type " +
+                   letter + ", width " + std::to_string(field->width) + ", decimals " +
+                   std::to_string(field->decimals) + ").\r" + file_part);
+      }
     }
-    engine.xb_CreateExec();
+    if (engine.xb_CreateExec() == 0) RaiseError(unable + file_part);
   } catch (...) {
     if (area_created) engine.xb_Close();
     iWA = 0;
     FCursorOpen = false;
+    if (!existed && FileExists(full_name)) DeleteFileAt(full_name);
     throw;
   }
   if (area_created) engine.xb_Close();

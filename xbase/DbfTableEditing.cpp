@@ -16,6 +16,10 @@ namespace {
 
 const char kOutOfBounds[] = "Translate error. Value out of bounds";
 
+// Where the xBase lock bytes begin, in the scheme every program on these
+// files uses: no table's data may reach them.
+constexpr int64_t kLockRegionStart = 1'000'000'000;
+
 int Width(std::span<char> raw) { return static_cast<int>(raw.size()); }
 
 }  // namespace
@@ -158,6 +162,19 @@ void TDbfTable::WriteModifiedBlobs() {
   }
 }
 
+void TDbfTable::RaiseAppendRefused() {
+  std::string message = "Unable to append a record to table: " + GetFullTableName();
+  // The engine does not say why; a table at its largest size deserves
+  // saying so, since retrying cannot help. Its header is estimated as the
+  // dBase III one (32 bytes, 32 per field, the terminator).
+  const int64_t header_bytes = 32 + 32 * int64_t{FFieldCount} + 1;
+  const int64_t next_end = header_bytes + (int64_t{RecCount()} + 1) * FRecSize + 1;
+  if (next_end > kLockRegionStart) {
+    message += "\rThe table has reached its largest size (1,000,000,000 bytes).";
+  }
+  RaiseError(message);
+}
+
 void TDbfTable::Post() {
   CheckActive();
   if (!IsEditing()) return;
@@ -167,9 +184,7 @@ void TDbfTable::Post() {
     engine.xb_Select(iWA);
     if (state_ == CursorState::kInsert && buffer_.RecordNumber() == -1) {
       FCountNeedsRefresh = true;
-      if (engine.xb_AppendBlank() <= 0) {
-        RaiseError("Unable to append a record to table: " + GetFullTableName());
-      }
+      if (engine.xb_AppendBlank() <= 0) RaiseAppendRefused();
       FRecNo = engine.xb_RecNo();
       FRowCount = engine.xb_RecCount();
       // A retry after a failed write goes to this record, not to a new one.
