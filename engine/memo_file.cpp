@@ -4,6 +4,7 @@
 
 #include "engine/append_lock.h"
 #include "engine/byte_order.h"
+#include "engine/lock_scheme.h"
 #include "engine/table_header.h"
 
 namespace cratemark::engine {
@@ -78,6 +79,8 @@ std::optional<std::uint32_t> MemoFile::Append(std::string_view text, int lock_wa
   bytes.resize((bytes.size() + kMemoBlockSize - 1) / kMemoBlockSize * kMemoBlockSize, '\0');
   const std::uint64_t next_free = block + bytes.size() / kMemoBlockSize;
   if (next_free > 0xFFFFFFFFu) return std::nullopt;
+  // Texts stay below the lock bytes, which the append lock uses.
+  if (next_free * kMemoBlockSize > kLockBase) return std::nullopt;
 
   file_.WriteAt(block * kMemoBlockSize, bytes.data(), bytes.size());
   char header[4];

@@ -15,9 +15,21 @@ namespace cratemark::engine {
 namespace {
 
 FileAccess AccessFor(OpenMode mode) {
-  // Even read-only tables want a descriptor open for writing where the file
-  // allows it: POSIX grants an exclusive lock only to such a descriptor.
-  return mode == OpenMode::kExclusive ? FileAccess::kReadWrite : FileAccess::kReadWriteIfAllowed;
+  switch (mode) {
+    case OpenMode::kExclusive:
+      return FileAccess::kReadWrite;
+    case OpenMode::kReadOnly:
+      // Read-only tables still take the file lock.
+      return FileAccess::kReadWithLocks;
+    case OpenMode::kShared:
+      break;
+  }
+  return FileAccess::kReadWriteIfAllowed;
+}
+
+// A read-only table never writes a memo, nor locks its memo file.
+FileAccess MemoAccessFor(OpenMode mode) {
+  return mode == OpenMode::kReadOnly ? FileAccess::kRead : AccessFor(mode);
 }
 
 FileSharing SharingFor(OpenMode mode) {
@@ -52,7 +64,7 @@ TableFile::TableFile(const std::string& path, OpenMode mode)
       is_writable_(mode != OpenMode::kReadOnly && file_.is_writable()),
       is_shared_(mode != OpenMode::kExclusive) {
   if (header_.HasMemoFields()) {
-    memo_ = std::make_unique<MemoFile>(MemoPathFor(path), AccessFor(mode), SharingFor(mode));
+    memo_ = std::make_unique<MemoFile>(MemoPathFor(path), MemoAccessFor(mode), SharingFor(mode));
   }
 }
 
@@ -238,6 +250,9 @@ std::uint32_t TableFile::AppendBlank(int lock_wait_ms) {
   }
   const std::uint32_t record = RecordCount() + 1;
   if (record == 0) return 0;  // the count is full
+  // The data (and its end marker) must stay below the lock bytes, which
+  // other xBase programs lock and unlock without regard to what lies there.
+  if (RecordOffset(record) + header_.record_length + 1 > kLockBase) return 0;
   // The record first, the count after it: a reader never counts a record
   // that is not there yet.
   std::string bytes(header_.record_length, ' ');

@@ -48,7 +48,8 @@ constexpr std::uint64_t kRecordCountOffset = 4;
 // Parses the header at the start of `bytes` (at least the header's own
 // length; more does no harm) for a file of `file_size` bytes. Every
 // inconsistency gives nullopt: the caller must be able to trust each offset
-// and length it returns.
+// and length it returns. A record count beyond the end of the file becomes
+// the number of whole records the file holds.
 std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_t file_size);
 
 // Header length claimed by the first bytes of a file, 0 when too short.

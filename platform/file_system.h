@@ -23,6 +23,10 @@ std::string ProgramPath();
 // Directory of the running executable, with a trailing separator.
 std::string ProgramDir();
 
+// File name of the running executable, without its directory; empty when
+// the system cannot tell.
+std::string ProgramFileName();
+
 // The native path that names `path` on this machine (see above). Windows
 // returns the path unchanged.
 std::string ResolvePath(std::string_view path);

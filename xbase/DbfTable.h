@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,7 @@
 #include "xbase/DbfTableField.h"
 #include "xbase/DbfTableRecordBuffer.h"
 #include "xbase/DbfTableValue.h"
+#include "xbase/field_codec.h"
 #include "xbase/field_kind.h"
 
 namespace cratemark {
@@ -195,6 +198,12 @@ class TDbfTable {
   void ReleaseCursor();  // drops the record set, then closes the work area
   FetchResult Fetch(FetchMode mode, TRecordBuffer& buffer);
   void RecordToBuffer(TRecordBuffer& buffer);
+  // The one way to a field's slot in a record buffer, and to its characters
+  // in a raw record (nullopt when its catalogue entry lies outside it).
+  TFieldSlot SlotOf(const TDbfField& field, TRecordBuffer& buffer);
+  std::optional<std::span<char>> RawCharacters(const TDbfField& field,
+                                               std::vector<char>& record) const;
+  TFieldCodecContext CodecContext() const { return {format_.decimal_separator, FEpoch}; }
   void Resync();
   void AfterScrollStep();
   void CheckActive();
@@ -202,6 +211,7 @@ class TDbfTable {
   bool IsEditing() const { return state_ == CursorState::kEdit || state_ == CursorState::kInsert; }
   void ApplyEnvironment();  // copies a registered TDbfEnv's settings
   void BufferToRecord();
+  [[noreturn]] void RaiseAppendRefused();
   void WriteModifiedBlobs();
   void SetFieldData(TDbfField& field, const void* native, size_t bytes);
   void FieldChanged() { modified_ = true; }

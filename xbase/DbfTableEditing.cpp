@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
+#include "xbase/field_codec.h"
 #include "xbase/field_conversion.h"
 
 namespace cratemark {
@@ -15,12 +16,11 @@ namespace {
 
 const char kOutOfBounds[] = "Translate error. Value out of bounds";
 
-template <typename Native>
-Native SlotValue(const uint8_t* slot) {
-  Native native{};
-  std::memcpy(&native, slot + 1, sizeof native);
-  return native;
-}
+// Where the xBase lock bytes begin, in the scheme every program on these
+// files uses: no table's data may reach them.
+constexpr int64_t kLockRegionStart = 1'000'000'000;
+
+int Width(std::span<char> raw) { return static_cast<int>(raw.size()); }
 
 }  // namespace
 
@@ -113,76 +113,25 @@ void TDbfTable::BufferToRecord() {
   if (inserting && static_cast<int>(fields_.size()) == FFieldCount) {
     std::fill(record.begin(), record.end(), ' ');
   }
-  const uint8_t* data = buffer_.Data();
+  const TFieldCodecContext context = CodecContext();
   for (const auto& field : fields_) {
     if (!field->IsBound()) continue;
-    const TFieldInfo& info = catalogue_[static_cast<size_t>(field->info_index_)];
-    if (info.EngineOffset < 0 || info.EngineOffset + info.Width > FRecSize) continue;
-    char* raw = record.data() + info.EngineOffset;
-    const size_t width = static_cast<size_t>(info.Width);
-    const uint8_t* slot = data + info.NativeOffset;
-    const bool present = !IsBlobKind(field->Kind) && slot[0] != 0;
-    std::string text;
-    switch (field->Kind) {
-      case TFieldKind::kText:
-        text = WriteTextField(present ? reinterpret_cast<const char*>(slot + 1) : "", info.Width);
-        break;
-      case TFieldKind::kSmallInt:
-      case TFieldKind::kInteger: {
-        if (!present) {
-          text.assign(width, ' ');
-          break;
-        }
-        int64_t value = field->Kind == TFieldKind::kSmallInt ? SlotValue<int16_t>(slot)
-                                                             : SlotValue<int32_t>(slot);
-        std::optional<std::string> digits = WriteIntegerField(value, info.Width);
-        if (!digits) RaiseError(kOutOfBounds);
-        text = *digits;
-        break;
-      }
-      case TFieldKind::kBoolean:
-        // One character; the rest of a wider field stays as it was.
-        raw[0] = !present ? ' ' : SlotValue<int16_t>(slot) != 0 ? 'T' : 'F';
-        continue;
-      case TFieldKind::kFloat:
-      case TFieldKind::kCurrency: {
-        if (!present) {
-          text.assign(width, ' ');
-          break;
-        }
-        // Refused like an integer when it does not fit, so that it never
-        // runs into the next field.
-        std::optional<std::string> number =
-            WriteFloatField(SlotValue<double>(slot), info.Width, info.Decimals);
-        if (!number) RaiseError(kOutOfBounds);
-        text = *number;
-        break;
-      }
-      case TFieldKind::kDate: {
-        if (!present) {
-          text.assign(width, ' ');
-          break;
-        }
-        int32_t day_number = SlotValue<int32_t>(slot);
-        std::optional<std::string> date = WriteDateField(day_number, FEpoch);
-        if (!date) {
-          throw Error(ErrorKind::kInvalidData,
-                      "'" + std::to_string(day_number) + ".0' is not a valid timestamp");
-        }
-        text = WriteTextField(*date, info.Width);
-        break;
-      }
-      case TFieldKind::kMemo:
-      case TFieldKind::kBlob: {
-        const TBlobEntry& entry = buffer_.Blobs()[static_cast<size_t>(field->blob_index_)];
-        text = WriteTextField(std::string_view(entry.block_ref.data(), entry.block_ref.size()),
-                              info.Width);
-        break;
-      }
-      default:
-        continue;
+    std::optional<std::span<char>> raw = RawCharacters(*field, record);
+    if (!raw) continue;
+    if (IsBlobKind(field->Kind)) {
+      const TBlobEntry& entry = buffer_.Blobs()[static_cast<size_t>(field->blob_index_)];
+      const std::string reference = WriteTextField(
+          std::string_view(entry.block_ref.data(), entry.block_ref.size()), Width(*raw));
+      std::copy(reference.begin(), reference.end(), raw->begin());
+      continue;
     }
-    std::memcpy(raw, text.data(), std::min(width, text.size()));
+    const TFieldCodec* codec = FieldCodecFor(field->Kind);
+    if (codec != nullptr &&
+        codec->encode(SlotOf(*field, buffer_),
+                      catalogue_[static_cast<size_t>(field->InfoIndex())].Decimals, context,
+                      *raw) == TEncodeResult::kOutOfBounds) {
+      RaiseError(kOutOfBounds);
+    }
   }
   if (inserting) {
     record[0] = ' ';
@@ -213,6 +162,19 @@ void TDbfTable::WriteModifiedBlobs() {
   }
 }
 
+void TDbfTable::RaiseAppendRefused() {
+  std::string message = "Unable to append a record to table: " + GetFullTableName();
+  // The engine does not say why; a table at its largest size deserves
+  // saying so, since retrying cannot help. Its header is estimated as the
+  // dBase III one (32 bytes, 32 per field, the terminator).
+  const int64_t header_bytes = 32 + 32 * int64_t{FFieldCount} + 1;
+  const int64_t next_end = header_bytes + (int64_t{RecCount()} + 1) * FRecSize + 1;
+  if (next_end > kLockRegionStart) {
+    message += "\rThe table has reached its largest size (1,000,000,000 bytes).";
+  }
+  RaiseError(message);
+}
+
 void TDbfTable::Post() {
   CheckActive();
   if (!IsEditing()) return;
@@ -222,9 +184,7 @@ void TDbfTable::Post() {
     engine.xb_Select(iWA);
     if (state_ == CursorState::kInsert && buffer_.RecordNumber() == -1) {
       FCountNeedsRefresh = true;
-      if (engine.xb_AppendBlank() <= 0) {
-        RaiseError("Unable to append a record to table: " + GetFullTableName());
-      }
+      if (engine.xb_AppendBlank() <= 0) RaiseAppendRefused();
       FRecNo = engine.xb_RecNo();
       FRowCount = engine.xb_RecCount();
       // A retry after a failed write goes to this record, not to a new one.

@@ -1,23 +1,25 @@
-// The two error classes of table access.
+// The two error classes of table access. Both are the system's one Error
+// (platform/error.h), so a caller that handles Error handles them too.
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "platform/error.h"
 
 namespace cratemark {
 
 // Raised by the table component itself; carries only its message.
-class EDbfError : public std::runtime_error {
+class EDbfError : public Error {
  public:
-  explicit EDbfError(const std::string& message) : std::runtime_error(message) {}
+  explicit EDbfError(const std::string& message) : Error(ErrorKind::kOther, message) {}
 };
 
 // Raised by the record-set checks (binding fields, finding a field by name,
 // entering edit mode): "<object name>: <text>", or the text alone when the
 // object has no name.
-class EDatabaseError : public std::runtime_error {
+class EDatabaseError : public Error {
  public:
-  explicit EDatabaseError(const std::string& message) : std::runtime_error(message) {}
+  explicit EDatabaseError(const std::string& message) : Error(ErrorKind::kOther, message) {}
   static EDatabaseError For(const std::string& object_name, const std::string& text) {
     return EDatabaseError(object_name.empty() ? text : object_name + ": " + text);
   }

@@ -12,12 +12,6 @@
 
 namespace cratemark {
 namespace {
-template <typename Native>
-Native Get(const uint8_t* slot) {
-  Native native{};
-  std::memcpy(&native, slot + 1, sizeof native);
-  return native;
-}
 
 std::string FloatText(double value, char decimal_separator) {
   std::string text = FormatGeneralNumber(value);
@@ -73,10 +67,11 @@ std::optional<int64_t> ParseInteger(const std::string& text) {
 
 // --- Field objects: reading -------------------------------------------------------
 
-const uint8_t* TDbfField::Slot() const {
-  if (table_ == nullptr || !IsBound() || !table_->Active() || IsBlobKind(Kind)) return nullptr;
-  const TFieldInfo& info = table_->catalogue_[static_cast<size_t>(info_index_)];
-  return table_->buffer_.Data() + info.NativeOffset;
+std::optional<TFieldSlot> TDbfField::Slot() const {
+  if (table_ == nullptr || !IsBound() || !table_->Active() || IsBlobKind(Kind)) {
+    return std::nullopt;
+  }
+  return table_->SlotOf(*this, table_->buffer_);
 }
 
 bool TDbfField::IsNull() const {
@@ -87,8 +82,8 @@ bool TDbfField::IsNull() const {
     return std::string_view(entry.block_ref.data(), entry.block_ref.size()) ==
            std::string(entry.block_ref.size(), ' ');
   }
-  const uint8_t* slot = Slot();
-  return slot == nullptr || slot[0] == 0;
+  std::optional<TFieldSlot> slot = Slot();
+  return !slot || !slot->IsPresent();
 }
 
 TDbfValue TDbfField::Value() const {
@@ -116,10 +111,9 @@ std::string TDbfField::AsString() const {
     return AnsiToUtf8(table_->buffer_.Blobs()[static_cast<size_t>(blob_index_)].value);
   }
   if (IsNull()) return {};
-  const uint8_t* slot = Slot();
   switch (Kind) {
     case TFieldKind::kText:
-      return AnsiToUtf8(reinterpret_cast<const char*>(slot + 1));
+      return AnsiToUtf8(Slot()->Text());
     case TFieldKind::kSmallInt:
     case TFieldKind::kInteger:
       return std::to_string(AsInteger());
@@ -139,9 +133,9 @@ int32_t TDbfField::AsInteger() const {
   switch (Kind) {
     case TFieldKind::kSmallInt:
     case TFieldKind::kBoolean:
-      return IsNull() ? 0 : Get<int16_t>(Slot());
+      return IsNull() ? 0 : Slot()->Get<int16_t>();
     case TFieldKind::kInteger:
-      return IsNull() ? 0 : Get<int32_t>(Slot());
+      return IsNull() ? 0 : Slot()->Get<int32_t>();
     case TFieldKind::kFloat:
     case TFieldKind::kCurrency: {
       double value = std::round(AsFloat());
@@ -171,7 +165,7 @@ double TDbfField::AsFloat() const {
   switch (Kind) {
     case TFieldKind::kFloat:
     case TFieldKind::kCurrency:
-      return IsNull() ? 0.0 : Get<double>(Slot());
+      return IsNull() ? 0.0 : Slot()->Get<double>();
     case TFieldKind::kSmallInt:
     case TFieldKind::kInteger:
       return AsInteger();
@@ -198,7 +192,7 @@ double TDbfField::AsFloat() const {
 bool TDbfField::AsBoolean() const {
   switch (Kind) {
     case TFieldKind::kBoolean:
-      return !IsNull() && Get<int16_t>(Slot()) != 0;
+      return !IsNull() && Slot()->Get<int16_t>() != 0;
     case TFieldKind::kText: {
       std::string text = AsString();
       return !text.empty() && std::strchr("TtYy", text[0]) != nullptr;
@@ -210,7 +204,7 @@ bool TDbfField::AsBoolean() const {
 
 int32_t TDbfField::AsDate() const {
   if (Kind != TFieldKind::kDate) AccessError("Date");
-  return IsNull() ? 0 : Get<int32_t>(Slot());
+  return IsNull() ? 0 : Slot()->Get<int32_t>();
 }
 
 // --- Field objects: assigning -----------------------------------------------------

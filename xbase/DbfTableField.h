@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "xbase/DbfTableRecordBuffer.h"
 #include "xbase/DbfTableValue.h"
 #include "xbase/field_kind.h"
 
@@ -80,7 +82,7 @@ class TDbfField {
   friend class TDbfTable;
   [[noreturn]] void AccessError(const char* type_name) const;
   void CheckRange(double value, double min, double max) const;
-  const uint8_t* Slot() const;  // presence byte then native value; nullptr when none
+  std::optional<TFieldSlot> Slot() const;  // nullopt: no slot (closed, unbound, memo)
   void Store(const void* native, size_t bytes);
 
   TDbfTable* table_;

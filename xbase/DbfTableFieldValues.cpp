@@ -7,84 +7,57 @@
 #include "platform/text.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
-#include "xbase/field_conversion.h"
+#include "xbase/field_codec.h"
 
 namespace cratemark {
-namespace {
-
-template <typename Native>
-void Put(uint8_t* slot, const std::optional<Native>& value) {
-  slot[0] = value ? 1 : 0;
-  Native native = value.value_or(Native());
-  std::memcpy(slot + 1, &native, sizeof native);
-}
-
-}  // namespace
 
 // --- Raw record to record buffer ------------------------------------------------
 
+TFieldSlot TDbfTable::SlotOf(const TDbfField& field, TRecordBuffer& buffer) {
+  const TFieldInfo& info = catalogue_[static_cast<size_t>(field.info_index_)];
+  return buffer.Slot(info.NativeOffset, field.DataSize());
+}
+
+std::optional<std::span<char>> TDbfTable::RawCharacters(const TDbfField& field,
+                                                        std::vector<char>& record) const {
+  const TFieldInfo& info = catalogue_[static_cast<size_t>(field.info_index_)];
+  // A catalogue entry that lies outside the record is left alone.
+  if (info.EngineOffset < 0 || info.Width < 0 ||
+      static_cast<size_t>(info.EngineOffset) + static_cast<size_t>(info.Width) > record.size()) {
+    return std::nullopt;
+  }
+  return std::span<char>(record.data() + info.EngineOffset, static_cast<size_t>(info.Width));
+}
+
 void TDbfTable::RecordToBuffer(TRecordBuffer& buffer) {
-  uint8_t* data = buffer.Data();
   const bool masked = FIsEncrypted && password_.empty();
   const bool inserting_at_end =
       state_ == CursorState::kInsert && buffer.Position() == TRecordPosition::kAfterLast;
+  const TFieldCodecContext context = CodecContext();
   for (const auto& field : fields_) {
     if (!field->IsBound()) continue;
-    const TFieldInfo& info = catalogue_[static_cast<size_t>(field->info_index_)];
-    if (info.EngineOffset < 0 || info.EngineOffset + info.Width > FRecSize) continue;
-    std::string_view raw(engine_record_.data() + info.EngineOffset,
-                         static_cast<size_t>(info.Width));
-    uint8_t* slot = data + info.NativeOffset;
-    if (masked && !IsBlobKind(field->Kind)) {
-      slot[0] = 1;
-      std::memset(slot + 1, 0, static_cast<size_t>(field->DataSize()));
-      if (field->Kind == TFieldKind::kText) {
-        std::memset(slot + 1, '*', static_cast<size_t>(field->Size));
+    std::optional<std::span<char>> characters = RawCharacters(*field, engine_record_);
+    if (!characters) continue;
+    const std::string_view raw(characters->data(), characters->size());
+    if (IsBlobKind(field->Kind)) {
+      TBlobEntry& entry = buffer.Blobs()[static_cast<size_t>(field->blob_index_)];
+      entry = TBlobEntry();
+      if (!inserting_at_end) {
+        std::memcpy(entry.block_ref.data(), raw.data(),
+                    std::min(raw.size(), entry.block_ref.size()));
       }
       continue;
     }
-    switch (field->Kind) {
-      case TFieldKind::kText: {
-        // Bounded by the slot: a declared field may be narrower than the table's.
-        std::string text = ReadTextField(raw, static_cast<size_t>(field->Size));
-        slot[0] = 1;
-        std::memcpy(slot + 1, text.data(), text.size());
-        slot[1 + text.size()] = 0;
-        break;
+    TFieldSlot slot = SlotOf(*field, buffer);
+    if (masked) {
+      const int16_t zero = 0;
+      slot.Store(&zero, 0);
+      if (field->Kind == TFieldKind::kText) {
+        slot.SetText(std::string(static_cast<size_t>(field->Size), '*'));
       }
-      case TFieldKind::kSmallInt: {
-        std::optional<int32_t> value = ReadIntegerField(raw);
-        Put<int16_t>(slot,
-                     value ? std::optional<int16_t>(static_cast<int16_t>(*value)) : std::nullopt);
-        break;
-      }
-      case TFieldKind::kInteger:
-        Put<int32_t>(slot, ReadIntegerField(raw));
-        break;
-      case TFieldKind::kBoolean: {
-        std::optional<bool> value = ReadBooleanField(raw);
-        Put<int16_t>(slot, value ? std::optional<int16_t>(*value ? 1 : 0) : std::nullopt);
-        break;
-      }
-      case TFieldKind::kFloat:
-        Put<double>(slot, ReadFloatField(raw, format_.decimal_separator));
-        break;
-      case TFieldKind::kDate:
-        Put<int32_t>(slot, ReadDateField(raw));
-        break;
-      case TFieldKind::kMemo:
-      case TFieldKind::kBlob: {
-        TBlobEntry& entry = buffer.Blobs()[static_cast<size_t>(field->blob_index_)];
-        entry = TBlobEntry();
-        if (!inserting_at_end) {
-          std::memcpy(entry.block_ref.data(), raw.data(),
-                      std::min(raw.size(), entry.block_ref.size()));
-        }
-        break;
-      }
-      default:  // currency and others keep what the slot held
-        break;
+      continue;
     }
+    if (const TFieldCodec* codec = FieldCodecFor(field->Kind)) codec->decode(raw, context, slot);
   }
 }
 
@@ -108,11 +81,7 @@ TDbfField& TDbfTable::FieldByName(const std::string& field_name) {
 void TDbfTable::SetFieldData(TDbfField& field, const void* native, size_t bytes) {
   if (!IsEditing()) RaiseError("Data set must be in Edit or Insert mode to update");
   if (!field.IsBound()) return;
-  uint8_t* slot = buffer_.Data() + catalogue_[static_cast<size_t>(field.info_index_)].NativeOffset;
-  size_t room = static_cast<size_t>(field.DataSize());
-  std::memset(slot + 1, 0, room);
-  slot[0] = native != nullptr ? 1 : 0;
-  if (native != nullptr) std::memcpy(slot + 1, native, std::min(bytes, room));
+  SlotOf(field, buffer_).Store(native, bytes);
   FieldChanged();
 }
 

@@ -40,14 +40,17 @@ TDbfTable::FetchResult TDbfTable::Fetch(FetchMode mode, TRecordBuffer& buffer) {
   }
   FRecNo = engine.xb_RecNo();
   buffer.Reset();
+  FFirstCrack = false;
+  FLastCrack = false;
   if (result == FetchResult::kOk) {
-    engine.xb_GetRecord(engine_record_.data());
+    // The raw record would otherwise still hold the record read before.
+    if (engine.xb_GetRecord(engine_record_.data()) == 0) {
+      RaiseError("Unable to read the record from table: " + GetFullTableName());
+    }
     RecordToBuffer(buffer);
     buffer.SetPosition(TRecordPosition::kRecord);
     buffer.SetRecordNumber(FRecNo);
   }
-  FFirstCrack = false;
-  FLastCrack = false;
   return result;
 }
 
@@ -55,6 +58,7 @@ void TDbfTable::Resync() {
   if (iWA <= 0 || state_ == CursorState::kClosed || speed_mode_) return;
   Engine().xb_Select(iWA);
   Engine().xb_Go(buffer_.RecordNumber());
+  has_record_ = false;  // until the fetch succeeds: the buffer is reset by then
   has_record_ = Fetch(FetchMode::kCurrent, buffer_) == FetchResult::kOk;
   at_end_ = !has_record_;
   if (has_record_) at_begin_ = false;
@@ -99,6 +103,7 @@ void TDbfTable::First() {
   FFirstCrack = true;
   FLastCrack = false;
   FRecNo = 0;
+  has_record_ = false;
   has_record_ = Fetch(FetchMode::kNext, buffer_) == FetchResult::kOk;
   at_begin_ = true;
   at_end_ = !has_record_;
@@ -113,6 +118,7 @@ void TDbfTable::Last() {
   Engine().xb_GoBottom();
   FLastCrack = true;
   FFirstCrack = false;
+  has_record_ = false;
   has_record_ = Fetch(FetchMode::kPrior, buffer_) == FetchResult::kOk;
   at_end_ = true;
   at_begin_ = !has_record_;

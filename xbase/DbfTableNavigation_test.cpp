@@ -84,6 +84,49 @@ TEST_F(DbfNavigationTest, WalkingThreeRecordsVisitsEachOnce) {
   EXPECT_EQ(table.FieldByName("SUBDIR").AsString(), "Label1");
 }
 
+// A record the engine cannot read must not show as the record read before
+// it (or as blanks): every fetch that fails raises.
+TEST_F(DbfNavigationTest, RecordTheEngineCannotReadRaises) {
+  const std::string message =
+      "Unable to read the record from table: " + dir_.path() + "TOLVANSPOOL.DBF";
+  const struct {
+    const char* move;
+    std::function<void(TDbfTable&)> action;
+  } moves[] = {
+      {"Next", [](TDbfTable& t) { t.Next(); }},   {"Prior", [](TDbfTable& t) { t.Prior(); }},
+      {"First", [](TDbfTable& t) { t.First(); }}, {"Last", [](TDbfTable& t) { t.Last(); }},
+      {"Go", [](TDbfTable& t) { t.Go(1); }},
+  };
+  for (const auto& m : moves) {
+    SCOPED_TRACE(m.move);
+    fake_.failing.clear();
+    TDbfTable table("tblTolvanSpool");
+    AddTable(table, "TOLVANSPOOL.DBF",
+             Printers({Row("PreLabel  "), Row("Label1    "), Row("Label2    ")}));
+    table.SetReadOnly(true);
+    table.Open();
+    table.Next();  // on the second record, so that both directions move
+    ASSERT_EQ(table.FieldByName("SUBDIR").AsString(), "Label1");
+    fake_.failing = {"xb_GetRecord"};
+    try {
+      m.action(table);
+      ADD_FAILURE() << "no error";
+    } catch (const EDbfError& error) {
+      EXPECT_EQ(error.what(), message);
+      EXPECT_EQ(table.ErrorMsg(), message);
+    }
+    EXPECT_NE(table.FieldByName("SUBDIR").AsString(), "PreLabel");
+    EXPECT_NE(table.FieldByName("SUBDIR").AsString(), "Label2");
+  }
+
+  // The first fetch of an open: the open fails and leaves the table closed.
+  TDbfTable table("tblTolvanSpool");
+  AddTable(table, "TOLVANSPOOL.DBF", Printers({Row("PreLabel  ")}));
+  EXPECT_THROW(table.Open(), EDbfError);
+  EXPECT_FALSE(table.Active());
+  EXPECT_EQ(table.WorkArea(), 0);
+}
+
 TEST_F(DbfNavigationTest, FieldsReadByTheirKind) {
   TDbfTable table("tblTest");
   AddTable(table, "KINDS.DBF",

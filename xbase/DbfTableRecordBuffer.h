@@ -10,10 +10,13 @@
 // so that the loaded values they own are freed by their destructors.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cratemark {
@@ -32,6 +35,53 @@ struct TBlobEntry {
   uint8_t loaded = 0;                // 0 or 255
 
   TBlobEntry() { block_ref.fill(' '); }
+};
+
+// One field's slot in a record buffer: the presence byte, then `room` bytes
+// for the native value. Every read and write of a slot goes through here, so
+// none can run past it.
+class TFieldSlot {
+ public:
+  TFieldSlot(uint8_t* bytes, size_t room) : bytes_(bytes), room_(room) {}
+
+  bool IsPresent() const { return bytes_[0] != 0; }
+  size_t Room() const { return room_; }
+
+  // The native value; a type larger than the slot reads its first bytes.
+  template <typename Native>
+  Native Get() const {
+    Native native{};
+    std::memcpy(&native, bytes_ + 1, std::min(sizeof native, room_));
+    return native;
+  }
+  // Zero-terminated text of a text slot.
+  const char* Text() const { return reinterpret_cast<const char*>(bytes_ + 1); }
+
+  // `bytes` of a native value (cut to the room, the rest zeroed); nullptr
+  // stores null.
+  void Store(const void* native, size_t bytes) {
+    std::memset(bytes_ + 1, 0, room_);
+    bytes_[0] = native != nullptr ? 1 : 0;
+    if (native != nullptr) std::memcpy(bytes_ + 1, native, std::min(bytes, room_));
+  }
+  template <typename Native>
+  void Set(const std::optional<Native>& value) {
+    if (value) {
+      Store(&*value, sizeof(Native));
+    } else {
+      Store(nullptr, 0);
+    }
+  }
+  // Present text, cut to leave room for its terminator.
+  void SetText(std::string_view text) {
+    std::memset(bytes_ + 1, 0, room_);
+    bytes_[0] = 1;
+    if (room_ > 0) std::memcpy(bytes_ + 1, text.data(), std::min(text.size(), room_ - 1));
+  }
+
+ private:
+  uint8_t* bytes_;
+  size_t room_;
 };
 
 class TRecordBuffer {
@@ -57,6 +107,10 @@ class TRecordBuffer {
 
   uint8_t* Data() { return bytes_.data(); }
   const uint8_t* Data() const { return bytes_.data(); }
+  // The slot at `offset` with `room` bytes for its value.
+  TFieldSlot Slot(int offset, int room) {
+    return TFieldSlot(bytes_.data() + offset, static_cast<size_t>(room));
+  }
   std::vector<TBlobEntry>& Blobs() { return blobs_; }
   const std::vector<TBlobEntry>& Blobs() const { return blobs_; }
 

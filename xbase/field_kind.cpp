@@ -91,28 +91,31 @@ std::optional<TFieldKind> KindForTypeText(std::string_view type, int width, int 
   }
 }
 
-std::optional<TEngineFieldSpec> EngineFieldSpecFor(TFieldKind kind, int size) {
+std::optional<TEngineField> EngineFieldFor(const std::string& name, TFieldKind kind, int size) {
+  const auto field = [&](char letter, int width, int decimals) {
+    return TEngineField{name, letter, width, decimals};
+  };
   switch (kind) {
     case TFieldKind::kText:
-      return TEngineFieldSpec{'C', size, 0};
+      return field('C', size, 0);
     case TFieldKind::kSmallInt:
     case TFieldKind::kAutoIncrement:
-      return TEngineFieldSpec{'N', 6, 0};
+      return field('N', 6, 0);
     case TFieldKind::kInteger:
-      return TEngineFieldSpec{'N', 11, 0};
+      return field('N', 11, 0);
     case TFieldKind::kBoolean:
-      return TEngineFieldSpec{'L', 1, 0};
+      return field('L', 1, 0);
     case TFieldKind::kFloat:
-      return TEngineFieldSpec{'N', 20, 4};
+      return field('N', 20, 4);
     case TFieldKind::kCurrency:
-      return TEngineFieldSpec{'N', 20, 2};
+      return field('N', 20, 2);
     case TFieldKind::kDate:
     case TFieldKind::kTime:
     case TFieldKind::kDateTime:
-      return TEngineFieldSpec{'D', 8, 0};
+      return field('D', 8, 0);
     case TFieldKind::kBlob:
     case TFieldKind::kMemo:
-      return TEngineFieldSpec{'M', 10, 0};
+      return field('M', 10, 0);
     default:
       return std::nullopt;
   }

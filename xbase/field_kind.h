@@ -46,15 +46,17 @@ bool IsBlobKind(TFieldKind kind);  // memo or blob
 // field's width and decimals; nullopt when the letter has no definition.
 std::optional<TFieldKind> KindForTypeText(std::string_view type, int width, int decimals);
 
-// How a field of a kind is created in a table file.
-struct TEngineFieldSpec {
+// A field as the engine creates it (xb_CreateField): its name, the engine's
+// type letter, width and decimals.
+struct TEngineField {
+  std::string name;
   char letter = 'C';
   int width = 0;
   int decimals = 0;
 };
-// nullopt for kinds that table creation does not support. `size` is the
-// field's size (text width).
-std::optional<TEngineFieldSpec> EngineFieldSpecFor(TFieldKind kind, int size);
+// How a field of a kind is created in a table file; nullopt for kinds that
+// table creation does not support. `size` is the field's size (text width).
+std::optional<TEngineField> EngineFieldFor(const std::string& name, TFieldKind kind, int size);
 
 // "0" or "0." plus one "0" per decimal: display pattern of float fields.
 std::string FloatDisplayPattern(int decimals);

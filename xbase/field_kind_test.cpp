@@ -40,15 +40,16 @@ TEST(FieldKindTest, EngineFieldsForKinds) {
       {TFieldKind::kBlob, 'M', 10, 0},         {TFieldKind::kMemo, 'M', 10, 0},
   };
   for (const Case& c : cases) {
-    auto engine_field = EngineFieldSpecFor(c.kind, 10);
+    auto engine_field = EngineFieldFor("NAME", c.kind, 10);
     ASSERT_TRUE(engine_field) << static_cast<int>(c.kind);
+    EXPECT_EQ(engine_field->name, "NAME");
     EXPECT_EQ(engine_field->letter, c.letter);
     EXPECT_EQ(engine_field->width, c.width);
     EXPECT_EQ(engine_field->decimals, c.decimals);
   }
   for (TFieldKind unsupported : {TFieldKind::kWord, TFieldKind::kBcd, TFieldKind::kBytes,
                                  TFieldKind::kVarBytes, TFieldKind::kUnknown}) {
-    EXPECT_FALSE(EngineFieldSpecFor(unsupported, 10));
+    EXPECT_FALSE(EngineFieldFor("NAME", unsupported, 10));
   }
 }
 

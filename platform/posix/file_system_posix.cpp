@@ -98,12 +98,6 @@ std::string ProgramPath() {
   return path;
 }
 
-std::string ProgramDir() {
-  const std::string path = ProgramPath();
-  if (path.empty()) return "./";
-  return path.substr(0, path.rfind('/') + 1);
-}
-
 std::string ResolvePath(std::string_view path) {
   const std::string normal = NormalizeSeparators(path);
   std::string resolved;

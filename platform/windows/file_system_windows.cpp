@@ -81,12 +81,6 @@ std::string ProgramPath() {
   return path;
 }
 
-std::string ProgramDir() {
-  const std::string path = ProgramPath();
-  if (path.empty()) return ".\\";
-  return path.substr(0, path.find_last_of("\\/") + 1);
-}
-
 std::string ResolvePath(std::string_view path) { return std::string(path); }
 
 bool FileExists(std::string_view path) {

@@ -70,7 +70,7 @@ class FakeXbEngine : public NullXbEngine {
 
   // Functions that fail as the engine reports a failure ("xb_PutRecord",
   // "xb_Commit", "xb_Delete", "xb_AppendBlank", "xb_GetRecord", "xb_Replace",
-  // "xb_PutBlob": it stores one byte short).
+  // "xb_CreateField", "xb_CreateExec", "xb_PutBlob": it stores one byte short).
   std::set<std::string> failing;
   bool encrypted = false;
   std::string index_condition;
@@ -215,10 +215,12 @@ class FakeXbEngine : public NullXbEngine {
   }
   int16_t xb_CreateField(const char* name, const char* type, int16_t width,
                          int16_t decimals) override {
+    if (Fails("xb_CreateField")) return 0;
     pending_.fields.push_back({name, type, width, decimals});
     return -1;
   }
   int16_t xb_CreateExec() override {
+    if (Fails("xb_CreateExec")) return 0;
     tables[pending_path_] = pending_;
     return -1;
   }
