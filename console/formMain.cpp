@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "shared/activity_log.h"
 #include "shared/change_marker.h"
+#include "shared/host_files.h"
 #include "shared/label_design.h"
 #include "shared/settings_file.h"
 #include "shared/status_file.h"
@@ -257,7 +258,7 @@ void TfrmMain::EnterSetupPage() {
   listPrnBackup->Clear();
 
   std::unique_ptr<ConsoleTable> printers = context_.tables->MakeTable(
-      "tblTolvanSpool", context_.program_dir, "TolvanSpool.DBF", /*read_only=*/true);
+      "tblTolvanSpool", context_.program_dir, kPrinterTableFileName, /*read_only=*/true);
   try {
     printers->Open();
     while (!printers->Eof()) {
@@ -342,8 +343,9 @@ void TfrmMain::btnClick() {
     ShowPlainMessage("Aborted modification");
     return;
   }
-  std::unique_ptr<ConsoleTable> definition = context_.tables->MakeTable(
-      "tblTolvanLBLDef", context_.program_dir, "LBLPRDEF.DBF", /*read_only=*/false);
+  std::unique_ptr<ConsoleTable> definition =
+      context_.tables->MakeTable("tblTolvanLBLDef", context_.program_dir,
+                                 kLabelPrinterDefinitionFileName, /*read_only=*/false);
   try {
     definition->Open();
     definition->Edit();

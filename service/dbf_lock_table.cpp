@@ -1,5 +1,6 @@
 // The service's lock tables over the table component.
 #include "service/lock_table.h"
+#include "shared/host_files.h"
 #include "xbase/DbfTable.h"
 
 namespace cratemark {
@@ -8,7 +9,7 @@ namespace {
 class DbfLockTable : public LockTable {
  public:
   explicit DbfLockTable(const std::string& name) : table_(name) {
-    table_.SetTableName("LOCKSPL.DBF");
+    table_.SetTableName(std::string(kLockTableFileName));
     table_.SetTableType(ttXBNTX);
     table_.SetReadOnly(true);
     table_.SetOEMTranslate(false);

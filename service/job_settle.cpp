@@ -1,20 +1,36 @@
 #include "service/job_settle.h"
 
 namespace cratemark {
+namespace {
 
-bool JobSettleWatch::IsSettled(const std::string& path) {
+class SystemClock : public SettleClock {
+ public:
+  std::chrono::steady_clock::time_point Now() const override {
+    return std::chrono::steady_clock::now();
+  }
+  std::int64_t FileTimeNowNs() const override {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+  }
+};
+
+}  // namespace
+
+const SettleClock& SystemSettleClock() {
+  static const SystemClock clock;
+  return clock;
+}
+
+bool JobSettleWatch::IsSettled(const std::string& path, const FileStamp& stamp) {
   if (settle_time_.count() <= 0) return true;
-  const FileStamp stamp = StampOf(path);
-  const auto now = std::chrono::steady_clock::now();
-  const auto wall_now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                            std::chrono::system_clock::now().time_since_epoch())
-                            .count();
+  const auto now = clock_.Now();
   // Only one job is watched at a time; forget the others.
   for (auto it = looks_.begin(); it != looks_.end();) {
     it = it->first == path ? std::next(it) : looks_.erase(it);
   }
   if (!stamp.exists) return false;
-  if (wall_now - stamp.modified_ns >=
+  if (clock_.FileTimeNowNs() - stamp.modified_ns >=
       std::chrono::duration_cast<std::chrono::nanoseconds>(settle_time_).count()) {
     looks_[path] = {stamp, now};
     return true;
@@ -27,10 +43,10 @@ bool JobSettleWatch::IsSettled(const std::string& path) {
   return false;
 }
 
-bool JobSettleWatch::IsUnchanged(const std::string& path) const {
+bool JobSettleWatch::IsUnchanged(const std::string& path, const FileStamp& stamp) const {
   if (settle_time_.count() <= 0) return true;
   auto it = looks_.find(path);
-  return it != looks_.end() && it->second.stamp == StampOf(path);
+  return it != looks_.end() && it->second.stamp == stamp;
 }
 
 }  // namespace cratemark

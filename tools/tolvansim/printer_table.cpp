@@ -6,15 +6,16 @@
 #include "platform/code_page.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "shared/host_files.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
 
 namespace cratemark::tolvansim {
 
 void CreatePrinterTable(const std::string& program_dir, const std::vector<std::string>& printers) {
-  DeleteFileAt(program_dir + "TolvanSpool.DBF");
+  DeleteFileAt(program_dir + std::string(kPrinterTableFileName));
   TDbfTable table("tblTolvanSpool");
-  table.SetTableName("TolvanSpool.DBF");
+  table.SetTableName(std::string(kPrinterTableFileName));
   table.SetTableType(ttXBNTX);
   table.SetDatabaseName(program_dir);
   table.AddField("SubDir", TFieldKind::kText, 40);

@@ -7,13 +7,14 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/text_file.h"
+#include "shared/host_files.h"
 #include "xbase/DbfTable.h"
 
 namespace cratemark::tolvansim {
 namespace {
 
 void Configure(TDbfTable& table, const std::string& folder) {
-  table.SetTableName("LOCKSPL.DBF");
+  table.SetTableName(std::string(kLockTableFileName));
   table.SetTableType(ttXBNTX);
   table.AddField("DUMMY", TFieldKind::kText, 10);
   table.SetDatabaseName(folder);
