@@ -1,5 +1,6 @@
 #include "console/file_follower.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/code_page.h"
@@ -39,16 +40,20 @@ FileFollower::Update FileFollower::Poll() {
   if (is_known_ && can_follow_tail_ && stamp.identity == stamp_.identity &&
       stamp.size > read_end_) {
     FileStamp seen;
-    std::string bytes = ReadFileFrom(path_, read_end_, &seen);
+    std::string bytes = ReadFileFrom(path_, read_end_ - guard_.size(), &seen);
+    // Not the same file any more, rewritten, or no whole line yet (a line
+    // still being written, or a file that ends without a line break): read
+    // it whole.
+    if (seen.identity != stamp_.identity || !bytes.starts_with(guard_)) return ReadWhole();
+    bytes.erase(0, guard_.size());
     const std::size_t line_end = bytes.rfind('\n');
-    // Not the same file any more, or no whole line yet (a line still being
-    // written, or a file that ends without a line break): read it whole.
-    if (seen.identity != stamp_.identity || line_end == std::string::npos) return ReadWhole();
+    if (line_end == std::string::npos) return ReadWhole();
     bytes.resize(line_end + 1);  // a line still being written comes with the next tick
     Update update{Change::kAppended, JoinLines(SplitLines(DecodeTail(bytes, encoding_)))};
     stamp_ = seen;
     chunk_offset_ = read_end_;
     read_end_ += bytes.size();
+    KeepGuard(bytes);
     chunk_ = std::move(bytes);
     needs_confirm_ = true;
     return update;
@@ -70,9 +75,17 @@ FileFollower::Update FileFollower::ReadWhole() {
   can_follow_tail_ = may_append_ && bytes.ends_with('\n') &&
                      (encoding == TextEncoding::kAnsi || encoding == TextEncoding::kUtf8);
   chunk_offset_ = 0;
+  guard_.clear();
+  KeepGuard(bytes);
   chunk_ = std::move(bytes);
   needs_confirm_ = true;
   return update;
+}
+
+void FileFollower::KeepGuard(std::string_view shown) {
+  constexpr std::size_t kGuardBytes = 64;
+  guard_ += shown.substr(shown.size() - std::min(shown.size(), kGuardBytes));
+  guard_.erase(0, guard_.size() - std::min(guard_.size(), kGuardBytes));
 }
 
 }  // namespace cratemark

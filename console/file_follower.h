@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/file_system.h"
 #include "platform/text_file.h"
@@ -36,6 +37,7 @@ class FileFollower {
 
  private:
   Update ReadWhole();
+  void KeepGuard(std::string_view shown);
 
   std::string path_;
   bool may_append_;
@@ -49,6 +51,9 @@ class FileFollower {
   bool needs_confirm_ = false;
   std::uint64_t chunk_offset_ = 0;
   std::string chunk_;
+  // The last bytes shown, read again before the new ones: a file rewritten in
+  // place to a greater size keeps its identity but not, as a rule, these.
+  std::string guard_;
 };
 
 }  // namespace cratemark
