@@ -86,7 +86,10 @@ void SelectNoCase(ui::ListBox& list, const std::string& value) {
 }  // namespace
 
 TfrmMain::TfrmMain(ui::Toolkit& toolkit, ConsoleContext context)
-    : toolkit_(toolkit), context_(std::move(context)) {
+    : toolkit_(toolkit),
+      context_(std::move(context)),
+      log_file_(ActivityLogPath(context_.program_dir), /*may_append=*/true),
+      status_file_(StatusFilePath(context_.program_dir), /*may_append=*/false) {
   window_ =
       toolkit_.NewWindow({ui::WindowKind::kMain, kApplicationTitle, kClientWidth, kClientHeight});
   CreateControls();
@@ -198,6 +201,7 @@ void TfrmMain::FormCreate() {
     Guarded([this] { WriteSettingsLines(); });
   }
   memoLogInfo->SetText("");
+  log_file_.Forget();
   pageMain->SetActivePage(0);
 }
 
@@ -324,8 +328,8 @@ void TfrmMain::btnSetupSaveClick() {
 
     WriteSettingsLines();
     TakePrinterCopies();
-    memoLogInfo->AppendLine("-> Configuration file saved!");
-    memoLogInfo->AppendLine("*** Restarting Application ***");
+    AppendToLogView("-> Configuration file saved!");
+    AppendToLogView("*** Restarting Application ***");
     WriteChangeMarker();
   });
 }
@@ -384,7 +388,7 @@ void TfrmMain::listTagsDblClick() {
 void TfrmMain::btnSaveDesignClick() {
   Guarded([this] {
     SaveLabelDesign(context_.program_dir, reLabelDesign->Text(), design_encoding_);
-    memoLogInfo->AppendLine("-> Label Design saved on " + LabelDesignPath(context_.program_dir));
+    AppendToLogView("-> Label Design saved on " + LabelDesignPath(context_.program_dir));
     WriteChangeMarker();
   });
 }
@@ -392,15 +396,15 @@ void TfrmMain::btnSaveDesignClick() {
 void TfrmMain::btnLoadLastClick() {
   Guarded([this] {
     ReadDesignIntoEditor();
-    memoLogInfo->AppendLine(context_.program_dir + "<- LabelDesign.txt" + " loaded");
+    AppendToLogView(context_.program_dir + "<- LabelDesign.txt" + " loaded");
   });
 }
 
 void TfrmMain::btnTestDesignClick() {
   Guarded([this] {
     const Lines job = BuildTestJobLines(context_.now(), morning_designator_, afternoon_designator_);
-    memoLogInfo->AppendLine("++ Sending TEST file to " + context_.program_dir + spl_dir_dest_ +
-                            "\\TestLabel.spl");
+    AppendToLogView("++ Sending TEST file to " + context_.program_dir + spl_dir_dest_ +
+                    "\\TestLabel.spl");
     WriteTextFile(context_.program_dir + spl_dir_source_ + "\\TestLabel.spl", job,
                   TextEncoding::kAnsi);
   });
@@ -408,22 +412,50 @@ void TfrmMain::btnTestDesignClick() {
 
 // --- status monitor ---
 
+void TfrmMain::AppendToLogView(const std::string& line) {
+  memoLogInfo->AppendLine(line);
+  // The view no longer mirrors the file: the next tick puts the file's text back.
+  log_file_.Forget();
+}
+
 void TfrmMain::TimerTimer() {
-  std::string log_text;
+  // Unchanged files are not read, and the view takes only the lines the log
+  // gained, so an idle tick costs the same with any size of log.
+  FileFollower::Update log;
   try {
-    log_text = JoinLines(ReadTextFile(ActivityLogPath(context_.program_dir)).lines);
+    log = log_file_.Poll();
   } catch (...) {
     ShowStatusCode(kStatusServiceNotRunning);
     return;
   }
-  // Replaced only when it changed, so that an unchanged log keeps the
-  // user's scroll position.
-  if (memoLogInfo->Text() != log_text) memoLogInfo->SetText(log_text);
+  if (log.change == FileFollower::Change::kAppended) {
+    memoLogInfo->AppendText(log.text);
+  } else if (log.change == FileFollower::Change::kReplaced && memoLogInfo->Text() != log.text) {
+    // Replaced only when it changed, so that an unchanged log keeps the
+    // user's scroll position.
+    memoLogInfo->SetText(log.text);
+  }
 
   // An unreadable status file is read again at the next tick.
-  if (std::optional<std::int16_t> code = ReadStatusFile(context_.program_dir)) {
-    ShowStatusCode(*code);
+  try {
+    const FileFollower::Update status = status_file_.Poll();
+    if (status.change != FileFollower::Change::kNone) {
+      const Lines lines = SplitLines(status.text);
+      status_code_ = lines.empty() ? std::nullopt : ParseStatusCode(lines.front());
+    }
+  } catch (...) {
+    status_code_.reset();
   }
+  if (!status_code_) return;
+  // Shown again only when that would change what the user sees (after the
+  // not-running message, or new printer names), so an idle tick redraws nothing.
+  const std::int16_t code = *status_code_;
+  const bool is_shown_as_wanted =
+      txtErrorLabel->Text() ==
+          StatusMessage(code, spl_dir_source_, spl_dir_dest_, spl_dir_backup_) &&
+      (code == 0 ? !txtErrorLabel->IsVisible() && !txtErrorLabel->IsBlinking()
+                 : txtErrorLabel->IsVisible());
+  if (!is_shown_as_wanted) ShowStatusCode(code);
 }
 
 void TfrmMain::ShowStatusCode(std::int16_t code) {

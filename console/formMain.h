@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "console/console_table.h"
+#include "console/file_follower.h"
 #include "console/formAbout.h"
 #include "platform/local_time.h"
 #include "platform/text_file.h"
@@ -85,6 +87,8 @@ class TfrmMain {
   void ReadDesignIntoEditor();
   void TakePrinterCopies();
   void WriteSettingsLines();  // "Cratemark.cfg", in the encoding it was read in
+  // A line of the console's own in the log view, until the log is read again.
+  void AppendToLogView(const std::string& line);
 
   // Runs a handler; a failure it does not catch itself goes to the error box.
   void Guarded(const std::function<void()>& handler);
@@ -100,6 +104,11 @@ class TfrmMain {
   std::string spl_dir_source_, spl_dir_dest_, spl_dir_backup_;
   TextEncoding design_encoding_ = TextEncoding::kAnsi;
   std::string morning_designator_, afternoon_designator_;
+
+  // The service's files as the status timer last read them.
+  FileFollower log_file_;
+  FileFollower status_file_;
+  std::optional<std::int16_t> status_code_;  // of the status file as last read
 };
 
 }  // namespace cratemark

@@ -14,6 +14,7 @@
 #include "console/testing/fake_console_tables.h"
 #include "platform/file_system.h"
 #include "platform/version_info.h"
+#include "shared/activity_log.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace cratemark {
@@ -466,6 +467,72 @@ TEST_F(ConsoleTest, AnUnchangedLogKeepsTheScrollPositionAndAppendedLinesAreRepla
   toolkit_.AdvanceMs(500);
   EXPECT_EQ(view.Text(), "a\r\nb\r\nc\r\nd\r\n");
   EXPECT_EQ(view.TopLine(), 0);  // a new text shows its beginning
+}
+
+// The service's log through a start, jobs, a pause, a continue, a stop and a
+// new process: after every tick the view holds exactly what reading the whole
+// file shows, while growth reaches it as appended lines and an idle tick
+// touches nothing.
+TEST_F(ConsoleTest, LogViewFollowsTheServiceLogThroughItsWholeLife) {
+  Write("Cratemark.err", "0\r\n");
+  TfrmMain& form = Start();
+  auto& view = As(form.memoLogInfo);
+  const std::string log_path = program_dir_ + "Cratemark.txt";
+  std::string last_file_text;
+  const auto tick_and_check = [&](const char* what) {
+    SCOPED_TRACE(what);
+    toolkit_.AdvanceMs(500);
+    if (Exists("Cratemark.txt")) {
+      last_file_text = JoinLines(ReadTextFile(log_path).lines);
+      EXPECT_FALSE(form.txtErrorLabel->IsVisible());
+    } else {
+      EXPECT_EQ(form.txtErrorLabel->Text(), "Cratemark Service is not running!!!");
+    }
+    EXPECT_EQ(view.Text(), last_file_text);  // a missing file leaves the last text
+  };
+
+  auto service = std::make_unique<ActivityLog>(program_dir_);
+  service->WriteAt(now_, "! Starting service...");
+  service->WriteAt(now_, "! Source Spool Directory is: \"x\"");
+  tick_and_check("start");
+  for (int job = 0; job < 3; ++job) {
+    service->WriteAt(now_, "-> Loading from job" + std::to_string(job));
+    service->WriteAt(now_, "++ Sending to job" + std::to_string(job));
+    tick_and_check("a job");
+  }
+  const int set_texts = view.SetTextCount();
+  EXPECT_GE(view.AppendTextCount(), 3);
+
+  view.ScrollTo(2);
+  const int appends = view.AppendTextCount();
+  for (int tick = 0; tick < 4; ++tick) tick_and_check("idle");
+  EXPECT_EQ(view.SetTextCount(), set_texts);
+  EXPECT_EQ(view.AppendTextCount(), appends);
+  EXPECT_EQ(view.TopLine(), 2);
+  service->WriteAt(now_, "-- Deleting job2");
+  tick_and_check("one more line");
+  EXPECT_EQ(view.SetTextCount(), set_texts);
+  EXPECT_EQ(view.TopLine(), 2);  // new lines below leave the user where they were
+
+  service->WriteAt(now_, "! Stopping service...");
+  service->RemoveFile();
+  tick_and_check("paused");
+  service->WriteAt(now_, "! Starting service...");
+  tick_and_check("continued");
+  EXPECT_TRUE(view.Text().starts_with(JoinLines({LogLineText(now_, "! Starting service...")})));
+
+  service->WriteAt(now_, "! Stopping service...");
+  service->RemoveFile();
+  tick_and_check("stopped");
+  service = std::make_unique<ActivityLog>(program_dir_);  // a new process
+  service->WriteAt(now_, "! Starting service...");
+  tick_and_check("a new process replaces the log");
+  EXPECT_EQ(view.Text(), JoinLines({LogLineText(now_, "! Starting service...")}));
+
+  Write("Cratemark.txt", "replaced by hand\r\n");
+  tick_and_check("replaced in place");
+  service->WriteAt(now_, "after it");
+  tick_and_check("appended to the replaced file");
 }
 
 // --- "Setup Tolvan Labels" ---

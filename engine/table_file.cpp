@@ -1,6 +1,7 @@
 #include "engine/table_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "engine/append_lock.h"
@@ -48,6 +49,16 @@ TableHeader ReadHeader(const LockedFile& file, const std::string& path) {
   if (!header) throw Error(ErrorKind::kInvalidData, "\"" + path + "\" is not a valid table.");
   return *std::move(header);
 }
+
+// Counts the writes of every table of the process, so that a read-ahead
+// buffer never outlives a write through another work area on the same file.
+std::atomic<std::uint64_t> write_generation{1};
+
+void NoteWrite() { write_generation.fetch_add(1, std::memory_order_relaxed); }
+
+// Bytes read ahead at once once reads run in sequence; a first read after a
+// jump takes its record alone, so random access reads no more than before.
+constexpr std::size_t kReadAheadBytes = 64 * 1024;
 
 void StampToday(TableHeader& header) {
   const LocalTime now = NowLocal();
@@ -138,16 +149,40 @@ std::uint64_t TableFile::RecordOffset(std::uint32_t record) const {
   return header_.header_length + static_cast<std::uint64_t>(record - 1) * header_.record_length;
 }
 
+void TableFile::DropReadAhead() { ahead_count_ = 0; }
+
+const char* TableFile::BufferedRecord(std::uint32_t record) {
+  if (record < 1 || record > header_.record_count) return nullptr;
+  const std::size_t length = header_.record_length;
+  const bool is_current = ahead_generation_ == write_generation.load(std::memory_order_relaxed);
+  if (is_current && record >= ahead_first_ && record - ahead_first_ < ahead_count_) {
+    return ahead_.data() + (record - ahead_first_) * length;
+  }
+  // The record right after the buffer: reads run in sequence, so take many.
+  const bool follows = ahead_count_ != 0 && record == ahead_first_ + ahead_count_;
+  const std::uint32_t wanted =
+      follows ? static_cast<std::uint32_t>(std::max<std::size_t>(1, kReadAheadBytes / length)) : 1;
+  const std::uint32_t count = std::min(wanted, header_.record_count - record + 1);
+  ahead_.resize(std::size_t{count} * length);
+  ahead_generation_ = write_generation.load(std::memory_order_relaxed);
+  ahead_first_ = record;
+  // A file cut short by another program holds fewer records than counted.
+  ahead_count_ = static_cast<std::uint32_t>(
+      file_.ReadAt(RecordOffset(record), ahead_.data(), ahead_.size()) / length);
+  return ahead_count_ == 0 ? nullptr : ahead_.data();
+}
+
 bool TableFile::ReadRecordAt(std::uint32_t record, char* buffer) {
-  if (record < 1 || record > header_.record_count) return false;
-  return file_.ReadAt(RecordOffset(record), buffer, header_.record_length) == header_.record_length;
+  const char* bytes = BufferedRecord(record);
+  if (!bytes) return false;
+  std::memcpy(buffer, bytes, header_.record_length);
+  return true;
 }
 
 bool TableFile::IsVisible(std::uint32_t record, bool skip_deleted) {
   if (!skip_deleted) return true;
-  char marker = kLiveMarker;
-  file_.ReadAt(RecordOffset(record), &marker, 1);
-  return marker != kDeletedMarker;
+  const char* bytes = BufferedRecord(record);
+  return !bytes || bytes[0] != kDeletedMarker;
 }
 
 void TableFile::SetPosition(std::uint32_t record, bool is_bof) {
@@ -164,6 +199,7 @@ void TableFile::SetPosition(std::uint32_t record, bool is_bof) {
 }
 
 void TableFile::GoTop(bool skip_deleted) {
+  DropReadAhead();
   const std::uint32_t count = RecordCount();
   std::uint32_t record = 1;
   while (record <= count && !IsVisible(record, skip_deleted)) ++record;
@@ -171,26 +207,36 @@ void TableFile::GoTop(bool skip_deleted) {
 }
 
 void TableFile::GoBottom(bool skip_deleted) {
+  DropReadAhead();
   std::uint32_t record = RecordCount();
   while (record >= 1 && !IsVisible(record, skip_deleted)) --record;
   SetPosition(record, record < 1);
 }
 
 void TableFile::Go(std::uint32_t record) {
+  DropReadAhead();
   RecordCount();
   SetPosition(record, false);
 }
 
 void TableFile::Skip(std::int32_t count, bool skip_deleted) {
-  const std::uint32_t records = RecordCount();
+  // The count on file is looked up only when a move forward reaches the end:
+  // that is where records appended by another program change the outcome.
+  std::uint32_t records = header_.record_count;
+  const auto reaches_end = [&](std::int64_t record) {
+    if (record <= records) return false;
+    records = RecordCount();
+    return record > records;
+  };
   std::int64_t record = std::min<std::int64_t>(recno_, std::int64_t{records} + 1);
   if (count > 0) {
     if (!skip_deleted) {
-      record = std::min<std::int64_t>(record + count, std::int64_t{records} + 1);
+      record += count;
+      if (reaches_end(record)) record = std::int64_t{records} + 1;
     } else {
-      for (std::int32_t step = 0; step < count && record <= records; ++step) {
+      for (std::int32_t step = 0; step < count && !reaches_end(record); ++step) {
         do ++record;
-        while (record <= records && !IsVisible(static_cast<std::uint32_t>(record), true));
+        while (!reaches_end(record) && !IsVisible(static_cast<std::uint32_t>(record), true));
       }
     }
     SetPosition(static_cast<std::uint32_t>(record), false);
@@ -223,6 +269,7 @@ bool TableFile::ReadRecord(char* buffer) {
 
 bool TableFile::WriteRecord(const char* buffer) {
   if (!is_writable_ || is_eof_ || recno_ > header_.record_count) return false;
+  NoteWrite();
   file_.WriteAt(RecordOffset(recno_), buffer, header_.record_length);
   is_changed_ = true;
   return true;
@@ -230,12 +277,13 @@ bool TableFile::WriteRecord(const char* buffer) {
 
 bool TableFile::IsDeleted() {
   if (is_eof_ || recno_ > header_.record_count) return false;
-  char marker = kLiveMarker;
-  return file_.ReadAt(RecordOffset(recno_), &marker, 1) == 1 && marker == kDeletedMarker;
+  const char* bytes = BufferedRecord(recno_);
+  return bytes && bytes[0] == kDeletedMarker;
 }
 
 bool TableFile::MarkDeleted() {
   if (!is_writable_ || is_eof_ || recno_ > header_.record_count) return false;
+  NoteWrite();
   file_.WriteAt(RecordOffset(recno_), &kDeletedMarker, 1);
   is_changed_ = true;
   return true;
@@ -253,6 +301,7 @@ std::uint32_t TableFile::AppendBlank(int lock_wait_ms) {
   // The data (and its end marker) must stay below the lock bytes, which
   // other xBase programs lock and unlock without regard to what lies there.
   if (RecordOffset(record) + header_.record_length + 1 > kLockBase) return 0;
+  NoteWrite();
   // The record first, the count after it: a reader never counts a record
   // that is not there yet.
   std::string bytes(header_.record_length, ' ');
@@ -315,12 +364,14 @@ bool TableFile::WriteMemo(const FieldDescriptor& field, std::string_view text, i
     if (digits.size() > reference.size()) return false;
     reference.replace(reference.size() - digits.size(), digits.size(), digits);
   }
+  NoteWrite();
   file_.WriteAt(RecordOffset(recno_) + field.offset, reference.data(), reference.size());
   is_changed_ = true;
   return true;
 }
 
 bool TableFile::LockFile() {
+  DropReadAhead();
   if (is_file_locked_) return true;
   // Our own record locks lie inside the range, and Windows refuses a lock
   // that overlaps them: they make way, and come back when the attempt fails.
@@ -336,6 +387,7 @@ bool TableFile::LockFile() {
 }
 
 bool TableFile::LockRecord(std::uint32_t record) {
+  DropReadAhead();
   if (is_file_locked_) return true;
   if (record < 1 || record > kMaxLockableRecord) return false;
   if (locked_records_.count(record) != 0) return true;
@@ -345,6 +397,7 @@ bool TableFile::LockRecord(std::uint32_t record) {
 }
 
 void TableFile::Unlock(std::uint32_t record) {
+  DropReadAhead();
   if (record != 0) {
     if (locked_records_.erase(record) != 0) file_.Unlock(RecordLockOffset(record), 1);
     return;

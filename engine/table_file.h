@@ -83,6 +83,10 @@ class TableFile {
   bool IsVisible(std::uint32_t record, bool skip_deleted);
   void SetPosition(std::uint32_t record, bool is_bof);
   void WriteUpdateDate();
+  // The record's bytes from the read-ahead buffer, filled from the file
+  // when the record is not in it; nullptr when it cannot be read.
+  const char* BufferedRecord(std::uint32_t record);
+  void DropReadAhead();
 
   LockedFile file_;
   std::unique_ptr<MemoFile> memo_;
@@ -95,6 +99,15 @@ class TableFile {
   bool is_bof_ = true;
   bool is_file_locked_ = false;
   std::set<std::uint32_t> locked_records_;
+
+  // Whole records read ahead for sequential reads. Dropped on every lock,
+  // unlock, write and jump (Go, GoTop, GoBottom), and whenever any table of
+  // this process wrote since it was filled: so a record read after its lock
+  // is taken, or after a jump, comes from the file.
+  std::string ahead_;
+  std::uint32_t ahead_first_ = 0;
+  std::uint32_t ahead_count_ = 0;
+  std::uint64_t ahead_generation_ = 0;
 };
 
 }  // namespace cratemark::engine

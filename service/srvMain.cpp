@@ -61,6 +61,8 @@ void TsrvCratemark::ServiceStart() {
 void TsrvCratemark::ServiceStop() {
   timer_enabled_ = false;
   WriteLog("! Stopping service...");
+  // Set aside, not deleted: the first line after a continue brings back
+  // every earlier line without the service holding them in memory.
   log_.RemoveFile();
 }
 

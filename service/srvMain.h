@@ -43,7 +43,6 @@ class TsrvCratemark : public ServiceModule {
   bool Halted() const { return halted_; }
   const Lines& JobLines() const { return job_lines_; }
   const Lines& LabelLines() const { return label_lines_; }
-  const Lines& LogLines() const { return log_.lines(); }
   void SetJobLines(Lines lines) { job_lines_ = std::move(lines); }
 
  private:
@@ -62,7 +61,7 @@ class TsrvCratemark : public ServiceModule {
   bool timer_enabled_ = false;
   Lines job_lines_;
   Lines label_lines_;
-  ActivityLog log_;  // LogLines and their file
+  ActivityLog log_;  // the log file; its lines live only there
   std::unique_ptr<LockTable> tblLockSPL_;
   std::unique_ptr<LockTable> tblLockSPLCheck_;
   JobSettleWatch job_settle_;

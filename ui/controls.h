@@ -85,6 +85,10 @@ class LogView : public Control {
   virtual void SetText(std::string_view text) = 0;
   virtual std::string Text() const = 0;
   virtual void AppendLine(std::string_view line) = 0;
+  // Adds `text` (whole lines, each ending in CR LF) at the end as it is,
+  // without touching the text before it or the scroll position: a growing
+  // log costs only its new lines.
+  virtual void AppendText(std::string_view text) = 0;
 };
 
 // "&" before a letter marks the access key; "&&" shows one ampersand.

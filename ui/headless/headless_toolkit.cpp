@@ -128,6 +128,11 @@ void HeadlessLogView::SetText(std::string_view text) {
   ++set_text_count_;
 }
 
+void HeadlessLogView::AppendText(std::string_view text) {
+  text_ += text;
+  ++append_text_count_;
+}
+
 void HeadlessLogView::AppendLine(std::string_view line) {
   if (!text_.empty() && !text_.ends_with("\r\n")) text_ += "\r\n";
   text_ += line;

@@ -112,15 +112,18 @@ class HeadlessLogView : public LogView, public ControlBase {
   void SetText(std::string_view text) override;
   std::string Text() const override { return text_; }
   void AppendLine(std::string_view line) override;
+  void AppendText(std::string_view text) override;
   // The first line shown; the user scrolls with ScrollTo.
   int TopLine() const { return top_line_; }
   void ScrollTo(int line) { top_line_ = line; }
   int SetTextCount() const { return set_text_count_; }
+  int AppendTextCount() const { return append_text_count_; }
 
  private:
   std::string text_;
   int top_line_ = 0;
   int set_text_count_ = 0;
+  int append_text_count_ = 0;
 };
 
 class HeadlessButton : public Button, public ControlBase {

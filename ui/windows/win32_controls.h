@@ -94,6 +94,7 @@ class Win32LogView : public LogView, public NativeControl {
   void SetText(std::string_view text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
   std::string Text() const override { return WindowText(hwnd_); }
   void AppendLine(std::string_view line) override;
+  void AppendText(std::string_view text) override;
   HBRUSH OnColor(HDC dc) override;
 };
 
