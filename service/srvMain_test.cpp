@@ -11,7 +11,9 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/scoped_temp_dir.h"
+#include "platform/text_file.h"
 #include "service/testing/folder_lock_table.h"
+#include "shared/activity_log.h"
 #include "shared/host_files.h"
 #include "shared/status_file.h"
 
@@ -63,10 +65,16 @@ class Site {
     return module;
   }
 
+  // The lines of the activity log file; none when there is no file.
+  Lines LogLines() const {
+    if (!Has(std::string(kActivityLogFileName))) return {};
+    return ReadTextFile(ActivityLogPath(dir())).lines;
+  }
+
   // The messages of the log lines, from line `from` on.
-  static Lines Messages(const TsrvCratemark& module, std::size_t from = 0) {
+  Lines Messages(std::size_t from = 0) const {
     Lines messages;
-    const Lines& lines = module.LogLines();
+    const Lines lines = LogLines();
     for (std::size_t i = from; i < lines.size(); ++i) {
       const std::size_t colon = lines[i].find(" : ");
       messages.push_back(lines[i].substr(colon + 3));
@@ -151,7 +159,7 @@ TEST(ServiceModule, EveryDeliveryOutcome) {
     site.Put(std::string(c.written_to) + kSep + "a.spl", "old");
     auto module = site.Start();
     ASSERT_EQ(ReadStatusFile(site.dir()), kStatusOk);
-    const std::size_t before = module->LogLines().size();
+    const std::size_t before = site.LogLines().size();
     module->TimerTimer();
 
     EXPECT_FALSE(site.Has("PreLabel" + kSep + "a.spl"));
@@ -174,7 +182,7 @@ TEST(ServiceModule, EveryDeliveryOutcome) {
     Lines expected{"-> Loading from " + site.P("PreLabel" + kSep + "a.spl"),
                    "++ Sending to " + d + kSep + "a.spl"};
     for (Line line : c.lines) expected.push_back(text.at(line));
-    EXPECT_EQ(Site::Messages(*module, before), expected);
+    EXPECT_EQ(site.Messages(before), expected);
   }
 }
 
@@ -183,9 +191,9 @@ TEST(ServiceModule, AHaltedServiceNeitherTakesNorDeliversAJob) {
   site.Remove("LabelDesign.txt");
   auto module = site.Start();
   ASSERT_TRUE(module->Halted());
-  const std::size_t before = module->LogLines().size();
+  const std::size_t before = site.LogLines().size();
   module->TimerTimer();
-  EXPECT_EQ(module->LogLines().size(), before);
+  EXPECT_EQ(site.LogLines().size(), before);
   EXPECT_FALSE(module->DeliverLabels("a.spl"));
   EXPECT_TRUE(site.Has("PreLabel" + kSep + "a.spl"));
   EXPECT_FALSE(site.Has("Label1" + kSep + "a.spl"));
@@ -278,7 +286,7 @@ TEST(ServiceModule, EveryStartUpConfigurationOutcome) {
         if (missing == std::string(printer)) expected.push_back(kNotFound);
       }
     }
-    EXPECT_EQ(Site::Messages(*module), expected);
+    EXPECT_EQ(t.Messages(), expected);
     module->TimerTimer();
     EXPECT_EQ(t.Has("Label1" + kSep + "a.spl"), !c.halted) << "delivered while halted";
   }
