@@ -19,7 +19,9 @@ TEST(LabelPreview, ControlCharactersAreSpeltOutAndLineBreaksEndLines) {
   } cases[] = {
       {"", {}},
       {"A\r\nB\r\n", {"A{CR}{LF}", "B{CR}{LF}"}},
-      {"\x1b" "A\tB\x7f\x02", {"{ESC}A{HT}B{DEL}{STX}"}},
+      {"\x1b"
+       "A\tB\x7f\x02",
+       {"{ESC}A{HT}B{DEL}{STX}"}},
       {"x\ry\nz", {"x{CR}", "y{LF}", "z"}},
       {"\r\n\r\n", {"{CR}{LF}", "{CR}{LF}"}},
       {std::string("a\0b", 3), {"a{NUL}b"}},
@@ -30,14 +32,14 @@ TEST(LabelPreview, ControlCharactersAreSpeltOutAndLineBreaksEndLines) {
 
 TEST(LabelPreview, ShowsTheTestJobsLabelAsTheFileThePrinterGets) {
   const std::string design =
-      "\x1b" "A<Reference> 'q'\r\n"
+      "\x1b"
+      "A<Reference> 'q'\r\n"
       "<Order Time (Parsed)>|<ORDER TOTAL>|<Label Header (Parsed)>|<Map Code (Parsed)>\r\n"
       "<Item Name>: <Item Mod[1]>, <Item Mod[10]>, <Item Mod[11]>.\r\n"
       "<Adress> <Item Mod[01]> Ω €\r\n";
   const LabelPreview preview = PreviewLabel(design, TextEncoding::kAnsi, TestJob(), kCaptions);
   EXPECT_EQ(preview.label_lines,
-            (Lines{"{ESC}ACustomer Name 'q'{CR}{LF}",
-                   "02:09 PM|12345.67|99 of 99|G3{CR}{LF}",
+            (Lines{"{ESC}ACustomer Name 'q'{CR}{LF}", "02:09 PM|12345.67|99 of 99|G3{CR}{LF}",
                    "99 Item Name Goes Here: Mod Line 1, Mod Line 10, .{CR}{LF}",
                    "<Adress> <Item Mod[01]> ? €{CR}{LF}"}));
   EXPECT_EQ(preview.warnings,

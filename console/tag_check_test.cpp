@@ -9,8 +9,8 @@ namespace {
 std::string Show(const TagFinding& f) {
   static const char* const kNames[] = {"unknown", "literal-n", "leading-zero", "blank",
                                        "zero",    "nan",       "above-100"};
-  std::string shown = std::to_string(f.line) + ":" + std::to_string(f.column) + " " + f.text +
-                      " " + kNames[static_cast<int>(f.problem)];
+  std::string shown = std::to_string(f.line) + ":" + std::to_string(f.column) + " " + f.text + " " +
+                      kNames[static_cast<int>(f.problem)];
   if (!f.suggestion.empty()) shown += " " + f.suggestion;
   return shown;
 }
@@ -37,7 +37,8 @@ TEST(TagCheck, ReasonsForATableOfDesigns) {
       {"No tags: a > sign, then a < sign and an unclosed <Phone", {}},
       {"Two < signs > apart", {"1:5 < signs > unknown"}},
       // Misspelt tags, with the nearest form when it is near.
-      {"To: <Adress>\r\nTel <Phon>", {"1:5 <Adress> unknown <Address>", "2:5 <Phon> unknown <Phone>"}},
+      {"To: <Adress>\r\nTel <Phon>",
+       {"1:5 <Adress> unknown <Address>", "2:5 <Phon> unknown <Phone>"}},
       {"<OrderTotal> <Order Time(Parsed)> <Item Mod(1)>",
        {"1:1 <OrderTotal> unknown <Order Total>",
         "1:14 <Order Time(Parsed)> unknown <Order Time (Parsed)>",
@@ -65,7 +66,8 @@ TEST(TagCheck, ReasonsForATableOfDesigns) {
 }
 
 TEST(TagCheck, DescriptionsNameThePlaceTheTextAndTheReason) {
-  std::vector<TagFinding> findings = CheckTags("x\r\n  <Adress> <STX> <Item Mod[n]> <Item Mod[02]>");
+  std::vector<TagFinding> findings =
+      CheckTags("x\r\n  <Adress> <STX> <Item Mod[n]> <Item Mod[02]>");
   ASSERT_EQ(findings.size(), 4u);
   EXPECT_EQ(DescribeTagFinding(findings[0]),
             "Line 2, column 3: <Adress>: unknown tag, did you mean <Address>?");
