@@ -445,10 +445,10 @@ void TfrmMain::MakePreviewWindow() {
 
 void TfrmMain::RefreshPreview() {
   if (!frmPreview || !frmPreview->IsShown()) return;
-  const Lines& settings = settings_lines_.lines;
-  const LabelCaptions captions{
-      LookUpSetting(settings, kKeyLabelsText), LookUpSetting(settings, kKeyTimeText),
-      LookUpSetting(settings, kKeyMapText), LookUpSetting(settings, kKeyTotalText)};
+  // The captions as the service takes them from the same settings.
+  const Settings settings = SettingsFromLines(settings_lines_.lines);
+  const LabelCaptions captions{settings.labels_text, settings.time_text, settings.map_text,
+                               settings.total_text};
   const LabelPreview preview = PreviewLabel(
       reLabelDesign->Text(), design_encoding_,
       BuildTestJobLines(context_.now(), morning_designator_, afternoon_designator_), captions);
