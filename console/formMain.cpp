@@ -438,9 +438,9 @@ void TfrmMain::MakePreviewWindow() {
   frmPreview = preview_window_.get();
   frmPreview->AddLabel({6, 4, 428, 14},
                        "The label of a test print, as the label printer receives it:");
-  memoPreviewLabel = &frmPreview->AddLogView({6, 20, 428, 270});
-  frmPreview->AddLabel({6, 298, 428, 14}, "Tag check:");
-  memoPreviewWarnings = &frmPreview->AddLogView({6, 314, 428, 100});
+  memoPreviewLabel = &frmPreview->AddLogView({6, 20, 428, 230});
+  frmPreview->AddLabel({6, 258, 428, 14}, "Tag check:");
+  memoPreviewWarnings = &frmPreview->AddLogView({6, 274, 428, 140});
 }
 
 void TfrmMain::RefreshPreview() {
