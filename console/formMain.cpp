@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "console/label_preview.h"
 #include "console/status_message.h"
 #include "console/test_job.h"
 #include "platform/code_page.h"
@@ -23,6 +24,8 @@ constexpr int kClientHeight = 444;
 constexpr int kStatusBarHeight = 22;
 constexpr int kClockPaneWidth = 136;
 constexpr int kTimerIntervalMs = 500;
+// The preview follows the typing once the user pauses this long.
+constexpr int kPreviewDelayMs = 300;
 
 // The page area inside the tab control.
 constexpr int kPageWidth = 625;
@@ -109,6 +112,8 @@ void TfrmMain::CreateControls() {
   txtErrorLabel = &window_->AddStatusBar(kStatusBarHeight, kClockPaneWidth);
   txtErrorLabel->SetVisible(false);
   Timer = &window_->AddTimer(kTimerIntervalMs, [this] { TimerTimer(); });
+  tmrPreview = &window_->AddTimer(kPreviewDelayMs, [this] { tmrPreviewTimer(); });
+  tmrPreview->SetEnabled(false);
 }
 
 void TfrmMain::CreateLogInfoPage(ui::Container& page) {
@@ -132,6 +137,10 @@ void TfrmMain::CreateLabelEditorPage(ui::Container& page) {
   btnSaveDesign->OnClick([this] { btnSaveDesignClick(); });
   btnLoadLast->OnClick([this] { btnLoadLastClick(); });
   btnTestDesign->OnClick([this] { btnTestDesignClick(); });
+  // Beside the three, last in the focus order.
+  btnPreview = &page.AddButton({kPageWidth - 276, button_top, 65, 36}, "Pre&view");
+  btnPreview->OnClick([this] { btnPreviewClick(); });
+  reLabelDesign->OnChange([this] { reLabelDesignChange(); });
 }
 
 void TfrmMain::CreateSetupPage(ui::Container& page) {
@@ -408,6 +417,49 @@ void TfrmMain::btnTestDesignClick() {
     WriteTextFile(context_.program_dir + spl_dir_source_ + "\\TestLabel.spl", job,
                   TextEncoding::kAnsi);
   });
+}
+
+// The preview composes the editor's text, saved or not, with the test job
+// and the captions of the console's settings; it reads and writes no file.
+void TfrmMain::btnPreviewClick() {
+  if (!frmPreview) MakePreviewWindow();
+  frmPreview->Show();
+  RefreshPreview();
+}
+
+void TfrmMain::reLabelDesignChange() {
+  // Restarted on every change, so that it runs once the typing pauses.
+  if (!frmPreview || !frmPreview->IsShown()) return;
+  tmrPreview->SetEnabled(false);
+  tmrPreview->SetEnabled(true);
+}
+
+void TfrmMain::tmrPreviewTimer() {
+  tmrPreview->SetEnabled(false);
+  RefreshPreview();
+}
+
+void TfrmMain::MakePreviewWindow() {
+  preview_window_ = toolkit_.NewWindow({ui::WindowKind::kModeless, "Label Preview", 440, 420});
+  frmPreview = preview_window_.get();
+  frmPreview->AddLabel({6, 4, 428, 14},
+                       "The label of a test print, as the label printer receives it:");
+  memoPreviewLabel = &frmPreview->AddLogView({6, 20, 428, 230});
+  frmPreview->AddLabel({6, 258, 428, 14}, "Tag check:");
+  memoPreviewWarnings = &frmPreview->AddLogView({6, 274, 428, 140});
+}
+
+void TfrmMain::RefreshPreview() {
+  if (!frmPreview || !frmPreview->IsShown()) return;
+  // The captions as the service takes them from the same settings.
+  const Settings settings = SettingsFromLines(settings_lines_.lines);
+  const LabelCaptions captions{settings.labels_text, settings.time_text, settings.map_text,
+                               settings.total_text};
+  const LabelPreview preview = PreviewLabel(
+      reLabelDesign->Text(), design_encoding_,
+      BuildTestJobLines(context_.now(), morning_designator_, afternoon_designator_), captions);
+  memoPreviewLabel->SetText(preview.LabelText());
+  memoPreviewWarnings->SetText(preview.WarningsText());
 }
 
 // --- status monitor ---

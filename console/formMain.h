@@ -44,6 +44,9 @@ class TfrmMain {
   void btnSaveDesignClick();
   void btnLoadLastClick();
   void btnTestDesignClick();
+  void btnPreviewClick();
+  void reLabelDesignChange();
+  void tmrPreviewTimer();
   void TimerTimer();
   void ShowStatusCode(std::int16_t code);
   void btnClick();
@@ -62,6 +65,12 @@ class TfrmMain {
   ui::Button* btnLoadLast = nullptr;
   ui::Button* btnTestDesign = nullptr;
   ui::Button* btnSaveDesign = nullptr;
+  ui::Button* btnPreview = nullptr;
+  ui::Timer* tmrPreview = nullptr;
+  // The preview window, made on the first "Preview" click.
+  ui::Window* frmPreview = nullptr;
+  ui::LogView* memoPreviewLabel = nullptr;
+  ui::LogView* memoPreviewWarnings = nullptr;
   ui::ListBox* listPrnSource = nullptr;
   ui::ListBox* listPrnDest = nullptr;
   ui::ListBox* listPrnBackup = nullptr;
@@ -85,6 +94,8 @@ class TfrmMain {
   void EnterSetupPage();
   void EnterLabelEditorPage();
   void ReadDesignIntoEditor();
+  void MakePreviewWindow();
+  void RefreshPreview();
   void TakePrinterCopies();
   void WriteSettingsLines();  // "Cratemark.cfg", in the encoding it was read in
   // A line of the console's own in the log view, until the log is read again.
@@ -99,6 +110,7 @@ class TfrmMain {
   ConsoleContext context_;
   std::unique_ptr<ui::Window> window_;
   std::unique_ptr<TAboutBox> about_box_;
+  std::unique_ptr<ui::Window> preview_window_;
 
   TextFileContent settings_lines_;  // SettingsLines with the encoding it was read in
   std::string spl_dir_source_, spl_dir_dest_, spl_dir_backup_;

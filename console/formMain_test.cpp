@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 
+#include "console/label_preview.h"
 #include "console/testing/fake_console_tables.h"
 #include "platform/file_system.h"
 #include "platform/version_info.h"
@@ -371,6 +373,79 @@ TEST_F(ConsoleTest, TestPrintIntoAMissingFolderShowsTheErrorAfterTheLogLine) {
   ASSERT_EQ(toolkit_.shown_messages().size(), 1u);
   EXPECT_EQ(toolkit_.shown_messages()[0].options.icon, MessageIcon::kError);
   EXPECT_TRUE(form.memoLogInfo->Text().starts_with("++ Sending TEST file to "));
+}
+
+// Files of the program folder by name and content, to show that nothing was
+// written.
+std::map<std::string, std::string> FolderFiles(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    if (entry.is_directory()) continue;
+    std::ifstream file(entry.path(), std::ios::binary);
+    files[entry.path().string()] = {std::istreambuf_iterator<char>(file),
+                                    std::istreambuf_iterator<char>()};
+  }
+  return files;
+}
+
+TEST_F(ConsoleTest, PreviewFollowsTheUnsavedTextOnceTheTypingPauses) {
+  Write("Cratemark.cfg", "SPLDirSource=PreLabel\r\nTotalText=Total\r\nTimeText=Time:\r\n");
+  std::filesystem::create_directory(dir_ / "PreLabel");
+  Write("LabelDesign.txt", "<Reference> <Order Total>\r\n");
+  TfrmMain& form = Start();
+  ShowPage("Label Editor");
+  // The page keeps its three buttons; the fourth comes last.
+  EXPECT_EQ(As(form.btnLoadLast).caption(), "&Revert to Last");
+  EXPECT_EQ(As(form.btnPreview).caption(), "Pre&view");
+  EXPECT_EQ(form.frmPreview, nullptr);
+
+  As(form.btnPreview).Click();
+  ASSERT_NE(form.frmPreview, nullptr);
+  EXPECT_TRUE(form.frmPreview->IsShown());
+  // Captions come from the console's settings: "Total" leaves the colon.
+  EXPECT_EQ(form.memoPreviewLabel->Text(), "Customer Name :12345.67{CR}{LF}");
+  EXPECT_EQ(form.memoPreviewWarnings->Text(), kNoTagWarnings);
+  const auto files_before = FolderFiles(dir_);
+
+  auto& editor = As(form.reLabelDesign);
+  editor.MoveCaret({1, 0});
+  editor.Type("<Order Time (Parsed)>\r\n<Adress>");
+  toolkit_.AdvanceMs(200);
+  editor.Type("\t");  // typing again puts the refresh off
+  toolkit_.AdvanceMs(299);
+  EXPECT_EQ(form.memoPreviewLabel->Text(), "Customer Name :12345.67{CR}{LF}");
+  toolkit_.AdvanceMs(1);
+  EXPECT_EQ(form.memoPreviewLabel->Text(), "Customer Name :12345.67{CR}{LF}\r\n02:09 " +
+                                               DayPeriodDesignator(true) +
+                                               "{CR}{LF}\r\n<Adress>{HT}{CR}{LF}");
+  EXPECT_EQ(form.memoPreviewWarnings->Text(),
+            "Line 3, column 1: <Adress>: unknown tag, did you mean <Address>?");
+  // Once, not again until the next change.
+  EXPECT_FALSE(form.tmrPreview->IsEnabled());
+
+  // Unsaved text is previewed, never written; Test Print writes only its job.
+  EXPECT_EQ(FolderFiles(dir_), files_before);
+  As(form.btnTestDesign).Click();
+  EXPECT_EQ(Read("LabelDesign.txt"), "<Reference> <Order Total>\r\n");
+  EXPECT_TRUE(Exists("PreLabel/TestLabel.spl"));
+  // The warnings never stand in the way of saving.
+  As(form.btnSaveDesign).Click();
+  EXPECT_EQ(Read("LabelDesign.txt"), form.reLabelDesign->Text());
+  EXPECT_TRUE(toolkit_.shown_messages().empty());
+
+  // Closed, it does not follow; shown again, it is up to date at once.
+  dynamic_cast<ui::headless::HeadlessWindow&>(*form.frmPreview).Close();
+  editor.SetText("<Phone>");
+  EXPECT_FALSE(form.tmrPreview->IsEnabled());
+  As(form.btnPreview).Click();
+  EXPECT_EQ(form.memoPreviewLabel->Text(), "202-111-2222{CR}{LF}");
+  EXPECT_EQ(toolkit_.modal_count(), 0);  // it never blocks the main window
+
+  // Reverting follows the saved design again.
+  Write("LabelDesign.txt", "<Reference> <Order Total>\r\n");
+  As(form.btnLoadLast).Click();
+  toolkit_.AdvanceMs(300);
+  EXPECT_EQ(form.memoPreviewLabel->Text(), "Customer Name :12345.67{CR}{LF}");
 }
 
 // --- status monitor ---

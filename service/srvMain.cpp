@@ -6,7 +6,7 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
-#include "service/label_composer.h"
+#include "shared/label_composer.h"
 #include "shared/change_marker.h"
 #include "shared/host_files.h"
 #include "shared/label_design.h"

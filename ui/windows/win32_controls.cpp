@@ -63,6 +63,16 @@ void Win32ListBox::OnCommand(int code) {
 
 // --- editor ---
 
+void Win32Editor::SetText(std::string_view text) {
+  SetWindowTextW(hwnd_, Wide(text).c_str());
+  // A multi-line edit control sends no EN_CHANGE for WM_SETTEXT.
+  if (on_change_) on_change_();
+}
+
+void Win32Editor::OnCommand(int code) {
+  if (code == EN_CHANGE && on_change_) on_change_();
+}
+
 int Win32Editor::LineCount() const {
   return static_cast<int>(SendMessageW(hwnd_, EM_GETLINECOUNT, 0, 0));
 }

@@ -1,4 +1,4 @@
-#include "service/label_composer.h"
+#include "shared/label_composer.h"
 
 #include <gtest/gtest.h>
 
