@@ -5,7 +5,7 @@
 #include <string>
 
 #include "bench/bench_util.h"
-#include "service/label_composer.h"
+#include "shared/label_composer.h"
 
 using namespace cratemark;
 using namespace cratemark::bench;
