@@ -42,6 +42,20 @@ double MedianTime(int count, Step&& step) {
   return Median(std::move(samples));
 }
 
+// Runs `step` `count` times and returns the shortest time of one run,
+// seconds: the cost of the work itself, with the least of what other
+// programs on a shared machine add to it.
+template <typename Step>
+double BestTime(int count, Step&& step) {
+  double best = 1e300;
+  for (int i = 0; i < count; ++i) {
+    const auto start = Clock::now();
+    step();
+    best = std::min(best, SecondsSince(start));
+  }
+  return best;
+}
+
 // "name: figure unit" padded into one column.
 inline void PrintFigure(const std::string& name, double value, const char* unit) {
   std::printf("  %-48s %12.3f %s\n", name.c_str(), value, unit);

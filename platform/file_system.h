@@ -77,6 +77,12 @@ void WriteWholeFile(std::string_view path, std::string_view bytes);
 // "Cannot create file \"<path>\". <reason>".
 void AppendToFile(std::string_view path, std::string_view bytes);
 
+// Gives the file at `existing` a second name `link` (a hard link: one file,
+// two names; writes through either show in both). `link` must not exist.
+// Throws Error with "Cannot create file \"<link>\". <reason>", also where
+// the volume has no hard links.
+void LinkFile(std::string_view existing, std::string_view link);
+
 // Puts the file `from` in place of `to` in one step, replacing `to`. Throws
 // Error with "Cannot rename file \"<from>\" to \"<to>\". <reason>".
 void RenameFile(std::string_view from, std::string_view to);

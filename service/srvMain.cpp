@@ -61,8 +61,9 @@ void TsrvCratemark::ServiceStart() {
 void TsrvCratemark::ServiceStop() {
   timer_enabled_ = false;
   WriteLog("! Stopping service...");
-  // Set aside, not deleted: the first line after a continue brings back
-  // every earlier line without the service holding them in memory.
+  // Only the name goes; the file stays under its second name, so the first
+  // line after a continue brings back every earlier line without the
+  // service holding them in memory.
   log_.RemoveFile();
 }
 

@@ -16,46 +16,102 @@ std::string LogLineText(const LocalTime& time, std::string_view message) {
 
 ActivityLog::ActivityLog(std::string program_dir)
     : path_(ActivityLogPath(program_dir)),
-      aside_path_(program_dir + std::string(kActivityLogAsideFileName)) {}
+      kept_path_(program_dir + std::string(kActivityLogKeptFileName)) {}
 
 void ActivityLog::Write(std::string_view message) { WriteAt(NowLocal(), message); }
+
+bool ActivityLog::IsOurs(std::string_view path) const {
+  const FileStamp stamp = StampOf(path);
+  return stamp.exists && stamp.identity == identity_;
+}
+
+// A new file under the log's name, holding what is pending, with its kept
+// name beside it.
+void ActivityLog::StartFile() {
+  WriteWholeFile(path_, pending_);
+  pending_.clear();
+  has_written_ = true;
+  identity_ = StampOf(path_).identity;
+  DeleteFileAt(kept_path_);
+  try {
+    LinkFile(path_, kept_path_);
+    has_link_ = true;
+  } catch (const Error&) {
+    has_link_ = false;  // no hard links here: stop and pause rename instead
+  }
+}
+
+// The file, under its kept name, in place of the log's name in one step.
+void ActivityLog::PutBack() {
+  if (!has_link_) return RenameFile(kept_path_, path_);
+  const std::string link = path_ + ".link.tmp";
+  DeleteFileAt(link);
+  LinkFile(kept_path_, link);
+  try {
+    RenameFile(link, path_);
+  } catch (const Error&) {
+    DeleteFileAt(link);
+    throw;
+  }
+}
 
 void ActivityLog::WriteAt(const LocalTime& time, std::string_view message) {
   pending_ += EncodeText(LogLineText(time, message), TextEncoding::kAnsi);
   pending_ += "\r\n";
-  if (!has_written_) {
-    // A new process starts a new file, whatever an earlier one left.
-    WriteWholeFile(path_, pending_);
+  // A new process starts a new file, whatever an earlier one left.
+  if (!has_written_) return StartFile();
+
+  const bool is_shown = IsOurs(path_);
+  const bool is_kept = IsOurs(kept_path_);
+  if (is_shown && (!has_link_ || is_kept)) {
+    // The usual case: one write and one flush. A failed append is cut off
+    // again, so the file never holds a torn line, and the line stays pending.
+    AppendToFile(path_, pending_);
     pending_.clear();
-    has_written_ = true;
-    DeleteFileAt(aside_path_);
     return;
   }
-  if (is_aside_) {
-    // The line joins the file while it is still aside, and the file comes
-    // back in one step: readers never see it without the new line.
-    AppendToFile(aside_path_, pending_);
+  if (is_shown) {
+    // Someone removed the kept name: the file gets it again.
+    AppendToFile(path_, pending_);
     pending_.clear();
-    RenameFile(aside_path_, path_);
-    is_aside_ = false;
+    DeleteFileAt(kept_path_);
+    LinkFile(path_, kept_path_);
     return;
   }
-  // One write and one flush per line. A failed append is cut off again, so
-  // the file never holds a torn line, and the line waits in pending_.
-  AppendToFile(path_, pending_);
-  pending_.clear();
+  if (is_kept) {
+    // Set aside at stop or pause, or its name removed or taken by someone
+    // else: the line joins the file first, then the file comes back whole,
+    // so readers never see it without the new line.
+    AppendToFile(kept_path_, pending_);
+    pending_.clear();
+    PutBack();
+    return;
+  }
+  // Both names gone: the earlier lines went with them.
+  StartFile();
 }
 
 bool ActivityLog::RemoveFile() {
   if (!has_written_) return DeleteFileAt(path_);  // an earlier process's file
-  if (is_aside_) return false;
-  try {
-    RenameFile(path_, aside_path_);
-  } catch (const Error&) {
-    return false;  // missing, or held by a reader: it stays where it is
+  if (!IsOurs(path_)) return false;
+  if (!has_link_) {
+    try {
+      RenameFile(path_, kept_path_);
+    } catch (const Error&) {
+      return false;  // held by a reader: it stays where it is
+    }
+    return true;
   }
-  is_aside_ = true;
-  return true;
+  if (!IsOurs(kept_path_)) {
+    // Its kept name must hold the file before the log's name goes.
+    DeleteFileAt(kept_path_);
+    try {
+      LinkFile(path_, kept_path_);
+    } catch (const Error&) {
+      return false;
+    }
+  }
+  return DeleteFileAt(path_);
 }
 
 }  // namespace cratemark

@@ -1,12 +1,21 @@
 // The activity log "Cratemark.txt": one line per message, each the local
 // date-and-time text, " : " and the message, followed by CR LF, in the ANSI
-// code page. The file always holds every line the process has written: the
-// first line of a process replaces any earlier file, each later line is
-// appended; at stop and pause the file is set aside ("Cratemark.txt.paused")
-// rather than deleted, and the next line brings it back with that line
-// appended. So the process keeps no lines in memory, however long it runs.
+// code page. The file always holds every line the process has written, and
+// the process keeps none of them in memory, however long it runs:
+//
+// - the first line of a process replaces any earlier file, and the file gets
+//   a second name, "Cratemark.txt.kept" (a hard link: one file, two names);
+// - each later line is appended with one write and one flush;
+// - stop and pause remove the name "Cratemark.txt" only; the next line is
+//   appended through the kept name and the file is put back under its own
+//   name in one step, with every earlier line. A file removed or replaced by
+//   someone else comes back the same way.
+//
+// Where the volume has no hard links, stop and pause rename the file to the
+// kept name instead, and it comes back the same way.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,7 +24,7 @@
 namespace cratemark {
 
 inline constexpr std::string_view kActivityLogFileName = "Cratemark.txt";
-inline constexpr std::string_view kActivityLogAsideFileName = "Cratemark.txt.paused";
+inline constexpr std::string_view kActivityLogKeptFileName = "Cratemark.txt.kept";
 
 std::string ActivityLogPath(std::string_view program_dir);
 
@@ -43,11 +52,16 @@ class ActivityLog {
   std::size_t pending_bytes() const { return pending_.size(); }
 
  private:
+  bool IsOurs(std::string_view path) const;
+  void StartFile();
+  void PutBack();
+
   std::string path_;
-  std::string aside_path_;
-  std::string pending_;       // encoded lines not yet in the file
-  bool has_written_ = false;  // this process has created its file
-  bool is_aside_ = false;     // the file is set aside until the next line
+  std::string kept_path_;
+  std::string pending_;         // encoded lines not yet in the file
+  bool has_written_ = false;    // this process has created its file
+  bool has_link_ = false;       // the file has its kept name too
+  std::uint64_t identity_ = 0;  // of the process's file
 };
 
 }  // namespace cratemark

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "platform/error.h"
 #include "platform/file_system.h"
@@ -38,15 +39,16 @@ TEST(ActivityLogTest, FileIsAFullCopyOfTheLinesWritten) {
   EXPECT_EQ(ansi, EncodeText(JoinLines(written), TextEncoding::kAnsi));
 }
 
-// The file is appended to and set aside rather than rewritten and deleted;
-// after every step it must hold exactly what a whole rewrite of every line
-// written so far would hold, or be absent where a deletion would leave it
-// absent. Readers see only "Cratemark.txt".
+// The file is appended to and kept under a second name rather than rewritten
+// and deleted; after every step it must hold exactly what a whole rewrite of
+// every line written so far would hold, or be absent where a deletion would
+// leave it absent. Readers see only "Cratemark.txt".
 TEST(ActivityLogTest, FileMatchesAWholeRewriteAcrossStartPauseContinueAndStop) {
   ScopedTempDir dir;
   const std::string path = ActivityLogPath(dir.path());
   WriteWholeFile(path, "left by an earlier process\r\n");
-  WriteWholeFile(dir.path() + std::string(kActivityLogAsideFileName), "stale\r\n");
+  const std::string kept = dir.path() + std::string(kActivityLogKeptFileName);
+  WriteWholeFile(kept, "stale\r\n");
 
   ActivityLog log(dir.path());
   Lines expected;
@@ -67,11 +69,23 @@ TEST(ActivityLogTest, FileMatchesAWholeRewriteAcrossStartPauseContinueAndStop) {
   EXPECT_TRUE(log.RemoveFile());
   EXPECT_FALSE(FileExists(path));
   write();
+  // Removed or replaced by someone else while the service runs: the next
+  // line brings the file back with every line, as a whole rewrite did.
+  std::filesystem::remove(path);
+  write();
+  WriteWholeFile(path, "replaced\r\n");
+  write();
+  std::filesystem::remove(kept);  // its second name removed: taken again
+  write();
+  EXPECT_TRUE(log.RemoveFile());
+  EXPECT_FALSE(FileExists(path));
+  write();
   EXPECT_EQ(log.pending_bytes(), 0u);
-  // Only the log itself is left: no temporary or aside file.
-  const std::vector<DirectoryEntry> entries = ListDirectory(dir.path(), "*");
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].name, kActivityLogFileName);
+  // No temporary file is left: only the log and its second name.
+  std::set<std::string> names;
+  for (const DirectoryEntry& entry : ListDirectory(dir.path(), "*")) names.insert(entry.name);
+  EXPECT_EQ(names, (std::set<std::string>{std::string(kActivityLogFileName),
+                                          std::string(kActivityLogKeptFileName)}));
 }
 
 TEST(ActivityLogTest, RemoveBeforeTheFirstLineDeletesAnEarlierProcessFile) {
@@ -100,9 +114,9 @@ TEST(ActivityLogTest, LineWhoseWriteFailedIsInTheNextFile) {
   EXPECT_EQ(log.pending_bytes(), 0u);
 }
 
-// The same once the file exists: a failed append keeps the line for the next
-// one, and the file never holds part of it.
-TEST(ActivityLogTest, FailedAppendGoesInWithTheNextLine) {
+// The same once the file exists: a line that cannot be shown (a folder in
+// the log's place) is shown with the next one, after every earlier line.
+TEST(ActivityLogTest, LineThatCouldNotBeShownComesWithTheNextOne) {
   ScopedTempDir dir;
   const std::string path = ActivityLogPath(dir.path());
   ActivityLog log(dir.path());
@@ -112,9 +126,9 @@ TEST(ActivityLogTest, FailedAppendGoesInWithTheNextLine) {
   EXPECT_THROW(log.WriteAt(kAfternoon, "two"), Error);
   std::filesystem::remove(path);
   log.WriteAt(kAfternoon, "three");
-  // "one" went with the file someone removed; "two" was kept for this write.
-  EXPECT_EQ(ReadWholeFile(path),
-            LogLineText(kAfternoon, "two") + "\r\n" + LogLineText(kAfternoon, "three") + "\r\n");
+  EXPECT_EQ(ReadWholeFile(path), LogLineText(kAfternoon, "one") + "\r\n" +
+                                     LogLineText(kAfternoon, "two") + "\r\n" +
+                                     LogLineText(kAfternoon, "three") + "\r\n");
 }
 
 }  // namespace

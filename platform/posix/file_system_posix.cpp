@@ -295,6 +295,12 @@ void AppendToFile(std::string_view path, std::string_view bytes) {
   if (fd.Close() != 0) throw PosixError(errno, CreateMessage(path));
 }
 
+void LinkFile(std::string_view existing, std::string_view link) {
+  if (::link(ResolvePath(existing).c_str(), ResolvePath(link).c_str()) != 0) {
+    throw PosixError(errno, CreateMessage(link));
+  }
+}
+
 void RenameFile(std::string_view from, std::string_view to) {
   if (rename(ResolvePath(from).c_str(), ResolvePath(to).c_str()) != 0) {
     throw PosixError(

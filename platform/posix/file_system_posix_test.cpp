@@ -1,8 +1,11 @@
 // Path resolution exists on POSIX only: Windows resolves names itself.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <fstream>
 
+#include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/scoped_temp_dir.h"
 
@@ -51,6 +54,26 @@ TEST(ResolvePathTest, ProgramDirIsTheTestBinaryFolder) {
   const char* bin = std::getenv("CRATEMARK_BIN_DIR");
   if (!bin) GTEST_SKIP() << "CRATEMARK_BIN_DIR not set";
   EXPECT_EQ(ProgramDir(), std::string(bin) + "/");
+}
+
+// A disk that fills in the middle of an append (here a file size limit):
+// the part written is cut off again, so the file keeps whole lines only.
+TEST(AppendToFileTest, AnAppendThatFailsHalfWayLeavesTheFileAsItWas) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "log.txt";
+  WriteWholeFile(path, "one\r\n");
+  struct rlimit old_limit;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  void (*old_handler)(int) = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = old_limit;
+  limit.rlim_cur = 10;  // room for part of the next line only
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  EXPECT_THROW(AppendToFile(path, "a longer second line\r\n"), Error);
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  signal(SIGXFSZ, old_handler);
+  EXPECT_EQ(ReadWholeFile(path), "one\r\n");
+  AppendToFile(path, "two\r\n");
+  EXPECT_EQ(ReadWholeFile(path), "one\r\ntwo\r\n");
 }
 
 }  // namespace

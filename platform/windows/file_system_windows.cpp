@@ -253,6 +253,13 @@ void AppendToFile(std::string_view path, std::string_view bytes) {
   if (!file.Close()) throw WindowsError(GetLastError(), CreateMessage(path));
 }
 
+void LinkFile(std::string_view existing, std::string_view link) {
+  if (!CreateHardLinkW(ToWide(link).c_str(), ToWide(existing).c_str(),
+                       /*lpSecurityAttributes=*/nullptr)) {
+    throw WindowsError(GetLastError(), CreateMessage(link));
+  }
+}
+
 void RenameFile(std::string_view from, std::string_view to) {
   if (!MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
