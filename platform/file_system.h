@@ -31,9 +31,16 @@ bool FileExists(std::string_view path);       // a file (not a directory) exists
 bool DirectoryExists(std::string_view path);  // a directory exists
 bool PathExists(std::string_view path);       // file or directory
 
+// What a folder entry is, seen without following a link.
+enum class EntryType {
+  kFile,       // a regular file
+  kDirectory,  // a folder
+  kOther,      // a link, FIFO, device, socket or other reparse point
+};
+
 struct DirectoryEntry {
   std::string name;  // without directory
-  bool is_directory = false;
+  EntryType type = EntryType::kFile;
 };
 
 // Entries of `directory` whose names match `pattern` ("*.spl", "*", "?"
@@ -60,6 +67,7 @@ std::string ReadWholeFile(std::string_view path);
 void WriteWholeFile(std::string_view path, std::string_view bytes);
 
 // Size and modification time, to tell whether a file is still being written.
+// The time counts nanoseconds since 1970-01-01 UTC on every platform.
 struct FileStamp {
   bool exists = false;
   std::uint64_t size = 0;
@@ -67,5 +75,33 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 FileStamp StampOf(std::string_view path);
+
+// True when both paths name one existing folder, by what the file system
+// says (device and inode on POSIX, volume serial and file index on Windows)
+// rather than by spelling: ".", "..", links, bind mounts, case and short
+// names all count. False when either cannot be found.
+bool SameFolder(std::string_view a, std::string_view b);
+
+// Operations on one entry of `folder`, named exactly as a listing gave it:
+// the name is never split, so on POSIX a "\\" in it is an ordinary character.
+// None of them follows a link. Error messages name folder + separator + name.
+
+// Size and time of a regular file; `exists` is false for anything else.
+FileStamp StampOfFileIn(std::string_view folder, std::string_view name);
+
+// Reads a regular file whole, writers denied while reading. Anything else
+// (link, FIFO, device, socket, folder) is refused without an open that could
+// block (ErrorKind::kNotAFile), and so is a file of more than `max_bytes`
+// (ErrorKind::kTooLarge).
+// Throws Error with "Cannot open file \"<path>\". <reason>".
+std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint64_t max_bytes);
+
+// WriteWholeFile for `name` in `folder`. The temporary name does not grow
+// with `name`.
+void WriteWholeFileIn(std::string_view folder, std::string_view name, std::string_view bytes);
+
+// Deletes the file `name` in `folder`; false when it could not be deleted
+// (missing included). A folder is never deleted.
+bool DeleteFileIn(std::string_view folder, std::string_view name);
 
 }  // namespace cratemark
