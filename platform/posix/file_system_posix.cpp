@@ -109,7 +109,7 @@ struct Folder {
 // `fd` is -1 when the folder cannot be opened; errno says why.
 Folder OpenFolder(std::string_view folder, std::string_view name) {
   std::string native = ResolvePath(folder);
-  if (native.empty()) native = ".";
+  if (native.empty()) native.push_back('.');
   std::string shown(folder);
   if (!shown.empty() && shown.back() != '/' && shown.back() != '\\') shown += '/';
   shown += name;
