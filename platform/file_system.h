@@ -57,6 +57,7 @@ bool DeleteFileAt(std::string_view path);
 void CreateDirectories(std::string_view path);
 
 // Whole-file reading with writers denied while reading (Windows share mode).
+// On POSIX only a regular file is read (a FIFO or device: ErrorKind::kNotAFile).
 // Throws Error with "Cannot open file \"<path>\". <reason>".
 std::string ReadWholeFile(std::string_view path);
 

@@ -270,11 +270,16 @@ void CreateDirectories(std::string_view path) {
 
 std::string ReadWholeFile(std::string_view path) {
   const std::string native = ResolvePath(path);
-  FileDescriptor fd(open(native.c_str(), O_RDONLY | O_CLOEXEC));
+  // Every file the system reads is a regular file: a FIFO or a device put in
+  // its place is refused, and O_NONBLOCK keeps the open itself from waiting.
+  FileDescriptor fd(open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.get() < 0) throw PosixError(errno, OpenMessage(path));
   struct stat info;
   if (fstat(fd.get(), &info) != 0) throw PosixError(errno, OpenMessage(path));
   if (S_ISDIR(info.st_mode)) throw PosixError(EISDIR, OpenMessage(path));
+  if (!S_ISREG(info.st_mode)) {
+    throw Error(ErrorKind::kNotAFile, OpenMessage(path) + " It is not a regular file.");
+  }
   std::string bytes;
   char buffer[65536];
   for (;;) {
