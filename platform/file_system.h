@@ -101,6 +101,11 @@ std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint
 // with `name`.
 void WriteWholeFileIn(std::string_view folder, std::string_view name, std::string_view bytes);
 
+// Removes the temporary files that WriteWholeFile left in `folder` when its
+// process ended while writing (killed, or the power failed): those of a
+// process that no longer runs. Returns how many it removed.
+int RemoveAbandonedTemporaries(std::string_view folder);
+
 // Deletes the file `name` in `folder`; false when it could not be deleted
 // (missing included). A folder is never deleted.
 bool DeleteFileIn(std::string_view folder, std::string_view name);

@@ -182,6 +182,12 @@ void TsrvCratemark::ConfigureService() {
 
   OpenSourceLockTable(source_dir);
   if (!has_dest || SameFolder(dest_dir, source_dir)) WriteStatus(kStatusDestDirMissing);
+
+  // Half-written files of a run that was killed while writing; a live
+  // program's are left alone.
+  for (const std::string& folder : {program_dir_, source_dir, dest_dir, backup_dir}) {
+    RemoveAbandonedTemporaries(folder);
+  }
 }
 
 void TsrvCratemark::LoadSettings() {

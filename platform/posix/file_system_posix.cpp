@@ -1,5 +1,6 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,6 +101,9 @@ FileStamp StampFrom(const struct stat& info) {
           static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
+// Temporary files are ".cratemark-<pid>-<n>.tmp".
+constexpr std::string_view kTemporaryPrefix = ".cratemark-";
+
 // The folder of an entry operation, opened; the name shown in messages.
 struct Folder {
   FileDescriptor fd;
@@ -135,7 +139,8 @@ void WriteIn(int folder_fd, const std::string& name, std::string_view bytes,
   std::string temp;
   int raw_fd = -1;
   for (int attempt = 0; raw_fd < 0 && attempt < 100; ++attempt) {
-    temp = ".cratemark-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp";
+    temp = std::string(kTemporaryPrefix) + std::to_string(getpid()) + "-" +
+           std::to_string(counter++) + ".tmp";
     raw_fd = openat(folder_fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (raw_fd < 0 && errno != EEXIST) break;
   }
@@ -374,6 +379,33 @@ void WriteWholeFileIn(std::string_view folder, std::string_view name, std::strin
   const Folder dir = OpenFolder(folder, name);
   if (dir.fd.get() < 0) throw PosixError(errno, CreateMessage(dir.shown));
   WriteIn(dir.fd.get(), std::string(name), bytes, dir.shown);
+}
+
+int RemoveAbandonedTemporaries(std::string_view folder) {
+  std::string native = ResolvePath(folder);
+  if (native.empty()) native.push_back('.');
+  DirHandle dir(opendir(native.c_str()));
+  if (!dir) return 0;
+  int removed = 0;
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(".tmp")) continue;
+    const std::string_view rest = name.substr(kTemporaryPrefix.size());
+    const std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash > 9) continue;
+    pid_t pid = 0;
+    for (char c : rest.substr(0, dash)) {
+      if (c < '0' || c > '9') {
+        pid = 0;
+        break;
+      }
+      pid = pid * 10 + (c - '0');
+    }
+    // Only a process that is gone: a live one may be writing it right now.
+    if (pid <= 0 || pid == getpid() || kill(pid, 0) == 0 || errno != ESRCH) continue;
+    if (unlinkat(dirfd(dir.get()), entry->d_name, 0) == 0) ++removed;
+  }
+  return removed;
 }
 
 bool DeleteFileIn(std::string_view folder, std::string_view name) {

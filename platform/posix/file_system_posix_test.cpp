@@ -1,5 +1,6 @@
 // Path resolution exists on POSIX only: Windows resolves names itself.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -51,6 +52,20 @@ TEST(ResolvePathTest, ProgramDirIsTheTestBinaryFolder) {
   const char* bin = std::getenv("CRATEMARK_BIN_DIR");
   if (!bin) GTEST_SKIP() << "CRATEMARK_BIN_DIR not set";
   EXPECT_EQ(ProgramDir(), std::string(bin) + "/");
+}
+
+TEST(ResolvePathTest, OnlyTemporariesOfProcessesThatAreGoneAreRemoved) {
+  ScopedTempDir dir;
+  const std::string own = ".cratemark-" + std::to_string(getpid()) + "-7.tmp";
+  const std::string gone = ".cratemark-999999999-3.tmp";  // no process has this number
+  for (const std::string& name :
+       {own, gone, std::string(".cratemark-x-1.tmp"), std::string("a.spl")}) {
+    WriteWholeFile(dir.path() + name, "");
+  }
+  EXPECT_EQ(RemoveAbandonedTemporaries(dir.path()), 1);
+  EXPECT_FALSE(FileExists(dir.path() + gone));
+  EXPECT_TRUE(FileExists(dir.path() + own)) << "a live process may still write it";
+  EXPECT_EQ(ListDirectory(dir.path(), "*").size(), 3u);
 }
 
 }  // namespace

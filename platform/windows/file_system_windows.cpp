@@ -63,6 +63,9 @@ DWORD AttributesOf(std::string_view path) { return GetFileAttributesW(ToWide(pat
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// Temporary files are "~cratemark-<pid>-<n>.tmp".
+constexpr const wchar_t* kTemporaryPrefix = L"~cratemark-";
+
 // A reparse point (link, junction, mount point) counts as neither.
 EntryType TypeOf(DWORD attributes) {
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryType::kOther;
@@ -196,7 +199,7 @@ void WriteWholeFile(std::string_view path, std::string_view bytes) {
   HANDLE raw = INVALID_HANDLE_VALUE;
   DWORD code = 0;
   for (int attempt = 0; raw == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
-    temp = folder + L"~cratemark-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+    temp = folder + kTemporaryPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(counter++) + L".tmp";
     // No sharing: held exclusively while it is written.
     raw = CreateFileW(temp.c_str(), GENERIC_WRITE, /*dwShareMode=*/0,
@@ -320,6 +323,43 @@ void WriteWholeFileIn(std::string_view folder, std::string_view name, std::strin
   const std::string path = InFolder(folder, name);
   if (!IsEntryName(name)) throw WindowsError(ERROR_INVALID_NAME, CreateMessage(path));
   WriteWholeFile(path, bytes);
+}
+
+int RemoveAbandonedTemporaries(std::string_view folder) {
+  const std::wstring prefix = kTemporaryPrefix;
+  std::wstring base = ToWide(folder);
+  if (!base.empty() && base.back() != L'\\' && base.back() != L'/') base += L'\\';
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileExW((base + prefix + L"*.tmp").c_str(), FindExInfoBasic, &data,
+                                   FindExSearchNameMatch, /*lpSearchFilter=*/nullptr,
+                                   /*dwAdditionalFlags=*/0));
+  if (find.get() == INVALID_HANDLE_VALUE) return 0;
+  int removed = 0;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name.rfind(prefix, 0) != 0) continue;  // matched by its short name only
+    const std::size_t dash = name.find(L'-', prefix.size());
+    if (dash == std::wstring::npos || dash == prefix.size() || dash - prefix.size() > 10) continue;
+    DWORD pid = 0;
+    bool digits = true;
+    for (std::size_t i = prefix.size(); i < dash; ++i) {
+      if (name[i] < L'0' || name[i] > L'9') digits = false;
+      pid = pid * 10 + static_cast<DWORD>(name[i] - L'0');
+    }
+    if (!digits || pid == GetCurrentProcessId()) continue;
+    // Only a process that is gone: a live one may be writing it right now.
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, /*bInheritHandle=*/FALSE, pid);
+    if (process != nullptr) {
+      DWORD code = 0;
+      const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+      CloseHandle(process);
+      if (running) continue;
+    } else if (GetLastError() != ERROR_INVALID_PARAMETER) {
+      continue;  // there, but not ours to look at
+    }
+    if (DeleteFileW((base + name).c_str())) ++removed;
+  } while (FindNextFileW(find.get(), &data));
+  return removed;
 }
 
 bool DeleteFileIn(std::string_view folder, std::string_view name) {
