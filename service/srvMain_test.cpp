@@ -335,6 +335,9 @@ TEST(ServiceModule, ALabelPrinterThatIsTheSourcePrinterByAnySpellingHaltsAndKeep
       {"." + kSep + "PreLabel", "Label2", kStatusDestDirMissing},
       {"Label1" + kSep + ".." + kSep + "PreLabel", "Label2", kStatusDestDirMissing},
       {"PreLabel" + kSep, "Label2", kStatusDestDirMissing},
+      // Windows drops trailing dots and blanks; elsewhere no such folder exists.
+      {"PreLabel.", "Label2", kStatusDestDirMissing},
+      {"PreLabel ", "Label2", kStatusDestDirMissing},
       {"Label1", "PreLabel", kStatusBackupDirMissing},
       {"Label1", "Label2" + kSep + ".." + kSep + "PRELABEL" + kSep + ".", kStatusBackupDirMissing},
   };
