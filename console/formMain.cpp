@@ -159,18 +159,18 @@ void TfrmMain::CreateSetupPage(ui::Container& page) {
   help.AddLabel({6, 8, 210, 14}, "Source Printer:", heading);
   help.AddLabel({6, 22, 214, 52},
                 "This is the printer that will be used in TolvanWin as a Prep Printer. All "
-                "?items required to print on labels will be using this Prep Printer?",
+                "items required to print on labels will be using this Prep Printer.",
                 wrapped);
   help.AddLabel({6, 80, 210, 14}, "Destination Printer:", heading);
   help.AddLabel({6, 94, 214, 52},
                 "This is the printer that will actually send the label to the label printer. It "
-                "must be setup ?properly for use with TolvanSpool?",
+                "must be setup properly for use with TolvanSpool.",
                 wrapped);
   help.AddLabel({6, 152, 210, 14}, "Backup Printer:", heading);
   help.AddLabel({6, 166, 214, 64},
                 "Like the Destination Printer, this printer must be setup correctly as it will be "
-                "used as a ?backup in case the primary printer fails assuming there is a backup "
-                "printer.?",
+                "used as a backup in case the primary printer fails assuming there is a backup "
+                "printer.",
                 wrapped);
 
   ui::Container& picture_frame = page.AddFrame({395, 244, 226, 92}, "");

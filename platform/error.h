@@ -16,6 +16,8 @@ enum class ErrorKind {
   kSharingViolation,   // another program holds the file
   kIo,                 // any other failure of the operating system
   kInvalidData,        // content that cannot be decoded or parsed
+  kTooLarge,           // more than a reader accepts
+  kNotAFile,           // a folder, link, FIFO, device or socket where a file was expected
   kOther,
 };
 // clang-format on

@@ -35,9 +35,16 @@ bool FileExists(std::string_view path);       // a file (not a directory) exists
 bool DirectoryExists(std::string_view path);  // a directory exists
 bool PathExists(std::string_view path);       // file or directory
 
+// What a folder entry is, seen without following a link.
+enum class EntryType {
+  kFile,       // a regular file
+  kDirectory,  // a folder
+  kOther,      // a link, FIFO, device, socket or other reparse point
+};
+
 struct DirectoryEntry {
   std::string name;  // without directory
-  bool is_directory = false;
+  EntryType type = EntryType::kFile;
 };
 
 // Entries of `directory` whose names match `pattern` ("*.spl", "*", "?"
@@ -54,6 +61,7 @@ bool DeleteFileAt(std::string_view path);
 void CreateDirectories(std::string_view path);
 
 // Whole-file reading with writers denied while reading (Windows share mode).
+// On POSIX only a regular file is read (a FIFO or device: ErrorKind::kNotAFile).
 // Throws Error with "Cannot open file \"<path>\". <reason>".
 std::string ReadWholeFile(std::string_view path);
 
@@ -90,6 +98,7 @@ void RenameFile(std::string_view from, std::string_view to);
 // Size, modification time and the file's identity on its volume, to tell
 // whether a file is still being written, or was changed or replaced since it
 // was last looked at. A file put in place by a rename has a new identity.
+// The time counts nanoseconds since 1970-01-01 UTC on every platform.
 struct FileStamp {
   bool exists = false;
   std::uint64_t size = 0;
@@ -98,5 +107,38 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 FileStamp StampOf(std::string_view path);
+
+// True when both paths name one existing folder, by what the file system
+// says (device and inode on POSIX, volume serial and file index on Windows)
+// rather than by spelling: ".", "..", links, bind mounts, case and short
+// names all count. False when either cannot be found.
+bool SameFolder(std::string_view a, std::string_view b);
+
+// Operations on one entry of `folder`, named exactly as a listing gave it:
+// the name is never split, so on POSIX a "\\" in it is an ordinary character.
+// None of them follows a link. Error messages name folder + separator + name.
+
+// Size and time of a regular file; `exists` is false for anything else.
+FileStamp StampOfFileIn(std::string_view folder, std::string_view name);
+
+// Reads a regular file whole, writers denied while reading. Anything else
+// (link, FIFO, device, socket, folder) is refused without an open that could
+// block (ErrorKind::kNotAFile), and so is a file of more than `max_bytes`
+// (ErrorKind::kTooLarge).
+// Throws Error with "Cannot open file \"<path>\". <reason>".
+std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint64_t max_bytes);
+
+// WriteWholeFile for `name` in `folder`. The temporary name does not grow
+// with `name`.
+void WriteWholeFileIn(std::string_view folder, std::string_view name, std::string_view bytes);
+
+// Removes the temporary files that WriteWholeFile left in `folder` when its
+// process ended while writing (killed, or the power failed): those of a
+// process that no longer runs. Returns how many it removed.
+int RemoveAbandonedTemporaries(std::string_view folder);
+
+// Deletes the file `name` in `folder`; false when it could not be deleted
+// (missing included). A folder is never deleted.
+bool DeleteFileIn(std::string_view folder, std::string_view name);
 
 }  // namespace cratemark

@@ -36,7 +36,7 @@ TEST(FileSystemTest, ListsByPatternWithoutRegardToCase) {
   EXPECT_EQ(NamesIn(dir.path(), "lockspl.dbf"), (std::set<std::string>{"LOCKSPL.DBF"}));
   EXPECT_EQ(NamesIn(dir.path(), "*").size(), 7u);
   for (const DirectoryEntry& entry : ListDirectory(dir.path(), "sub*")) {
-    EXPECT_TRUE(entry.is_directory);
+    EXPECT_EQ(entry.type, EntryType::kDirectory);
   }
   EXPECT_TRUE(ListDirectory(dir.path() + "missing", "*").empty());
 }
@@ -185,6 +185,63 @@ TEST(FileSystemTest, StampTellsGrownFromReplacedFiles) {
   WriteWholeFile(path, "one\r\ntwo\r\n");
   EXPECT_NE(StampOf(path).identity, first.identity);
   EXPECT_THROW(RenameFile(dir.path() + "missing.txt", path), Error);
+}
+
+}  // namespace
+}  // namespace cratemark
+
+namespace cratemark {
+namespace {
+
+TEST(FileSystemTest, SameFolderAsksTheFileSystemNotTheSpelling) {
+  ScopedTempDir dir;
+  const std::string sep(1, kPathSeparator);
+  CreateDirectories(dir.path() + "PreLabel");
+  CreateDirectories(dir.path() + "Label1");
+  const std::string source = dir.path() + "PreLabel";
+  struct Case {
+    std::string other;
+    bool same;
+  };
+  const Case cases[] = {
+      {source, true},
+      {source + sep, true},
+      {source + sep + ".", true},
+      {dir.path() + "." + sep + "PreLabel", true},
+      {dir.path() + "Label1" + sep + ".." + sep + "PreLabel", true},
+      {dir.path() + "PRELABEL", true},
+      {dir.path() + "Label1", false},
+      {dir.path() + "Missing", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SameFolder(source, c.other), c.same) << c.other;
+  WriteWholeFile(dir.path() + "file", "");
+  EXPECT_FALSE(SameFolder(dir.path() + "file", dir.path() + "file")) << "a file is no folder";
+}
+
+TEST(FileSystemTest, EntriesAreReadOnlyWhenTheyAreFilesWithinTheLimit) {
+  ScopedTempDir dir;
+  WriteWholeFileIn(dir.path(), "job.spl", "12345");
+  CreateDirectories(dir.path() + "folder.spl");
+  EXPECT_EQ(ReadFileIn(dir.path(), "job.spl", 5), "12345");
+  EXPECT_EQ(StampOfFileIn(dir.path(), "job.spl").size, 5u);
+  const auto kind_of = [&](const char* name, std::uint64_t limit) {
+    try {
+      ReadFileIn(dir.path(), name, limit);
+    } catch (const Error& error) {
+      return error.kind();
+    }
+    return ErrorKind::kOther;
+  };
+  EXPECT_EQ(kind_of("job.spl", 4), ErrorKind::kTooLarge);
+  EXPECT_EQ(kind_of("folder.spl", 100), ErrorKind::kNotAFile);
+  EXPECT_EQ(kind_of("missing.spl", 100), ErrorKind::kNotFound);
+  EXPECT_FALSE(StampOfFileIn(dir.path(), "folder.spl").exists);
+  EXPECT_FALSE(DeleteFileIn(dir.path(), "folder.spl"));
+  EXPECT_TRUE(DeleteFileIn(dir.path(), "job.spl"));
+  EXPECT_FALSE(DeleteFileIn(dir.path(), "job.spl"));
+  // No temporary file is left beside the target.
+  WriteWholeFileIn(dir.path(), std::string(251, 'n') + ".spl", "x");
+  EXPECT_EQ(ListDirectory(dir.path(), "*").size(), 2u);
 }
 
 }  // namespace

@@ -25,10 +25,6 @@ const SettleClock& SystemSettleClock() {
 bool JobSettleWatch::IsSettled(const std::string& path, const FileStamp& stamp) {
   if (settle_time_.count() <= 0) return true;
   const auto now = clock_.Now();
-  // Only one job is watched at a time; forget the others.
-  for (auto it = looks_.begin(); it != looks_.end();) {
-    it = it->first == path ? std::next(it) : looks_.erase(it);
-  }
   if (!stamp.exists) return false;
   if (clock_.FileTimeNowNs() - stamp.modified_ns >=
       std::chrono::duration_cast<std::chrono::nanoseconds>(settle_time_).count()) {
@@ -41,6 +37,10 @@ bool JobSettleWatch::IsSettled(const std::string& path, const FileStamp& stamp) 
   }
   if (it == looks_.end() || !(it->second.stamp == stamp)) looks_[path] = {stamp, now};
   return false;
+}
+
+void JobSettleWatch::KeepOnly(const std::set<std::string>& paths) {
+  std::erase_if(looks_, [&](const auto& look) { return !paths.contains(look.first); });
 }
 
 bool JobSettleWatch::IsUnchanged(const std::string& path, const FileStamp& stamp) const {

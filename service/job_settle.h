@@ -7,13 +7,14 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/file_system.h"
 
 namespace cratemark {
 
-// The platform's settle time (POSIX: 500 ms, or CRATEMARK_JOB_SETTLE_MS).
+// The platform's settle time (POSIX: 500 ms; Windows: none).
 std::chrono::milliseconds JobSettleTime();
 
 // The clocks the watch reads; tests move a clock of their own by hand.
@@ -43,6 +44,10 @@ class JobSettleWatch {
 
   // True when `stamp` is still the one IsSettled last accepted for `path`.
   bool IsUnchanged(const std::string& path, const FileStamp& stamp) const;
+
+  // Forgets every job not in `paths` (those no longer in the folder), so the
+  // watch never holds more than the folder does.
+  void KeepOnly(const std::set<std::string>& paths);
 
  private:
   struct Look {

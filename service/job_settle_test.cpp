@@ -59,12 +59,12 @@ TEST(JobSettleWatch, TakesAJobOnlyOnceItStoppedChangingForTheSettleTime) {
         {400, 10, -2600, false},
         {100, 10, -2500, true}}},
       {"missing: never settled", {{0, 0, 600, false, "a.spl", false}}},
-      {"watching another job forgets the first",
+      {"jobs are watched side by side",
        {{0, 10, -5000, false},
         {400, 10, -4600, false, "b.spl"},
-        {400, 10, -4200, false},
-        {499, 10, -3701, false},
-        {1, 10, -3700, true}}},
+        {100, 10, -4500, true},
+        {399, 10, -4101, false, "b.spl"},
+        {1, 10, -4100, true, "b.spl"}}},
   };
   for (const Case& c : cases) {
     ManualClock clock;
@@ -88,6 +88,18 @@ TEST(JobSettleWatch, AJobThatChangedWhileReadIsNoLongerUnchanged) {
   EXPECT_FALSE(watch.IsUnchanged("a.spl", FileStamp{true, 11, 0}));
   EXPECT_FALSE(watch.IsUnchanged("a.spl", FileStamp{true, 10, 1}));
   EXPECT_FALSE(watch.IsUnchanged("b.spl", taken));
+}
+
+TEST(JobSettleWatch, AJobGoneFromTheFolderIsForgotten) {
+  ManualClock clock;
+  JobSettleWatch watch(milliseconds(500), clock);
+  const FileStamp future{true, 10, clock.FileTimeNowNs() + 5000 * kMs};
+  ASSERT_FALSE(watch.IsSettled("a.spl", future));
+  ASSERT_FALSE(watch.IsSettled("b.spl", future));
+  clock.Advance(500);
+  watch.KeepOnly({"b.spl"});
+  EXPECT_FALSE(watch.IsSettled("a.spl", future)) << "the wait starts again";
+  EXPECT_TRUE(watch.IsSettled("b.spl", future));
 }
 
 TEST(JobSettleWatch, WithoutASettleTimeEveryJobIsSettledAndUnchanged) {

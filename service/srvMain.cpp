@@ -1,7 +1,8 @@
 #include "service/srvMain.h"
 
 #include <exception>
-#include <string_view>
+#include <set>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/file_system.h"
@@ -22,15 +23,6 @@ constexpr const char* kDirectoryNotFound = "    Directory not found! Please setu
 // Inserted between a spool folder and a file name in it; "/" on POSIX keeps
 // the paths in the log native.
 const std::string kSeparator(1, kPathSeparator);
-
-// Whether two spool folders are one, as the file system matches names.
-bool SameFolder(std::string_view a, std::string_view b) {
-  auto bare = [](std::string_view path) {
-    while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.remove_suffix(1);
-    return path;
-  };
-  return EqualsNoCase(bare(a), bare(b));
-}
 
 }  // namespace
 
@@ -76,31 +68,81 @@ void TsrvCratemark::TimerTimer() {
   // A halted service takes no job, so it need not list them either.
   if (halted_) return;
 
-  // Directories are passed over: a folder named "x.spl" must not block the
-  // jobs listed after it.
   const std::string source_dir = tblLockSPL_->DatabaseName();
-  std::string job_name;
-  for (const DirectoryEntry& entry : ListDirectory(source_dir, kJobFilePattern)) {
-    if (!entry.is_directory) {
-      job_name = entry.name;
-      break;
+  const std::vector<DirectoryEntry> entries = ListDirectory(source_dir, kJobFilePattern);
+  std::set<std::string> listed;
+  for (const DirectoryEntry& entry : entries) listed.insert(source_dir + kSeparator + entry.name);
+  // What is remembered about entries never outgrows the folder.
+  job_settle_.KeepOnly(listed);
+  std::erase_if(passed_over_, [&](const auto& item) { return !listed.contains(item.first); });
+
+  // The first entry that is a job ready to be taken. Anything passed over
+  // costs one log line when first seen and never holds up the entries after it.
+  for (const DirectoryEntry& entry : entries) {
+    const std::string job_path = source_dir + kSeparator + entry.name;
+    const FileStamp stamp = StampOfFileIn(source_dir, entry.name);
+    auto passed = passed_over_.find(job_path);
+    if (passed != passed_over_.end()) {
+      if (passed->second == stamp) continue;  // unchanged since: leave it
+      passed_over_.erase(passed);
     }
+    if (entry.type != EntryType::kFile || !stamp.exists) {
+      PassOver(job_path, stamp, "## Skipped " + job_path + " (not a regular file)");
+      continue;
+    }
+    if (stamp.size > kMaxJobBytes) {
+      PassOver(job_path, stamp, TooLargeLine(job_path));
+      continue;
+    }
+    // A job still being written is left for a later tick.
+    if (!job_settle_.IsSettled(job_path, stamp)) continue;
+    TakeJob(source_dir, entry.name, stamp);
+    return;
   }
-  if (job_name.empty()) return;
+}
 
+void TsrvCratemark::TakeJob(const std::string& source_dir, const std::string& job_name,
+                            const FileStamp& stamp) {
   const std::string job_path = source_dir + kSeparator + job_name;
-  // A job still being written is left for a later tick.
-  if (!job_settle_.IsSettled(job_path, StampOf(job_path))) return;
-
   WriteLog("-> Loading from " + job_path);
-  job_lines_ = ReadOrderJob(job_path);
-  if (!job_settle_.IsUnchanged(job_path, StampOf(job_path))) {
+  try {
+    job_lines_ = ReadOrderJobIn(source_dir, job_name);
+  } catch (const Error& error) {
+    // Swapped for something else since it was listed: pass it over like that.
+    if (error.kind() == ErrorKind::kTooLarge) {
+      PassOver(job_path, StampOfFileIn(source_dir, job_name), TooLargeLine(job_path));
+      return;
+    }
+    if (error.kind() == ErrorKind::kNotAFile) {
+      PassOver(job_path, StampOfFileIn(source_dir, job_name),
+               "## Skipped " + job_path + " (not a regular file)");
+      return;
+    }
+    throw;
+  }
+  if (!job_settle_.IsUnchanged(job_path, StampOfFileIn(source_dir, job_name))) {
     throw Error(ErrorKind::kSharingViolation,
                 "The job \"" + job_path + "\" changed while it was read.");
   }
-  ComposeLabels();
+  try {
+    ComposeLabels();
+  } catch (const Error& error) {
+    if (error.kind() != ErrorKind::kTooLarge) throw;
+    PassOver(job_path, stamp, "## Skipped " + job_path + " (its labels would be too large)");
+    return;
+  }
   WriteLog("++ Sending to " + program_dir_ + settings_.spl_dir_dest + kSeparator + job_name);
   if (!DeliverLabels(job_name)) WriteLog("# Failed to print...");
+}
+
+void TsrvCratemark::PassOver(const std::string& job_path, const FileStamp& stamp,
+                             const std::string& line) {
+  passed_over_[job_path] = stamp;
+  WriteLog(line);
+}
+
+std::string TsrvCratemark::TooLargeLine(const std::string& job_path) {
+  return "## Skipped " + job_path + " (larger than " + std::to_string(kMaxJobBytes) + " bytes)";
 }
 
 void TsrvCratemark::tblLockSPLAfterOpen(LockTable& table) { table.FLock(); }
@@ -135,13 +177,20 @@ void TsrvCratemark::ConfigureService() {
     WriteLog(kDirectoryNotFound);
     WriteStatus(kStatusBackupDirMissing);
   } else if (SameFolder(backup_dir, source_dir)) {
-    // Labels written there would replace the order's own job file, which is
-    // then deleted: the order would be lost. Not a label printer, so halt.
+    // By any spelling (dots, "..", links): labels written there would replace
+    // the order's own job file, which is then deleted: the order would be
+    // lost. Not a label printer, so halt.
     WriteStatus(kStatusBackupDirMissing);
   }
 
   OpenSourceLockTable(source_dir);
   if (!has_dest || SameFolder(dest_dir, source_dir)) WriteStatus(kStatusDestDirMissing);
+
+  // Half-written files of a run that was killed while writing; a live
+  // program's are left alone.
+  for (const std::string& folder : {program_dir_, source_dir, dest_dir, backup_dir}) {
+    RemoveAbandonedTemporaries(folder);
+  }
 }
 
 void TsrvCratemark::LoadSettings() {
@@ -221,9 +270,9 @@ bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
   const bool dest_down = CheckLockTaken(dest_dir) ||
                          FileExists(dest_dir + kSeparator + std::string(kSpoolerMarkerFileName));
   if (!dest_down) {
-    WriteLabelFile(dest_dir + kSeparator + job_name);
+    WriteLabelFile(dest_dir, job_name);
     WriteLog("-- Deleting " + source_job);
-    DeleteFileAt(source_job);
+    DeleteSourceJob(job_name);
     return true;
   }
   WriteLog("## Spooler is down for printer: " + settings_.spl_dir_dest);
@@ -240,9 +289,9 @@ bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
   }
   if (!backup_down && !backup_problem) {
     WriteLog("++ Sending to " + backup_dir + kSeparator + job_name);
-    WriteLabelFile(backup_dir + kSeparator + job_name);
+    WriteLabelFile(backup_dir, job_name);
     WriteLog("-- Deleting " + source_job);
-    DeleteFileAt(source_job);
+    DeleteSourceJob(job_name);
     return true;
   }
   if (backup_problem) {
@@ -251,15 +300,26 @@ bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
   }
   WriteLog("! Sending order back to " + dest_dir);
   WriteLog("! Labels will resume printing when the problem is resolved");
-  WriteLabelFile(dest_dir + kSeparator + job_name);
+  WriteLabelFile(dest_dir, job_name);
   WriteLog("-- Deleting " + source_job);
-  DeleteFileAt(source_job);
+  DeleteSourceJob(job_name);
   return false;
 }
 
-void TsrvCratemark::WriteLabelFile(const std::string& path) {
+void TsrvCratemark::WriteLabelFile(const std::string& folder, const std::string& job_name) {
   // Whole, then put in place: a spooler never prints half a label.
-  WriteTextFile(path, label_lines_);
+  WriteWholeFileIn(folder, job_name, EncodeText(JoinLines(label_lines_), TextEncoding::kAnsi));
+}
+
+void TsrvCratemark::DeleteSourceJob(const std::string& job_name) {
+  const std::string& source_dir = tblLockSPL_->DatabaseName();
+  if (DeleteFileIn(source_dir, job_name)) return;
+  const FileStamp stamp = StampOfFileIn(source_dir, job_name);
+  if (!stamp.exists) return;  // someone else took it away
+  // Printed already: taking it again every second would waste a label each
+  // time. It comes again only when it changes or the service restarts.
+  PassOver(SourceJobPath(job_name), stamp,
+           "# Could not delete " + SourceJobPath(job_name) + "; it is not printed again");
 }
 
 std::string TsrvCratemark::SourceJobPath(const std::string& job_name) const {
@@ -275,6 +335,14 @@ void TsrvCratemark::WriteStatus(std::int16_t code) {
   WriteStatusFile(program_dir_, code);
 }
 
-void TsrvCratemark::WriteLog(const std::string& message) { log_.Write(message); }
+void TsrvCratemark::WriteLog(const std::string& message) {
+  // Names from the spool folder may hold line breaks; shown as "?" so that
+  // no name can forge a line of its own.
+  std::string shown = message;
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 32) c = '?';
+  }
+  log_.Write(shown);
+}
 
 }  // namespace cratemark

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -52,7 +53,15 @@ class TsrvCratemark : public ServiceModule {
   // true when the lock could be taken (no spooler serves the printer). The
   // table is closed again before returning.
   bool CheckLockTaken(const std::string& directory);
-  void WriteLabelFile(const std::string& path);
+  // Reads, composes and delivers the job `job_name` of `source_dir`, listed
+  // with `stamp`.
+  void TakeJob(const std::string& source_dir, const std::string& job_name, const FileStamp& stamp);
+  // Leaves the entry in the folder until it changes, with one log line.
+  void PassOver(const std::string& job_path, const FileStamp& stamp, const std::string& line);
+  static std::string TooLargeLine(const std::string& job_path);
+  void WriteLabelFile(const std::string& folder, const std::string& job_name);
+  // Deletes the delivered job; one that stays is passed over from then on.
+  void DeleteSourceJob(const std::string& job_name);
   std::string SourceJobPath(const std::string& job_name) const;
 
   std::string program_dir_;
@@ -65,6 +74,9 @@ class TsrvCratemark : public ServiceModule {
   std::unique_ptr<LockTable> tblLockSPL_;
   std::unique_ptr<LockTable> tblLockSPLCheck_;
   JobSettleWatch job_settle_;
+  // Entries of the source folder left in place (not a job, too large, or
+  // delivered but not deletable), with the stamp they had then.
+  std::map<std::string, FileStamp> passed_over_;
 };
 
 }  // namespace cratemark

@@ -11,83 +11,20 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/scoped_temp_dir.h"
-#include "platform/text_file.h"
 #include "service/testing/folder_lock_table.h"
-#include "shared/activity_log.h"
+#include "service/testing/site.h"
 #include "shared/host_files.h"
+#include "shared/order_job.h"
 #include "shared/status_file.h"
 
 namespace cratemark {
 namespace {
 
 using testing::FolderLockTable;
+using testing::kSep;
+using testing::Site;
 
-const std::string kSep(1, kPathSeparator);
 const char* const kNotFound = "    Directory not found! Please setup a printer";
-
-// A program folder with three printers, a design and one job "a.spl", and
-// the service module over folder-backed lock tables.
-class Site {
- public:
-  Site() {
-    for (const char* printer : {"PreLabel", "Label1", "Label2"}) Mkdir(printer);
-    WriteWholeFile(P("LabelDesign.txt"), "<Reference>\r\n");
-    std::string job = "Ann\r\n";
-    for (int i = 1; i < 100; ++i) job += "\r\n";
-    WriteWholeFile(P("PreLabel" + kSep + "a.spl"), job);
-  }
-
-  std::string P(const std::string& name) const { return dir_.path() + name; }
-  void Mkdir(const std::string& name) { std::filesystem::create_directories(P(name)); }
-  void Remove(const std::string& name) { std::filesystem::remove_all(P(name)); }
-  void Put(const std::string& name, const std::string& bytes) { WriteWholeFile(P(name), bytes); }
-  bool Has(const std::string& name) const { return FileExists(P(name)); }
-
-  void Settings(const std::string& source, const std::string& dest, const std::string& backup) {
-    Put("Cratemark.cfg", "SPLDirSource=" + source + "\r\nSPLDirDest=" + dest +
-                             "\r\nSPLDirBackup=" + backup + "\r\n");
-  }
-
-  // A module over folder-backed lock tables, not yet started.
-  std::unique_ptr<TsrvCratemark> Make() {
-    auto source = std::make_unique<FolderLockTable>();
-    source_lock_ = source.get();
-    return std::make_unique<TsrvCratemark>(dir_.path(), std::move(source),
-                                           std::make_unique<FolderLockTable>(),
-                                           std::chrono::milliseconds(0));
-  }
-
-  std::unique_ptr<TsrvCratemark> Start(const std::string& dest = "Label1",
-                                       const std::string& backup = "Label2") {
-    Settings("PreLabel", dest, backup);
-    auto module = Make();
-    module->ServiceStart();
-    return module;
-  }
-
-  // The lines of the activity log file; none when there is no file.
-  Lines LogLines() const {
-    if (!Has(std::string(kActivityLogFileName))) return {};
-    return ReadTextFile(ActivityLogPath(dir())).lines;
-  }
-
-  // The messages of the log lines, from line `from` on.
-  Lines Messages(std::size_t from = 0) const {
-    Lines messages;
-    const Lines lines = LogLines();
-    for (std::size_t i = from; i < lines.size(); ++i) {
-      const std::size_t colon = lines[i].find(" : ");
-      messages.push_back(lines[i].substr(colon + 3));
-    }
-    return messages;
-  }
-
-  const std::string& dir() const { return dir_.path(); }
-  FolderLockTable* source_lock_ = nullptr;
-
- private:
-  ScopedTempDir dir_;
-};
 
 // How a printer's folder looks to the delivery.
 enum class Lock { kNone, kFree, kHeld };
@@ -383,23 +320,35 @@ TEST(ServiceModule, AReloadWithTheSameSourceKeepsItsLockTableOpen) {
   EXPECT_EQ(ReadStatusFile(site.dir()), kStatusOk);
 }
 
-TEST(ServiceModule, ALabelPrinterThatIsTheSourcePrinterHaltsAndKeepsTheOrder) {
+TEST(ServiceModule, ALabelPrinterThatIsTheSourcePrinterByAnySpellingHaltsAndKeepsTheOrder) {
   struct Case {
-    const char* dest;
-    const char* backup;
+    std::string dest;
+    std::string backup;
     std::int16_t status;
   };
   // Labels written into the source folder would replace the job they came
   // from, which is then deleted.
-  for (const Case& c : {Case{"PreLabel", "Label2", kStatusDestDirMissing},
-                        Case{"prelabel", "Label2", kStatusDestDirMissing},
-                        Case{"Label1", "PreLabel", kStatusBackupDirMissing}}) {
+  const Case cases[] = {
+      {"PreLabel", "Label2", kStatusDestDirMissing},
+      {"prelabel", "Label2", kStatusDestDirMissing},
+      {"PreLabel" + kSep + ".", "Label2", kStatusDestDirMissing},
+      {"." + kSep + "PreLabel", "Label2", kStatusDestDirMissing},
+      {"Label1" + kSep + ".." + kSep + "PreLabel", "Label2", kStatusDestDirMissing},
+      {"PreLabel" + kSep, "Label2", kStatusDestDirMissing},
+      // Windows drops trailing dots and blanks; elsewhere no such folder exists.
+      {"PreLabel.", "Label2", kStatusDestDirMissing},
+      {"PreLabel ", "Label2", kStatusDestDirMissing},
+      {"Label1", "PreLabel", kStatusBackupDirMissing},
+      {"Label1", "Label2" + kSep + ".." + kSep + "PRELABEL" + kSep + ".", kStatusBackupDirMissing},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dest + " " + c.backup);
     Site site;
     auto module = site.Start(c.dest, c.backup);
-    EXPECT_EQ(ReadStatusFile(site.dir()), c.status) << c.dest << " " << c.backup;
+    EXPECT_EQ(ReadStatusFile(site.dir()), c.status);
     EXPECT_TRUE(module->Halted());
     module->TimerTimer();
-    EXPECT_TRUE(site.Has("PreLabel" + kSep + "a.spl")) << c.dest << " " << c.backup;
+    EXPECT_TRUE(site.Has("PreLabel" + kSep + "a.spl"));
   }
 
   Site site;
@@ -408,6 +357,53 @@ TEST(ServiceModule, ALabelPrinterThatIsTheSourcePrinterHaltsAndKeepsTheOrder) {
   module->TimerTimer();
   EXPECT_FALSE(site.Has("PreLabel" + kSep + "a.spl"));
   EXPECT_TRUE(site.Has("Label1" + kSep + "a.spl"));
+}
+
+// The number of log messages from `from` on that begin with `start`.
+std::size_t CountStarting(const Site& site, const std::string& start,
+                          std::size_t from = 0) {
+  std::size_t count = 0;
+  for (const std::string& message : site.Messages(from)) {
+    if (message.rfind(start, 0) == 0) ++count;
+  }
+  return count;
+}
+
+TEST(ServiceModule, EntriesThatAreNoJobsCostOneLineEachAndHoldUpNothing) {
+  Site site;
+  site.Mkdir("PreLabel" + kSep + "aaa.spl");
+  // One byte over the limit; it stays until it is made smaller.
+  site.Put("PreLabel" + kSep + "big.spl", std::string(kMaxJobBytes + 1, 'x'));
+  site.Remove("PreLabel" + kSep + "a.spl");
+  site.Put("PreLabel" + kSep + "z.spl", "Zoe\r\n" + std::string(99, '\n'));
+  auto module = site.Start();
+  const std::size_t before = site.LogLines().size();
+  for (int tick = 0; tick < 4; ++tick) module->TimerTimer();
+
+  EXPECT_EQ(ReadWholeFile(site.P("Label1" + kSep + "z.spl")), "Zoe\r\n");
+  const std::string source = site.P("PreLabel" + kSep);
+  EXPECT_EQ(CountStarting(site, "## Skipped " + source + "aaa.spl (not a regular file)", before),
+            1u);
+  EXPECT_EQ(CountStarting(site,
+                          "## Skipped " + source + "big.spl (larger than " +
+                              std::to_string(kMaxJobBytes) + " bytes)",
+                          before),
+            1u);
+  EXPECT_TRUE(site.Has("PreLabel" + kSep + "big.spl"));
+  EXPECT_TRUE(DirectoryExists(site.P("PreLabel" + kSep + "aaa.spl")));
+
+  // Changed, it is looked at again.
+  site.Put("PreLabel" + kSep + "big.spl", "Bob\r\n" + std::string(99, '\n'));
+  module->TimerTimer();
+  EXPECT_EQ(ReadWholeFile(site.P("Label1" + kSep + "big.spl")), "Bob\r\n");
+  EXPECT_FALSE(site.Has("PreLabel" + kSep + "big.spl"));
+}
+
+TEST(ServiceModule, ControlCharactersInNamesAndSettingsShowAsQuestionMarks) {
+  Site site;
+  auto module = site.Start();
+  module->WriteLog("-> Loading from a\r\nforged\tb.spl");
+  EXPECT_EQ(site.Messages().back(), "-> Loading from a??forged?b.spl");
 }
 
 }  // namespace

@@ -27,6 +27,10 @@ void EscapeQuotes(Lines& job_lines);
 // per block, so a design changed between blocks takes effect at once.
 using DesignReader = std::function<std::optional<Lines>()>;
 
+// The most label text one job may give: far above any real order, so that a
+// job whose values hold tags again cannot make the text grow without end.
+inline constexpr std::size_t kMaxLabelBytes = 64 * 1024 * 1024;
+
 // Labels of every block of `job_lines`, one after the other. The job must be
 // in block layout (FollowsBlockLayout). When the design cannot be read for a block,
 // that block keeps whatever the working text holds (nothing for the first
@@ -35,6 +39,8 @@ using DesignReader = std::function<std::optional<Lines>()>;
 //
 // A line past the end of the job counts as empty: a last block whose item area
 // is all empty gets an empty item name, and a modifier run ends at the job's end.
+// The time per block does not grow with the job's size. Throws Error
+// (kTooLarge) when the labels would pass kMaxLabelBytes.
 Lines ComposeBlocks(const Lines& job_lines, const LabelCaptions& captions,
                     const DesignReader& read_design);
 

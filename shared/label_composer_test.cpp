@@ -4,6 +4,9 @@
 
 #include <map>
 
+#include "platform/error.h"
+#include "platform/text.h"
+#include "shared/label_design.h"
 #include "shared/order_job.h"
 
 namespace cratemark {
@@ -152,6 +155,79 @@ TEST(LabelComposer, ReadsTheDesignAfreshForEveryBlock) {
   });
   EXPECT_EQ(reads, 3);
   EXPECT_EQ(labels, (Lines{"first A", "second B", "second B"}));
+}
+
+// The modifier tags applied one number after the other, as written in the
+// rules, without skipping: the reference the composer must agree with.
+Lines ComposeEveryNumber(Lines job, const Lines& design) {
+  EscapeQuotes(job);
+  Lines labels;
+  for (std::size_t b = 0; b < job.size(); b += kJobBlockLines) {
+    std::string text = JoinLines(design);
+    std::size_t item = b + kJobItemAreaFirst;
+    while (item < job.size() && job[item].empty()) ++item;
+    std::size_t k = 0;
+    while (!JobLine(job, item + k + 1).empty()) {
+      ++k;
+      text = ReplaceAllNoCase(text, ItemModTag(static_cast<int>(k)), Trim(JobLine(job, item + k)));
+    }
+    for (int n = 1; n <= 100; ++n) text = ReplaceAllNoCase(text, ItemModTag(n), "");
+    Lines block = SplitLines(text);
+    labels.insert(labels.end(), block.begin(), block.end());
+  }
+  return labels;
+}
+
+TEST(LabelComposer, SkippingAbsentModifierTagsChangesNothing) {
+  struct Case {
+    const char* name;
+    Lines job;
+    Lines design;
+  };
+  const Case cases[] = {
+      {"a value holding the next tag",
+       Block({{20, "x"}, {21, "a<Item Mod[2]>"}, {22, "b"}}),
+       {"<Item Mod[1]>"}},
+      {"a value holding an earlier tag, which stays, and one above 100",
+       Block({{20, "x"}, {21, "<Item Mod[1]>"}, {22, "<item mod[101]>"}}),
+       {"<Item Mod[1]>|<Item Mod[2]>"}},
+      {"a tag made of a value and the text after it",
+       Block({{20, "x"}, {21, "<Item Mod["}, {22, "b"}}),
+       {"<Item Mod[1]>2]>"}},
+      {"removing a tag joins another",
+       Block({{20, "x"}}),
+       {"<Item Mod[<Item Mod[5]>1]>|<Item Mod[<Item Mod[1]>7]>"}},
+      {"a run across blocks, tags in any case",
+       [] {
+         Lines job(3 * kJobBlockLines);
+         job[20] = "x";
+         for (std::size_t i = 21; i < job.size(); ++i) job[i] = Mod(i);
+         return job;
+       }(),
+       {"<ITEM MOD[150]>|<item mod[2]>|<Item Mod[0]>|<Item Mod[99]>"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Compose(c.job, c.design), ComposeEveryNumber(c.job, c.design)) << c.name;
+  }
+}
+
+TEST(LabelComposer, ValuesThatMultiplyTagsAreRefusedBeforeTheyExhaustMemory) {
+  // Each value holds the next tag 60 times: 60^4 copies of the map code.
+  const auto times60 = [](std::string_view tag) {
+    std::string text;
+    for (int i = 0; i < 60; ++i) text += tag;
+    return text;
+  };
+  const Lines job = Block({{kJobReference, times60("<Address>")},
+                           {kJobAddress, times60("<City and Town>")},
+                           {kJobCityAndTown, times60("<Phone>")},
+                           {kJobPhone, times60("<Map Code>")}});
+  try {
+    Compose(job, {"<Reference>"});
+    FAIL() << "composed";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.kind(), ErrorKind::kTooLarge);
+  }
 }
 
 }  // namespace

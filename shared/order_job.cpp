@@ -1,8 +1,14 @@
 #include "shared/order_job.h"
 
+#include "platform/file_system.h"
+
 namespace cratemark {
 
 Lines ReadOrderJob(std::string_view path) { return ReadTextFile(path).lines; }
+
+Lines ReadOrderJobIn(std::string_view folder, std::string_view name) {
+  return SplitLines(DecodeText(ReadFileIn(folder, name, kMaxJobBytes)));
+}
 
 bool FollowsBlockLayout(const Lines& job) { return job.size() % kJobBlockLines == 0; }
 

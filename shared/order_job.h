@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "platform/text_file.h"
@@ -29,9 +30,18 @@ inline constexpr std::size_t kJobDirections = 11;
 inline constexpr std::size_t kJobItemAreaFirst = 20;
 inline constexpr std::size_t kJobItemAreaLast = 99;
 
+// The largest job read: far above any real order (a 100-label order is about
+// 300 KB), far below what would strain the service's memory.
+inline constexpr std::uint64_t kMaxJobBytes = 4 * 1024 * 1024;
+
 // Reads a job whole (writers denied while reading; byte-order mark or ANSI).
 // Throws Error when it cannot be opened or read.
 Lines ReadOrderJob(std::string_view path);
+
+// Reads the job `name` of a spool folder, named as the folder listing gave
+// it. Only a regular file of at most kMaxJobBytes is read; anything else
+// throws Error (kTooLarge for a larger file) without blocking.
+Lines ReadOrderJobIn(std::string_view folder, std::string_view name);
 
 // True when the line count is a multiple of 100 (an empty job included).
 bool FollowsBlockLayout(const Lines& job);

@@ -16,11 +16,8 @@ namespace {
 // The separator the service puts between a spool folder and a job name.
 const std::string kSep = "/";
 
-// Jobs are taken as soon as they are seen, except where a test says otherwise.
 class ServiceE2e : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("CRATEMARK_JOB_SETTLE_MS", "0", 1); }
-
   ProgramFolder folder_;
 
   // Writes an order of `labels` blocks ("REF|ITEM|MOD...") into the source folder.
@@ -300,7 +297,6 @@ TEST_F(ServiceE2e, FoldersNamedLikeJobsArePassedOver) {
 }
 
 TEST_F(ServiceE2e, AJobStillGrowingIsLeftUntilItSettles) {
-  setenv("CRATEMARK_JOB_SETTLE_MS", "500", 1);
   folder_.SetUp();
   Child service = folder_.StartService();
   ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));

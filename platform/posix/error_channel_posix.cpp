@@ -16,7 +16,12 @@ void ReportError(std::string_view source, std::string_view message) {
   static const std::string identity =
       ProgramFileName().empty() ? std::string("cratemark") : ProgramFileName();
   static std::mutex mutex;
-  const std::string text(message);
+  // One report, one line: a line break in a file name shown in the message
+  // must not start a line that reads like a report of its own.
+  std::string text(message);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 32) c = '?';
+  }
   const std::lock_guard<std::mutex> lock(mutex);
   openlog(identity.c_str(), LOG_PID, LOG_DAEMON);
   syslog(LOG_ERR, "%s", text.c_str());

@@ -1,5 +1,6 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,13 +87,84 @@ bool StatOf(const std::string& native, struct stat* info) {
   return stat(native.c_str(), info) == 0;
 }
 
-FileStamp StampFromStat(const struct stat& info) {
+// The entry `name` of the open folder `folder_fd`, its link not followed.
+EntryType TypeOf(int folder_fd, const std::string& name) {
+  struct stat info;
+  if (fstatat(folder_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return EntryType::kOther;
+  if (S_ISREG(info.st_mode)) return EntryType::kFile;
+  if (S_ISDIR(info.st_mode)) return EntryType::kDirectory;
+  return EntryType::kOther;
+}
+
+FileStamp StampFrom(const struct stat& info) {
   // Device and inode together: the inode alone repeats across volumes.
   const std::uint64_t identity =
       static_cast<std::uint64_t>(info.st_ino) ^ (static_cast<std::uint64_t>(info.st_dev) << 48);
   return {true, static_cast<std::uint64_t>(info.st_size),
           static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
           identity};
+}
+
+// Temporary files are ".cratemark-<pid>-<n>.tmp".
+constexpr std::string_view kTemporaryPrefix = ".cratemark-";
+
+// The folder of an entry operation, opened; the name shown in messages.
+struct Folder {
+  FileDescriptor fd;
+  std::string shown;
+};
+
+// `fd` is -1 when the folder cannot be opened; errno says why.
+Folder OpenFolder(std::string_view folder, std::string_view name) {
+  std::string native = ResolvePath(folder);
+  if (native.empty()) native.push_back('.');
+  std::string shown(folder);
+  if (!shown.empty() && shown.back() != '/' && shown.back() != '\\') shown += '/';
+  shown += name;
+  return {FileDescriptor(open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+          std::move(shown)};
+}
+
+// A name that is one entry of its folder: not empty, no "/" (which no
+// listing gives), not "." or "..".
+bool IsEntryName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
+// Writes `bytes` under a temporary name in the open folder, then renames it
+// to `name`. `shown` names the target in errors.
+void WriteIn(int folder_fd, const std::string& name, std::string_view bytes,
+             const std::string& shown) {
+  if (!IsEntryName(name)) throw PosixError(EISDIR, CreateMessage(shown));
+  // Hidden and ending in ".tmp": never taken for a job ("*.spl") by a reader.
+  // Its length is fixed, so a name near the system's limit still fits.
+  // Created with O_EXCL so the umask gives it the mode of any new file.
+  static std::atomic<unsigned> counter{0};
+  std::string temp;
+  int raw_fd = -1;
+  for (int attempt = 0; raw_fd < 0 && attempt < 100; ++attempt) {
+    temp = std::string(kTemporaryPrefix) + std::to_string(getpid()) + "-" +
+           std::to_string(counter++) + ".tmp";
+    raw_fd = openat(folder_fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (raw_fd < 0 && errno != EEXIST) break;
+  }
+  if (raw_fd < 0) throw PosixError(errno, CreateMessage(shown));
+  FileDescriptor fd(raw_fd);
+  const auto fail = [&](int error_number) {
+    unlinkat(folder_fd, temp.c_str(), 0);
+    return PosixError(error_number, CreateMessage(shown));
+  };
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t count = write(fd.get(), bytes.data() + written, bytes.size() - written);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      throw fail(errno);
+    }
+    written += static_cast<std::size_t>(count);
+  }
+  if (fdatasync(fd.get()) != 0 || fd.Close() != 0) throw fail(errno);
+  if (renameat(folder_fd, temp.c_str(), folder_fd, name.c_str()) != 0) throw fail(errno);
 }
 
 }  // namespace
@@ -166,9 +238,7 @@ std::vector<DirectoryEntry> ListDirectory(std::string_view directory, std::strin
   while (const dirent* entry = readdir(dir.get())) {
     const std::string name = entry->d_name;
     if (name == "." || name == ".." || !MatchesPattern(name, pattern)) continue;
-    struct stat info;
-    const bool is_directory = StatOf(native + name, &info) && S_ISDIR(info.st_mode);
-    found.push_back({ToUpper(name), {name, is_directory}});
+    found.push_back({ToUpper(name), {name, TypeOf(dirfd(dir.get()), name)}});
   }
   // readdir order is arbitrary (hash order on ext4); list by name as NTFS does,
   // so "the first job" is the same on every run.
@@ -205,11 +275,16 @@ std::string ReadWholeFile(std::string_view path) { return ReadFileFrom(path, 0);
 
 std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp* stamp) {
   const std::string native = ResolvePath(path);
-  FileDescriptor fd(open(native.c_str(), O_RDONLY | O_CLOEXEC));
+  // Every file the system reads is a regular file: a FIFO or a device put in
+  // its place is refused, and O_NONBLOCK keeps the open itself from waiting.
+  FileDescriptor fd(open(native.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.get() < 0) throw PosixError(errno, OpenMessage(path));
   struct stat info;
   if (fstat(fd.get(), &info) != 0) throw PosixError(errno, OpenMessage(path));
   if (S_ISDIR(info.st_mode)) throw PosixError(EISDIR, OpenMessage(path));
+  if (!S_ISREG(info.st_mode)) {
+    throw Error(ErrorKind::kNotAFile, OpenMessage(path) + " It is not a regular file.");
+  }
   std::string bytes;
   char buffer[65536];
   for (;;) {
@@ -224,7 +299,7 @@ std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp*
   }
   if (stamp) {
     if (fstat(fd.get(), &info) != 0) throw PosixError(errno, OpenMessage(path));
-    *stamp = StampFromStat(info);
+    *stamp = StampFrom(info);
   }
   return bytes;
 }
@@ -232,38 +307,11 @@ std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp*
 void WriteWholeFile(std::string_view path, std::string_view bytes) {
   const std::string native = ResolvePath(path);
   const std::size_t slash = native.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : native.substr(0, slash + 1);
-  const std::string name = native.substr(folder.size());
-  if (name.empty()) throw PosixError(EISDIR, CreateMessage(path));
-
-  // Hidden and ending in ".tmp": never taken for a job ("*.spl") by a reader.
-  // Created with O_EXCL so the umask gives it the mode of any new file.
-  static std::atomic<unsigned> counter{0};
-  std::string temp;
-  int raw_fd = -1;
-  for (int attempt = 0; raw_fd < 0 && attempt < 100; ++attempt) {
-    temp = folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(counter++) +
-           ".tmp";
-    raw_fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (raw_fd < 0 && errno != EEXIST) break;
-  }
-  if (raw_fd < 0) throw PosixError(errno, CreateMessage(path));
-  FileDescriptor fd(raw_fd);
-  const auto fail = [&](int error_number) {
-    unlink(temp.c_str());
-    return PosixError(error_number, CreateMessage(path));
-  };
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t count = write(fd.get(), bytes.data() + written, bytes.size() - written);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      throw fail(errno);
-    }
-    written += static_cast<std::size_t>(count);
-  }
-  if (fdatasync(fd.get()) != 0 || fd.Close() != 0) throw fail(errno);
-  if (rename(temp.c_str(), native.c_str()) != 0) throw fail(errno);
+  const std::string folder = slash == std::string::npos ? "." : native.substr(0, slash + 1);
+  const std::string name = native.substr(slash == std::string::npos ? 0 : slash + 1);
+  FileDescriptor folder_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder_fd.get() < 0) throw PosixError(errno, CreateMessage(path));
+  WriteIn(folder_fd.get(), name, bytes, std::string(path));
 }
 
 void AppendToFile(std::string_view path, std::string_view bytes) {
@@ -311,7 +359,112 @@ void RenameFile(std::string_view from, std::string_view to) {
 FileStamp StampOf(std::string_view path) {
   struct stat info;
   if (!StatOf(ResolvePath(path), &info)) return {};
-  return StampFromStat(info);
+  return StampFrom(info);
+}
+
+bool SameFolder(std::string_view a, std::string_view b) {
+  struct stat first, second;
+  return StatOf(ResolvePath(a), &first) && S_ISDIR(first.st_mode) &&
+         StatOf(ResolvePath(b), &second) && S_ISDIR(second.st_mode) &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+FileStamp StampOfFileIn(std::string_view folder, std::string_view name) {
+  const Folder dir = OpenFolder(folder, name);
+  struct stat info;
+  if (dir.fd.get() < 0 || !IsEntryName(name) ||
+      fstatat(dir.fd.get(), std::string(name).c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+      !S_ISREG(info.st_mode)) {
+    return {};
+  }
+  return StampFrom(info);
+}
+
+std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint64_t max_bytes) {
+  const Folder dir = OpenFolder(folder, name);
+  if (dir.fd.get() < 0) throw PosixError(errno, OpenMessage(dir.shown));
+  if (!IsEntryName(name)) throw PosixError(ENOENT, OpenMessage(dir.shown));
+  const std::string entry(name);
+  // Looked at before it is opened: opening a device can have effects of its own.
+  struct stat info;
+  if (fstatat(dir.fd.get(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    throw PosixError(errno, OpenMessage(dir.shown));
+  }
+  const auto not_a_file = [&] {
+    return Error(ErrorKind::kNotAFile, OpenMessage(dir.shown) + " It is not a regular file.");
+  };
+  if (!S_ISREG(info.st_mode)) throw not_a_file();
+  // O_NONBLOCK and O_NOFOLLOW: should the entry have been swapped for a FIFO
+  // or a link since, the open neither waits nor follows.
+  FileDescriptor fd(openat(dir.fd.get(), entry.c_str(),
+                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (fd.get() < 0) throw PosixError(errno, OpenMessage(dir.shown));
+  if (fstat(fd.get(), &info) != 0) throw PosixError(errno, OpenMessage(dir.shown));
+  if (!S_ISREG(info.st_mode)) throw not_a_file();
+  const auto too_large = [&] {
+    return Error(ErrorKind::kTooLarge, OpenMessage(dir.shown) + " It is larger than " +
+                                           std::to_string(max_bytes) + " bytes.");
+  };
+  if (static_cast<std::uint64_t>(info.st_size) > max_bytes) throw too_large();
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t count = read(fd.get(), buffer, sizeof buffer);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      throw PosixError(errno, OpenMessage(dir.shown));
+    }
+    if (count == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(count));
+    if (bytes.size() > max_bytes) throw too_large();  // grew while read
+  }
+  return bytes;
+}
+
+void WriteWholeFileIn(std::string_view folder, std::string_view name, std::string_view bytes) {
+  const Folder dir = OpenFolder(folder, name);
+  if (dir.fd.get() < 0) throw PosixError(errno, CreateMessage(dir.shown));
+  WriteIn(dir.fd.get(), std::string(name), bytes, dir.shown);
+}
+
+int RemoveAbandonedTemporaries(std::string_view folder) {
+  std::string native = ResolvePath(folder);
+  if (native.empty()) native.push_back('.');
+  DirHandle dir(opendir(native.c_str()));
+  if (!dir) return 0;
+  int removed = 0;
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(".tmp")) continue;
+    const std::string_view rest = name.substr(kTemporaryPrefix.size());
+    const std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash > 9) continue;
+    pid_t pid = 0;
+    for (char c : rest.substr(0, dash)) {
+      if (c < '0' || c > '9') {
+        pid = 0;
+        break;
+      }
+      pid = pid * 10 + (c - '0');
+    }
+    // Only a process that is gone: a live one may be writing it right now.
+    if (pid <= 0 || pid == getpid() || kill(pid, 0) == 0 || errno != ESRCH) continue;
+    if (unlinkat(dirfd(dir.get()), entry->d_name, 0) == 0) ++removed;
+  }
+  return removed;
+}
+
+bool DeleteFileIn(std::string_view folder, std::string_view name) {
+  const Folder dir = OpenFolder(folder, name);
+  if (dir.fd.get() < 0 || !IsEntryName(name)) return false;
+  const std::string entry(name);
+  struct stat info;
+  if (fstatat(dir.fd.get(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+      S_ISDIR(info.st_mode)) {
+    return false;
+  }
+  return unlinkat(dir.fd.get(), entry.c_str(), 0) == 0;
 }
 
 }  // namespace cratemark

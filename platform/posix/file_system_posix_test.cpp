@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -74,6 +75,20 @@ TEST(AppendToFileTest, AnAppendThatFailsHalfWayLeavesTheFileAsItWas) {
   EXPECT_EQ(ReadWholeFile(path), "one\r\n");
   AppendToFile(path, "two\r\n");
   EXPECT_EQ(ReadWholeFile(path), "one\r\ntwo\r\n");
+}
+
+TEST(ResolvePathTest, OnlyTemporariesOfProcessesThatAreGoneAreRemoved) {
+  ScopedTempDir dir;
+  const std::string own = ".cratemark-" + std::to_string(getpid()) + "-7.tmp";
+  const std::string gone = ".cratemark-999999999-3.tmp";  // no process has this number
+  for (const std::string& name :
+       {own, gone, std::string(".cratemark-x-1.tmp"), std::string("a.spl")}) {
+    WriteWholeFile(dir.path() + name, "");
+  }
+  EXPECT_EQ(RemoveAbandonedTemporaries(dir.path()), 1);
+  EXPECT_FALSE(FileExists(dir.path() + gone));
+  EXPECT_TRUE(FileExists(dir.path() + own)) << "a live process may still write it";
+  EXPECT_EQ(ListDirectory(dir.path(), "*").size(), 3u);
 }
 
 }  // namespace

@@ -63,15 +63,43 @@ DWORD AttributesOf(std::string_view path) { return GetFileAttributesW(ToWide(pat
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// Temporary files are "~cratemark-<pid>-<n>.tmp".
+constexpr const wchar_t* kTemporaryPrefix = L"~cratemark-";
+
+// A reparse point (link, junction, mount point) counts as neither.
+EntryType TypeOf(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryType::kOther;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryType::kDirectory;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryType::kOther;
+  return EntryType::kFile;
+}
+
+// FILETIME ticks (100 ns since 1601) as nanoseconds since 1970.
+std::int64_t UnixNanoseconds(FILETIME time) {
+  constexpr std::int64_t kTicksFrom1601To1970 = 116444736000000000;
+  const auto ticks =
+      static_cast<std::int64_t>((std::uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+  return (ticks - kTicksFrom1601To1970) * 100;
+}
+
+std::string InFolder(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (!path.empty() && !IsSeparator(path.back())) path += '\\';
+  return path + std::string(name);
+}
+
+// A name that is one entry of its folder, as a listing gives it.
+bool IsEntryName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("\\/:") == std::string_view::npos;
+}
+
 FileStamp StampFromInformation(const BY_HANDLE_FILE_INFORMATION& info) {
   const std::uint64_t size = (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  const std::int64_t ticks =
-      static_cast<std::int64_t>((std::uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                                info.ftLastWriteTime.dwLowDateTime);
   // Index and volume together: the index alone repeats across volumes.
   const std::uint64_t identity = ((std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow) ^
                                  (std::uint64_t(info.dwVolumeSerialNumber) << 48);
-  return {true, size, ticks * 100, identity};
+  return {true, size, UnixNanoseconds(info.ftLastWriteTime), identity};
 }
 
 }  // namespace
@@ -121,7 +149,7 @@ std::vector<DirectoryEntry> ListDirectory(std::string_view directory, std::strin
   do {
     const std::string name = FromWide(data.cFileName);
     if (name == "." || name == ".." || !MatchesPattern(name, pattern)) continue;
-    entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    entries.push_back({name, TypeOf(data.dwFileAttributes)});
   } while (FindNextFileW(find.get(), &data));
   return entries;
 }
@@ -180,12 +208,15 @@ std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp*
 void WriteWholeFile(std::string_view path, std::string_view bytes) {
   static std::atomic<unsigned> counter{0};
   const std::wstring target = ToWide(path);
-  // Same folder, so the final move is a rename; ends in ".tmp", never ".spl".
+  const std::size_t slash = target.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? L"" : target.substr(0, slash + 1);
+  // Same folder, so the final move is a rename; ends in ".tmp", never ".spl";
+  // of fixed length, so a name near the system's limit still fits.
   std::wstring temp;
   HANDLE raw = INVALID_HANDLE_VALUE;
   DWORD code = 0;
   for (int attempt = 0; raw == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
-    temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+    temp = folder + kTemporaryPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(counter++) + L".tmp";
     // No sharing: held exclusively while it is written.
     raw = CreateFileW(temp.c_str(), GENERIC_WRITE, /*dwShareMode=*/0,
@@ -278,6 +309,141 @@ FileStamp StampOf(std::string_view path) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!file.valid() || !GetFileInformationByHandle(file.get(), &info)) return {};
   return StampFromInformation(info);
+}
+
+namespace {
+
+// Volume serial and file index of a folder; false when it cannot be opened.
+bool FolderIdentity(std::string_view path, BY_HANDLE_FILE_INFORMATION* info) {
+  // Backup semantics: the only way CreateFile opens a folder. No access
+  // asked beyond attributes, and every sharing allowed.
+  FileHandle folder(CreateFileW(ToWide(path).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, /*hTemplateFile=*/nullptr));
+  return folder.valid() && GetFileInformationByHandle(folder.get(), info) &&
+         (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+bool SameFolder(std::string_view a, std::string_view b) {
+  BY_HANDLE_FILE_INFORMATION first, second;
+  return FolderIdentity(a, &first) && FolderIdentity(b, &second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
+FileStamp StampOfFileIn(std::string_view folder, std::string_view name) {
+  if (!IsEntryName(name)) return {};
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(ToWide(InFolder(folder, name)).c_str(), GetFileExInfoStandard, &data) ||
+      TypeOf(data.dwFileAttributes) != EntryType::kFile) {
+    return {};
+  }
+  const std::uint64_t size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return {true, size, UnixNanoseconds(data.ftLastWriteTime)};
+}
+
+std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint64_t max_bytes) {
+  const std::string path = InFolder(folder, name);
+  if (!IsEntryName(name)) throw WindowsError(ERROR_INVALID_NAME, OpenMessage(path));
+  const auto not_a_file = [&] {
+    return Error(ErrorKind::kNotAFile, OpenMessage(path) + " It is not a regular file.");
+  };
+  // A folder cannot be opened as a file at all; say what it is.
+  const DWORD attributes = AttributesOf(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && TypeOf(attributes) != EntryType::kFile) {
+    throw not_a_file();
+  }
+  // A reparse point is opened as itself, never followed. Readers may share
+  // the file; a writer may not open it while it is read.
+  FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, /*hTemplateFile=*/nullptr));
+  if (!file.valid()) throw WindowsError(GetLastError(), OpenMessage(path));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file.get(), &info)) {
+    throw WindowsError(GetLastError(), OpenMessage(path));
+  }
+  if (GetFileType(file.get()) != FILE_TYPE_DISK ||
+      TypeOf(info.dwFileAttributes) != EntryType::kFile) {
+    throw Error(ErrorKind::kNotAFile, OpenMessage(path) + " It is not a regular file.");
+  }
+  const auto too_large = [&] {
+    return Error(ErrorKind::kTooLarge,
+                 OpenMessage(path) + " It is larger than " + std::to_string(max_bytes) + " bytes.");
+  };
+  if (((std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow) > max_bytes) {
+    throw too_large();
+  }
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    DWORD count = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &count, /*lpOverlapped=*/nullptr)) {
+      throw WindowsError(GetLastError(), OpenMessage(path));
+    }
+    if (count == 0) break;
+    bytes.append(buffer, count);
+    if (bytes.size() > max_bytes) throw too_large();
+  }
+  return bytes;
+}
+
+void WriteWholeFileIn(std::string_view folder, std::string_view name, std::string_view bytes) {
+  const std::string path = InFolder(folder, name);
+  if (!IsEntryName(name)) throw WindowsError(ERROR_INVALID_NAME, CreateMessage(path));
+  WriteWholeFile(path, bytes);
+}
+
+int RemoveAbandonedTemporaries(std::string_view folder) {
+  const std::wstring prefix = kTemporaryPrefix;
+  std::wstring base = ToWide(folder);
+  if (!base.empty() && base.back() != L'\\' && base.back() != L'/') base += L'\\';
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileExW((base + prefix + L"*.tmp").c_str(), FindExInfoBasic, &data,
+                                   FindExSearchNameMatch, /*lpSearchFilter=*/nullptr,
+                                   /*dwAdditionalFlags=*/0));
+  if (find.get() == INVALID_HANDLE_VALUE) return 0;
+  int removed = 0;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name.rfind(prefix, 0) != 0) continue;  // matched by its short name only
+    const std::size_t dash = name.find(L'-', prefix.size());
+    if (dash == std::wstring::npos || dash == prefix.size() || dash - prefix.size() > 10) continue;
+    DWORD pid = 0;
+    bool digits = true;
+    for (std::size_t i = prefix.size(); i < dash; ++i) {
+      if (name[i] < L'0' || name[i] > L'9') digits = false;
+      pid = pid * 10 + static_cast<DWORD>(name[i] - L'0');
+    }
+    if (!digits || pid == GetCurrentProcessId()) continue;
+    // Only a process that is gone: a live one may be writing it right now.
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, /*bInheritHandle=*/FALSE, pid);
+    if (process != nullptr) {
+      DWORD code = 0;
+      const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+      CloseHandle(process);
+      if (running) continue;
+    } else if (GetLastError() != ERROR_INVALID_PARAMETER) {
+      continue;  // there, but not ours to look at
+    }
+    if (DeleteFileW((base + name).c_str())) ++removed;
+  } while (FindNextFileW(find.get(), &data));
+  return removed;
+}
+
+bool DeleteFileIn(std::string_view folder, std::string_view name) {
+  if (!IsEntryName(name)) return false;
+  const std::string path = InFolder(folder, name);
+  const DWORD attributes = AttributesOf(path);
+  // A link is removed as itself; DeleteFile never follows it.
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return false;
+  }
+  return DeleteFileW(ToWide(path).c_str()) != 0;
 }
 
 }  // namespace cratemark

@@ -46,5 +46,19 @@ TEST(FileSystemWindowsTest, WriterFailsWhileAReaderHoldsTheFile) {
   EXPECT_EQ(ListDirectory(dir.path(), "*").size(), 1u);  // no temporary file left behind
 }
 
+TEST(FileSystemWindowsTest, OnlyTemporariesOfProcessesThatAreGoneAreRemoved) {
+  ScopedTempDir dir;
+  const std::string own = "~cratemark-" + std::to_string(GetCurrentProcessId()) + "-7.tmp";
+  const std::string gone = "~cratemark-999999999-3.tmp";  // no process has this number
+  for (const std::string& name :
+       {own, gone, std::string("~cratemark-x-1.tmp"), std::string("a.spl")}) {
+    WriteWholeFile(dir.path() + name, "");
+  }
+  EXPECT_EQ(RemoveAbandonedTemporaries(dir.path()), 1);
+  EXPECT_FALSE(FileExists(dir.path() + gone));
+  EXPECT_TRUE(FileExists(dir.path() + own)) << "a live process may still write it";
+  EXPECT_EQ(ListDirectory(dir.path(), "*").size(), 3u);
+}
+
 }  // namespace
 }  // namespace cratemark

@@ -63,7 +63,7 @@ void ServePrinter(const SpoolerOptions& options, const std::atomic<bool>& stop) 
   while (!stop) {
     if (options.take_jobs) {
       for (const DirectoryEntry& entry : ListDirectory(options.folder, "*.spl")) {
-        if (entry.is_directory) continue;
+        if (entry.type != EntryType::kFile) continue;
         try {
           PrintJob(options.folder, entry.name);
         } catch (const Error& e) {
