@@ -116,7 +116,9 @@ class TDbfTable {
 
   // --- Navigation (DbfTableNavigation.cpp) -----------------------------------
   // Every move first settles a pending edit (posted when a field was
-  // assigned, else cancelled); a closed table raises EDatabaseError.
+  // assigned, else cancelled); a closed table raises EDatabaseError. A
+  // record the engine cannot read raises EDbfError: a move that stops there
+  // leaves the record set on the record it stood on, the others without one.
   void First();
   void Last();
   void Next();
@@ -135,7 +137,8 @@ class TDbfTable {
   int32_t RecordCount();
   int32_t RecCount();
   bool Deleted();  // the current record carries the delete marker
-  // Copies the current raw record (LEngineRecordBuffer().size() bytes).
+  // Copies the current raw record (LEngineRecordBuffer().size() bytes);
+  // EDbfError when the engine cannot read it.
   void DbfGetRecord(char* buffer);
   // Re-reads the current record when browsing (environment changes).
   void Refresh();
