@@ -10,6 +10,16 @@ option(CRATEMARK_SANITIZE "Build with AddressSanitizer and UBSan" OFF)
 option(CRATEMARK_FUZZ "Build libFuzzer targets (needs clang)" OFF)
 
 add_compile_options(-Wall -Wextra)
+if(CRATEMARK_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "CRATEMARK_FUZZ needs clang (libFuzzer)")
+  endif()
+  # Every library the targets link gives the fuzzer its coverage, and runs
+  # under AddressSanitizer and UBSan; undefined behaviour stops the run.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 if(CRATEMARK_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
                       -fno-sanitize-recover=undefined)

@@ -6,7 +6,7 @@ packages=(
   # the build, both targets
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  # the fuzz target (tools/fuzz-engine.sh)
+  # the fuzz targets (tools/fuzz.sh)
   clang libclang-rt-14-dev
   # Windows tests under Wine; the window tests draw on a virtual screen and
   # take screenshots, and need Wine's X11 libraries and fonts for that

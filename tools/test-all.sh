@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: natively on Linux (debug, with
-# sanitizers) and the Windows build under Wine. Both run even when the first
-# fails; the script fails when any build or test failed.
+# sanitizers) and the Windows build under Wine, then every fuzz target for a
+# few seconds. All run even when one fails; the script fails when any build,
+# test or fuzz target failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh || exit 1
@@ -16,6 +17,9 @@ for preset in linux-debug windows; do
     failed+=("$preset build")
   fi
 done
+# Every fuzz target a few seconds (the longer run: see the README).
+echo "=== fuzz ==="
+tools/fuzz.sh 5 || failed+=("fuzz")
 # Screenshots of the Windows console under Wine, for a reviewer to open.
 shots=(build/windows/artifacts/*.png)
 [ -e "${shots[0]}" ] && printf 'Screenshot: %s\n' "${shots[@]}"

@@ -97,7 +97,9 @@ class TDbfTable {
 
   // --- Creating and locking ------------------------------------------------
   // Writes a new, empty table file from the declared fields (or else the
-  // field definitions); the table is closed afterwards.
+  // field definitions); the table is closed afterwards. EDbfError when a
+  // field or the creation is refused, the engine's refusals included; a file
+  // that was not there before is then not left behind.
   void CreateTable();
   // -1 when the engine holds the file lock for this table, 0 otherwise. One
   // attempt, never waits, never raises.
@@ -116,7 +118,9 @@ class TDbfTable {
 
   // --- Navigation (DbfTableNavigation.cpp) -----------------------------------
   // Every move first settles a pending edit (posted when a field was
-  // assigned, else cancelled); a closed table raises EDatabaseError.
+  // assigned, else cancelled); a closed table raises EDatabaseError. A
+  // record the engine cannot read raises EDbfError: a move that stops there
+  // leaves the record set on the record it stood on, the others without one.
   void First();
   void Last();
   void Next();
@@ -135,7 +139,8 @@ class TDbfTable {
   int32_t RecordCount();
   int32_t RecCount();
   bool Deleted();  // the current record carries the delete marker
-  // Copies the current raw record (LEngineRecordBuffer().size() bytes).
+  // Copies the current raw record (LEngineRecordBuffer().size() bytes);
+  // EDbfError when the engine cannot read it.
   void DbfGetRecord(char* buffer);
   // Re-reads the current record when browsing (environment changes).
   void Refresh();
@@ -160,7 +165,8 @@ class TDbfTable {
   void Append();
   // Writes the edited or new record, releases the table's engine locks and
   // re-reads it. A failure (a value that does not fit, or an append, write
-  // or commit the engine refuses) leaves the table editing, the lock held.
+  // or commit the engine refuses; an append says so when the table has
+  // reached its largest size) leaves the table editing, the lock held.
   // A retried post of an insert rewrites the record already appended.
   void Post();
   // Drops the edit or insert (nothing written) and releases the locks.

@@ -38,6 +38,14 @@ class DbfTableEngineTest : public ::testing::Test {
     table.CreateTable();
   }
 
+  // A new table at `path` with one text field.
+  static void CreateTextTable(const std::string& path, const std::string& field, int size) {
+    TDbfTable table;
+    table.SetTableName(path);
+    table.AddField(field, TFieldKind::kText, size);
+    table.CreateTable();
+  }
+
   std::string AliasOf(const TDbfTable& table) {
     return XbEngineBinding().Engine().xb_Alias(table.WorkArea());
   }
@@ -100,11 +108,10 @@ TEST_F(DbfTableEngineTest, CreateTableThatTheEngineRefusesLeavesNoFile) {
 // goes after them.
 TEST_F(DbfTableEngineTest, TableCountingMoreRecordsThanItHoldsOpens) {
   const std::string path = dir_.path() + "TOLVANSPOOL.DBF";
+  CreateTextTable(path, "SUBDIR", 10);
   {
     TDbfTable table;
     table.SetTableName(path);
-    table.AddField("SUBDIR", TFieldKind::kText, 10);
-    table.CreateTable();
     table.Open();
     for (const char* name : {"PreLabel", "Label1"}) {
       table.Append();
@@ -143,12 +150,7 @@ TEST_F(DbfTableEngineTest, TableCountingMoreRecordsThanItHoldsOpens) {
 // A sparse file stands for a table of nearly 1,000,000,000 bytes.
 TEST_F(DbfTableEngineTest, AppendThatWouldReachTheLockRegionFailsClearly) {
   const std::string path = dir_.path() + "FULL.DBF";
-  {
-    TDbfTable table;
-    table.SetTableName(path);
-    table.AddField("NAME", TFieldKind::kText, 4);
-    table.CreateTable();
-  }
+  CreateTextTable(path, "NAME", 4);
   const std::uint32_t count = (1'000'000'000 - 65) / 5;  // header 65, records 5
   std::filesystem::resize_file(path, 65 + std::uint64_t{count} * 5 + 1);
   {

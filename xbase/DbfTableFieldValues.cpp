@@ -50,6 +50,7 @@ void TDbfTable::RecordToBuffer(TRecordBuffer& buffer) {
     }
     TFieldSlot slot = SlotOf(*field, buffer);
     if (masked) {
+      // Present, every byte of the value zero (text: all "*").
       const int16_t zero = 0;
       slot.Store(&zero, 0);
       if (field->Kind == TFieldKind::kText) {

@@ -281,7 +281,9 @@ void TDbfTable::DbfGetRecord(char* buffer) {
   if (iWA <= 0) RaiseError("Cannot perform this operation on a closed table");
   Engine().xb_Select(iWA);
   if (!speed_mode_) Engine().xb_Go(buffer_.RecordNumber());
-  Engine().xb_GetRecord(buffer);
+  if (Engine().xb_GetRecord(buffer) == 0) {
+    RaiseError("Unable to read the record from table: " + GetFullTableName());
+  }
 }
 
 }  // namespace cratemark

@@ -93,9 +93,16 @@ TEST_F(DbfNavigationTest, RecordTheEngineCannotReadRaises) {
     const char* move;
     std::function<void(TDbfTable&)> action;
   } moves[] = {
-      {"Next", [](TDbfTable& t) { t.Next(); }},   {"Prior", [](TDbfTable& t) { t.Prior(); }},
-      {"First", [](TDbfTable& t) { t.First(); }}, {"Last", [](TDbfTable& t) { t.Last(); }},
+      {"Next", [](TDbfTable& t) { t.Next(); }},
+      {"Prior", [](TDbfTable& t) { t.Prior(); }},
+      {"First", [](TDbfTable& t) { t.First(); }},
+      {"Last", [](TDbfTable& t) { t.Last(); }},
       {"Go", [](TDbfTable& t) { t.Go(1); }},
+      {"DbfGetRecord",
+       [](TDbfTable& t) {
+         std::vector<char> raw(t.LEngineRecordBuffer().size());
+         t.DbfGetRecord(raw.data());
+       }},
   };
   for (const auto& m : moves) {
     SCOPED_TRACE(m.move);

@@ -1,31 +1,19 @@
 // libFuzzer target: arbitrary bytes as a table file (and as its memo file),
 // opened and walked through the engine's C interface. Nothing may crash.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "engine/xbengine.h"
+#include "fuzz/scratch_file.h"
 
-namespace {
-
-void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-  if (FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  }
-}
-
-}  // namespace
+using namespace cratemark;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string table = "/tmp/xb_fuzz_" + std::to_string(getpid()) + ".dbf";
-  static const std::string memo = table.substr(0, table.size() - 4) + ".dbt";
   // All of it is the table; its second half is the memo file too.
-  WriteFile(table, data, size);
-  WriteFile(memo, data + size / 2, size - size / 2);
+  const std::string input(fuzz::AsText(data, size));
+  const std::string table = fuzz::Scratch().Write("fuzz.dbf", input);
+  fuzz::Scratch().Write("fuzz.dbt", input.substr(size / 2));
 
   const int16_t area = xb_UseEx(table.c_str(), "FUZZ", XB_OPEN_SHARED, 1, 1);
   if (area < 1) return 0;
