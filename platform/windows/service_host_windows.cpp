@@ -196,8 +196,9 @@ void WINAPI ServiceMain(DWORD /*argc*/, LPWSTR* /*argv*/) {
   r.Report(SERVICE_STOPPED);
 }
 
-// Restart after every failure, a crash or a stop with an error, so that a
-// service that dies in the night is back for the morning's orders.
+// Restart after every failure, so that a service that dies in the night is
+// back for the morning's orders: after a crash, and (where the service
+// manager knows the setting; Wine's does not) after a stop with an error.
 bool SetRecoveryActions(SC_HANDLE service) {
   SC_ACTION actions[3];
   for (SC_ACTION& action : actions) action = {SC_ACTION_RESTART, kRestartDelayMs};
@@ -205,9 +206,12 @@ bool SetRecoveryActions(SC_HANDLE service) {
   failure_actions.dwResetPeriod = kFailureCountResetSeconds;
   failure_actions.cActions = 3;
   failure_actions.lpsaActions = actions;
+  if (!ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure_actions)) {
+    return false;
+  }
   SERVICE_FAILURE_ACTIONS_FLAG on_error_stops{/*fFailureActionsOnNonCrashFailures=*/TRUE};
-  return ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure_actions) &&
-         ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &on_error_stops);
+  return ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &on_error_stops) ||
+         GetLastError() == ERROR_INVALID_LEVEL;
 }
 
 }  // namespace
