@@ -4,6 +4,8 @@
 # as the unit starts it (as the unit's user when run as root): the service
 # reports ready, handles a job in a site's folder, beats the watchdog and
 # reports stopping, all through a stand-in for systemd's notification socket.
+# As root it runs the package's postinst, which creates the service's system
+# user on this machine (as installing the package would).
 # Usage: debian_package_test.sh SOURCE_DIR
 set -euo pipefail
 source_dir=$1

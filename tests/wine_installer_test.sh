@@ -70,8 +70,8 @@ install() { wine_step 120 "$setup" /S "/D=Z:${program//\//\\}"; }
 
 wine_step 120 cmd /c exit >/dev/null 2>&1 || true  # prefix ready
 wineserver -p || true                              # already persistent
-cleanup_leftovers() { wine_step 30 sc delete srvCratemark >/dev/null 2>&1 || true; }
-cleanup_leftovers  # a registration left by an earlier run that was killed
+# A registration left by an earlier run that was killed.
+wine_step 30 sc delete srvCratemark >/dev/null 2>&1 || true
 
 # Tolvan's folder: the printer table and the printers' spool folders.
 mkdir "$program/PreLabel" "$program/Label1" "$program/Label2"
