@@ -17,8 +17,8 @@ SetCompressor /SOLID lzma
 !define UNINSTALLER "Uninstall Cratemark.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Cratemark"
 !define SHORTCUT "$SMPROGRAMS\Cratemark.lnk"
-; Half-second polls while the service stops: a minute at most.
-!define STOP_POLLS 120
+; Half-second polls while the service stops or starts: a minute at most.
+!define STATE_POLLS 120
 
 Name "Cratemark"
 Caption "Cratemark ${VERSION} Setup"
@@ -73,7 +73,7 @@ Function ${prefix}StopService
       Return
     ${EndIf}
     IntOp $1 $1 + 1
-    ${If} $1 >= ${STOP_POLLS}
+    ${If} $1 >= ${STATE_POLLS}
       Abort "The label service ${SERVICE} did not stop; stop it in the Services panel and run this again."
     ${EndIf}
     Sleep 500
@@ -126,11 +126,22 @@ Section "Cratemark"
   ${EndIf}
   DetailPrint "Starting the label service"
   ExecWait '"$SYSDIR\sc.exe" start ${SERVICE}' $0
-  ${If} $0 != 0
-    ; Installed and registered: it starts with Windows, or from the Services panel.
-    MessageBox MB_OK|MB_ICONEXCLAMATION "The label service is installed but did not start now." /SD IDOK
-    SetErrorLevel 2
-  ${EndIf}
+  ; sc gives up waiting on a slow start that still succeeds: the state counts.
+  StrCpy $1 0
+  ${Do}
+    ExecWait '"$SYSDIR\cmd.exe" /c sc query ${SERVICE} | find "RUNNING" >nul' $0
+    ${If} $0 == 0
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 + 1
+    ${If} $1 >= ${STATE_POLLS}
+      ; Installed and registered: it starts with Windows, or from the Services panel.
+      MessageBox MB_OK|MB_ICONEXCLAMATION "The label service is installed but did not start now." /SD IDOK
+      SetErrorLevel 2
+      ${Break}
+    ${EndIf}
+    Sleep 500
+  ${Loop}
 SectionEnd
 
 Section "Uninstall"
