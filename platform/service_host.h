@@ -32,16 +32,24 @@ enum class ServiceCommand { kRun, kInstall, kUninstall };
 struct ServiceCommandLine {
   ServiceCommand command = ServiceCommand::kRun;
   bool silent = false;  // no success message
+  // The folder of the host's files, absolute, with a trailing separator;
+  // empty when not given (the executable's folder is meant).
+  std::string program_dir;
+  std::string error;  // why the command line is unusable; empty when it is fine
 };
 
 // Switches "INSTALL", "UNINSTALL" and "SILENT", each introduced by "/" or "-",
-// letters in any case; INSTALL wins over UNINSTALL. Anything else runs.
+// letters in any case; INSTALL wins over UNINSTALL. "--program-dir DIR" (or
+// "--program-dir=DIR") names the program folder; a relative DIR is taken
+// from the current folder. Anything else runs.
 ServiceCommandLine ParseServiceCommandLine(const std::vector<std::string>& args);
 
 // Registers the service with the service manager (Windows: automatic start,
-// own process; POSIX: a systemd unit, enabled) and reports the outcome to the
-// user. Returns the process exit status.
-int InstallService(const ServiceIdentity& identity, bool silent);
+// own process, restarted after a failure; POSIX: a systemd unit, enabled,
+// supervised and sandboxed) and reports the outcome to the user. A non-empty
+// `program_dir` is passed on to the registered command. Returns the process
+// exit status.
+int InstallService(const ServiceIdentity& identity, const std::string& program_dir, bool silent);
 
 // Removes the registration and reports the outcome. Returns the exit status.
 int UninstallService(const ServiceIdentity& identity, bool silent);

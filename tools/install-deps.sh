@@ -16,8 +16,12 @@ packages=(
   python3 python3-dbfread python3-dbf shapelib
   # the engine walk benchmark against shapelib's C API (tools/bench.sh)
   libshp-dev
-  # locking around the Wine prefix (flock)
+  # locking around the Wine prefix (flock); running a program as another user (setpriv)
   util-linux
+  # the service's systemd notifications
+  pkg-config libsystemd-dev
+  # the Windows installer, and the Debian package with its checks
+  nsis dpkg-dev binutils lintian systemd adduser
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 // The service under systemd: a foreground process. SIGTERM and SIGINT stop it
 // (exit status 0), SIGUSR1 pauses and SIGUSR2 continues it. The signals are
 // blocked and taken with sigtimedwait between ticks, so controls and ticks
-// run on the one main thread.
+// run on the one main thread, which also tells systemd that the service is
+// ready, alive after every tick, and stopping.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -20,6 +21,7 @@
 #include "platform/file_system.h"
 #include "platform/service_controller.h"
 #include "platform/service_host.h"
+#include "platform/supervisor_notifier.h"
 
 extern char** environ;
 
@@ -71,19 +73,74 @@ void Systemctl(const std::vector<std::string>& args) {
   }
 }
 
-std::string UnitFileText(const ServiceIdentity& identity) {
+// The supervision and sandboxing settings, the same as those of the
+// package's template unit (a test compares them). Restart delays keep a
+// service whose folder is gone from spinning.
+constexpr char kServiceSettings[] =
+    "Type=notify\n"
+    "NotifyAccess=main\n"
+    "WatchdogSec=60s\n"
+    "Restart=on-failure\n"
+    "RestartSec=10s\n"
+    "TimeoutStopSec=30s\n"
+    "ProtectSystem=strict\n"
+    "PrivateTmp=yes\n"
+    "NoNewPrivileges=yes\n"
+    "PrivateDevices=yes\n"
+    "ProtectKernelTunables=yes\n"
+    "ProtectKernelModules=yes\n"
+    "ProtectKernelLogs=yes\n"
+    "ProtectControlGroups=yes\n"
+    "ProtectClock=yes\n"
+    "ProtectHostname=yes\n"
+    "RestrictAddressFamilies=AF_UNIX\n"
+    "RestrictNamespaces=yes\n"
+    "RestrictRealtime=yes\n"
+    "RestrictSUIDSGID=yes\n"
+    "LockPersonality=yes\n"
+    "MemoryDenyWriteExecute=yes\n"
+    "SystemCallArchitectures=native\n"
+    "SystemCallFilter=@system-service\n";
+
+enum class UnitWordKind { kPath, kCommand };
+
+// `text` as one quoted word of a unit file: specifiers ("%") and, in
+// commands, variables ("$") kept literal. Line breaks cannot be written.
+std::string UnitWord(const std::string& text, UnitWordKind kind = UnitWordKind::kPath) {
+  std::string word = "\"";
+  for (char c : text) {
+    if (c == '\n' || c == '\r') {
+      throw Error(ErrorKind::kOther, "The path \"" + text + "\" cannot be named in a unit file.");
+    }
+    if (c == '\\' || c == '"') word += '\\';
+    if (c == '%') word += '%';
+    if (c == '$' && kind == UnitWordKind::kCommand) word += '$';
+    word += c;
+  }
+  return word + "\"";
+}
+
+std::string UnitFileText(const ServiceIdentity& identity, const std::string& program_dir) {
+  const std::string folder = program_dir.empty() ? ProgramDir() : program_dir;
+  std::string command = UnitWord(ServiceProgramPath(), UnitWordKind::kCommand);
+  if (!program_dir.empty()) {
+    command += " --program-dir " + UnitWord(program_dir, UnitWordKind::kCommand);
+  }
   return "[Unit]\n"
          "Description=" +
          identity.display_name +
          "\n"
          "After=local-fs.target remote-fs.target\n"
+         "RequiresMountsFor=" +
+         UnitWord(folder) +
+         "\n"
          "\n"
          "[Service]\n"
-         "Type=simple\n"
-         "ExecStart=\"" +
-         ServiceProgramPath() +
-         "\"\n"
-         "Restart=on-failure\n"
+         "ExecStart=" +
+         command +
+         "\n"
+         "ReadWritePaths=" +
+         UnitWord(folder) + "\n" + kServiceSettings +
          "\n"
          "[Install]\n"
          "WantedBy=multi-user.target\n";
@@ -95,9 +152,9 @@ std::string UnitPath(const ServiceIdentity& identity) {
 
 }  // namespace
 
-int InstallService(const ServiceIdentity& identity, bool silent) {
+int InstallService(const ServiceIdentity& identity, const std::string& program_dir, bool silent) {
   try {
-    WriteWholeFile(UnitPath(identity), UnitFileText(identity));
+    WriteWholeFile(UnitPath(identity), UnitFileText(identity, program_dir));
     Systemctl({"daemon-reload"});
     Systemctl({"enable", identity.name + ".service"});
   } catch (const std::exception& e) {
@@ -135,9 +192,11 @@ int RunService(ServiceModule& module, const ServiceIdentity& identity) {
   for (int s : {SIGTERM, SIGINT, SIGUSR1, SIGUSR2}) sigaddset(&controls, s);
   sigprocmask(SIG_BLOCK, &controls, nullptr);
 
+  const std::unique_ptr<SupervisorNotifier> supervisor = MakeSupervisorNotifier();
   ServiceController controller(module, identity.name, ServiceProgramFileName());
   controller.Handle(ServiceControl::kStart);
   if (controller.state() == ServiceState::kStopped) return 1;
+  supervisor->Ready();
 
   using Clock = std::chrono::steady_clock;
   const auto interval = std::chrono::milliseconds(kPollIntervalMs);
@@ -149,6 +208,7 @@ int RunService(ServiceModule& module, const ServiceIdentity& identity) {
                      static_cast<long>(wait.count() % 1000000000)};
     int signal_number = sigtimedwait(&controls, nullptr, &timeout);
     if (signal_number == SIGTERM || signal_number == SIGINT) {
+      supervisor->Stopping();
       controller.Handle(ServiceControl::kStop);
     } else if (signal_number == SIGUSR1) {
       controller.Handle(ServiceControl::kPause);
@@ -156,6 +216,7 @@ int RunService(ServiceModule& module, const ServiceIdentity& identity) {
       controller.Handle(ServiceControl::kContinue);
     } else if (signal_number < 0 && errno == EAGAIN) {
       controller.Tick();
+      supervisor->Alive();
       // A tick longer than the interval delays the next one; ticks never pile up.
       next_tick = std::max(next_tick + interval, Clock::now());
     }

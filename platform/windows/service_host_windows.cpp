@@ -18,6 +18,10 @@ namespace cratemark {
 namespace {
 
 constexpr DWORD kWaitHintMs = 5000;
+// After a failure the service manager restarts the service after this delay;
+// failures a day apart count as first failures again.
+constexpr DWORD kRestartDelayMs = 10000;
+constexpr DWORD kFailureCountResetSeconds = 24 * 60 * 60;
 
 std::string SystemErrorText(DWORD code) {
   const std::string text = SystemErrorMessage(code);
@@ -192,15 +196,39 @@ void WINAPI ServiceMain(DWORD /*argc*/, LPWSTR* /*argv*/) {
   r.Report(SERVICE_STOPPED);
 }
 
+// Restart after every failure, so that a service that dies in the night is
+// back for the morning's orders: after a crash, and (where the service
+// manager knows the setting; Wine's does not) after a stop with an error.
+bool SetRecoveryActions(SC_HANDLE service) {
+  SC_ACTION actions[3];
+  for (SC_ACTION& action : actions) action = {SC_ACTION_RESTART, kRestartDelayMs};
+  SERVICE_FAILURE_ACTIONSW failure_actions{};
+  failure_actions.dwResetPeriod = kFailureCountResetSeconds;
+  failure_actions.cActions = 3;
+  failure_actions.lpsaActions = actions;
+  if (!ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure_actions)) {
+    return false;
+  }
+  SERVICE_FAILURE_ACTIONS_FLAG on_error_stops{/*fFailureActionsOnNonCrashFailures=*/TRUE};
+  return ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &on_error_stops) ||
+         GetLastError() == ERROR_INVALID_LEVEL;
+}
+
 }  // namespace
 
-int InstallService(const ServiceIdentity& identity, bool silent) {
+int InstallService(const ServiceIdentity& identity, const std::string& program_dir, bool silent) {
   ScHandle manager(OpenSCManagerW(/*lpMachineName=*/nullptr, /*lpDatabaseName=*/nullptr,
                                   SC_MANAGER_CREATE_SERVICE));
   if (!manager) return ReportFailure("install", identity, GetLastError());
   const std::wstring name = ToWide(identity.name);
   const std::wstring display_name = ToWide(identity.display_name);
-  const std::wstring command = L"\"" + ToWide(ProgramPath()) + L"\"";
+  std::wstring command = L"\"" + ToWide(ProgramPath()) + L"\"";
+  if (!program_dir.empty()) {
+    // A trailing backslash before the closing quote would escape it.
+    std::wstring folder = ToWide(program_dir);
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    command += L" --program-dir \"" + folder + L"\"";
+  }
   ScHandle service(CreateServiceW(manager.get(), name.c_str(), display_name.c_str(),
                                   SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
                                   SERVICE_ERROR_NORMAL, command.c_str(),
@@ -208,6 +236,12 @@ int InstallService(const ServiceIdentity& identity, bool silent) {
                                   /*lpDependencies=*/nullptr, /*lpServiceStartName=*/nullptr,
                                   /*lpPassword=*/nullptr));
   if (!service) return ReportFailure("install", identity, GetLastError());
+  if (!SetRecoveryActions(service.get())) {
+    // All or nothing: a registration without its recovery is taken back.
+    const DWORD error = GetLastError();
+    DeleteService(service.get());
+    return ReportFailure("install", identity, error);
+  }
   if (!silent) ShowMessage("Service installed successfully", MB_ICONINFORMATION);
   return 0;
 }

@@ -1,0 +1,165 @@
+; The Cratemark installer: the console, the label service and the xBase
+; engine go into Tolvan's program folder, and the service is registered with
+; the service control manager and started. Built by the "installer" target:
+;   makensis -DVERSION=1.2.3.4 -DBIN_DIR=... -DSAMPLE_DESIGN=... -DOUT_FILE=... cratemark.nsi
+; Silent: CratemarkSetup.exe /S /D=C:\Tolvan (the folder last, unquoted).
+Unicode true
+; The programs are 64-bit: a 64-bit installer sees the native registry and
+; system folder. This target has no plugins; everything below is built in.
+Target amd64-unicode
+RequestExecutionLevel admin
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+
+!include "LogicLib.nsh"
+
+!define SERVICE "srvCratemark"
+!define UNINSTALLER "Uninstall Cratemark.exe"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Cratemark"
+!define SHORTCUT "$SMPROGRAMS\Cratemark.lnk"
+; Half-second polls while the service stops or starts: a minute at most.
+!define STATE_POLLS 120
+
+Name "Cratemark"
+Caption "Cratemark ${VERSION} Setup"
+OutFile "${OUT_FILE}"
+InstallDir "C:\Tolvan"
+; An upgrade offers the folder of the last install.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION}"
+VIAddVersionKey "ProductName" "Cratemark"
+VIAddVersionKey "CompanyName" "Veltrane"
+VIAddVersionKey "FileDescription" "Cratemark Setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "Copyright 2026 Veltrane"
+
+DirText "Cratemark goes into Tolvan's program folder, the one that holds Tolvan's printer table TolvanSpool.DBF. An earlier install there is upgraded; your label design and settings stay." "Tolvan's program folder"
+Page directory "" "" CheckHostFolder
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Var Registered  ; "1" when the service was registered before this run
+
+Function CheckHostFolder
+  ${IfNot} ${FileExists} "$INSTDIR\TolvanSpool.DBF"
+    MessageBox MB_YESNO|MB_ICONEXCLAMATION|MB_DEFBUTTON2 \
+      "$INSTDIR does not hold Tolvan's printer table TolvanSpool.DBF. Cratemark works only in Tolvan's program folder.$\r$\n$\r$\nInstall there anyway?" \
+      /SD IDYES IDYES +2
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Stops the service when it is registered and waits until it has stopped, so
+; that its program can be replaced or removed. Sets $Registered.
+!macro StopServiceFunction prefix
+Function ${prefix}StopService
+  StrCpy $Registered "0"
+  ExecWait '"$SYSDIR\sc.exe" query ${SERVICE}' $0
+  ${If} $0 != 0
+    Return
+  ${EndIf}
+  StrCpy $Registered "1"
+  DetailPrint "Stopping the label service"
+  ExecWait '"$SYSDIR\sc.exe" stop ${SERVICE}' $0
+  StrCpy $1 0
+  ${Do}
+    ExecWait '"$SYSDIR\cmd.exe" /c sc query ${SERVICE} | find "STOPPED" >nul' $0
+    ${If} $0 == 0
+      Return
+    ${EndIf}
+    IntOp $1 $1 + 1
+    ${If} $1 >= ${STATE_POLLS}
+      Abort "The label service ${SERVICE} did not stop; stop it in the Services panel and run this again."
+    ${EndIf}
+    Sleep 500
+  ${Loop}
+FunctionEnd
+!macroend
+!insertmacro StopServiceFunction ""
+!insertmacro StopServiceFunction "un."
+
+Section "Cratemark"
+  SetShellVarContext all
+  ${IfNot} ${FileExists} "$INSTDIR\TolvanSpool.DBF"
+    DetailPrint "Warning: $INSTDIR does not hold Tolvan's printer table TolvanSpool.DBF."
+  ${EndIf}
+
+  Call StopService
+  ; Registered again below from the new program, with its current settings.
+  ${If} $Registered == "1"
+    ExecWait '"$SYSDIR\sc.exe" delete ${SERVICE}' $0
+  ${EndIf}
+
+  SetOutPath "$INSTDIR"
+  SetOverwrite on
+  File "${BIN_DIR}\Cratemark.exe"
+  File "${BIN_DIR}\CratemarkService.exe"
+  File "${BIN_DIR}\XBENGINE.DLL"
+  ; The design is the user's: the sample only where there is none.
+  ${IfNot} ${FileExists} "$INSTDIR\LabelDesign.txt"
+    File "/oname=LabelDesign.txt" "${SAMPLE_DESIGN}"
+  ${EndIf}
+
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Cratemark"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Veltrane"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Cratemark.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  CreateShortCut "${SHORTCUT}" "$INSTDIR\Cratemark.exe" "" "$INSTDIR\Cratemark.exe" 0 \
+    SW_SHOWNORMAL "" "Choose the printers, edit the label design and watch the label service"
+
+  DetailPrint "Registering the label service"
+  ExecWait '"$INSTDIR\CratemarkService.exe" /INSTALL /SILENT' $0
+  ${If} $0 != 0
+    Abort "The label service could not be registered (exit status $0)."
+  ${EndIf}
+  DetailPrint "Starting the label service"
+  ExecWait '"$SYSDIR\sc.exe" start ${SERVICE}' $0
+  ; sc gives up waiting on a slow start that still succeeds: the state counts.
+  StrCpy $1 0
+  ${Do}
+    ExecWait '"$SYSDIR\cmd.exe" /c sc query ${SERVICE} | find "RUNNING" >nul' $0
+    ${If} $0 == 0
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 + 1
+    ${If} $1 >= ${STATE_POLLS}
+      ; Installed and registered: it starts with Windows, or from the Services panel.
+      MessageBox MB_OK|MB_ICONEXCLAMATION "The label service is installed but did not start now." /SD IDOK
+      SetErrorLevel 2
+      ${Break}
+    ${EndIf}
+    Sleep 500
+  ${Loop}
+SectionEnd
+
+Section "Uninstall"
+  SetShellVarContext all
+  Call un.StopService
+  ${If} $Registered == "1"
+    DetailPrint "Removing the label service"
+    ExecWait '"$INSTDIR\CratemarkService.exe" /UNINSTALL /SILENT' $0
+    ${If} $0 != 0
+      ExecWait '"$SYSDIR\sc.exe" delete ${SERVICE}' $0
+    ${EndIf}
+  ${EndIf}
+  ; Only what the installer put there: the design, the settings, the logs and
+  ; Tolvan's own files stay, and so does the folder.
+  Delete "$INSTDIR\Cratemark.exe"
+  Delete "$INSTDIR\CratemarkService.exe"
+  Delete "$INSTDIR\XBENGINE.DLL"
+  Delete "$INSTDIR\${UNINSTALLER}"
+  Delete "${SHORTCUT}"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The Windows installer under Wine, from a clean start: a silent install into
+# a fresh folder holding Tolvan's printer table leaves the service running and
+# turning jobs into labels; a second install over the first keeps the user's
+# design and settings and starts the service again; the silent uninstaller
+# removes the service and the programs and leaves the user's files.
+# Usage: wine_installer_test.sh SETUP_EXE BIN_DIR
+set -euo pipefail
+setup=$1
+bin_dir=$2
+source "$(dirname "$0")/wine_test_lib.sh"
+# The wineserver is made persistent for the service and killed at the end.
+wine_test_prefix installer CRATEMARK_INSTALLER_WINEPREFIX
+# No menu entries on the Linux desktop for the Start-menu shortcut.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+# One run at a time per prefix (other build folders run this test too); not
+# the prefix's own lock file, which tools/wine-run takes while it boots.
+exec 9>"$WINEPREFIX.installer-test.lock"
+flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.installer-test.lock" >&2; exit 1; }
+
+program=$(mktemp -d /tmp/cratemark-wine-installer.XXXXXX)
+start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+remove_at_exit "$program"
+on_exit 'timeout 30 "$wine_run" "$bin_dir/service_control.exe" stop srvCratemark >/dev/null 2>&1
+  timeout 30 "$wine_run" sc delete srvCratemark >/dev/null 2>&1
+  timeout 30 "$wine_run" reg delete \
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Cratemark" /f >/dev/null 2>&1
+  rm -f "$start_menu/Cratemark.lnk"'
+trap 'echo "FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
+
+wine_step() {
+  local seconds=$1
+  shift
+  timeout "$seconds" "$wine_run" "$@"
+}
+state() { wine_step 30 "$bin_dir/service_control.exe" query srvCratemark | tr -d '\r'; }
+is_state() { [ "$(state)" = "$1" ]; }
+# drop_job NAME REFERENCE ITEM: a job of one label block.
+drop_job() {
+  {
+    printf '%s\r\n' "$2"
+    for _ in $(seq 1 19); do printf '\r\n'; done
+    printf '%s\r\n' "$3"
+    for _ in $(seq 1 79); do printf '\r\n'; done
+  } >"$program/PreLabel/$1.tmp"
+  mv "$program/PreLabel/$1.tmp" "$program/PreLabel/$1.spl"
+}
+# Wine itself complains about the volume of Z:, which the installer asks for.
+install() { wine_step 120 "$setup" /S "/D=Z:${program//\//\\}" 2>/dev/null; }
+
+wine_step 120 cmd /c exit >/dev/null 2>&1 || true  # prefix ready
+wineserver -p || true                              # already persistent
+# A registration left by an earlier run that was killed.
+wine_step 30 sc delete srvCratemark >/dev/null 2>&1 || true
+
+# Tolvan's folder: the printer table and the printers' spool folders.
+mkdir "$program/PreLabel" "$program/Label1" "$program/Label2"
+make_printer_table "$program" PreLabel Label1 Label2
+
+install || fail "first install: exit status $?"
+for file in Cratemark.exe CratemarkService.exe XBENGINE.DLL "Uninstall Cratemark.exe"; do
+  [ -f "$program/$file" ] || fail "$file not installed"
+done
+cmp -s "$program/LabelDesign.txt" "$source_dir/tools/demo/LabelDesign.txt" ||
+  fail "no sample design installed"
+[ -f "$start_menu/Cratemark.lnk" ] || fail "no Start-menu entry"
+wait_for 30 is_state RUNNING || fail "service $(state) after install"
+registration=$(wine_step 60 reg query 'HKLM\System\CurrentControlSet\Services\srvCratemark' | tr -d '\r')
+grep -qF 'ImagePath    REG_SZ    "Z:'"${program//\//\\}"'\CratemarkService.exe"' <<<"$registration" ||
+  fail "registered program: $registration"
+
+# The console's Save & Activate: settings, then the change marker.
+printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n' >"$program/Cratemark.cfg"
+: >"$program/CratemarkConfigChanged"
+drop_job first Ann Soup
+wait_for 20 test -f "$program/Label1/first.spl" || fail "first job not delivered"
+grep -q 'Order for: Ann' "$program/Label1/first.spl" || fail "label: $(cat "$program/Label1/first.spl")"
+
+# The user changes the design and the settings; an upgrade keeps both, and
+# the restarted service reads them.
+printf 'Custom <Reference> / <Item Name>\r\n' >"$program/LabelDesign.txt"
+printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label2\r\nSPLDirBackup=Label1\r\n' >"$program/Cratemark.cfg"
+design_before=$(cat "$program/LabelDesign.txt")
+settings_before=$(cat "$program/Cratemark.cfg")
+install || fail "second install: exit status $?"
+[ "$(cat "$program/LabelDesign.txt")" = "$design_before" ] || fail "design replaced"
+[ "$(cat "$program/Cratemark.cfg")" = "$settings_before" ] || fail "settings replaced"
+wait_for 30 is_state RUNNING || fail "service $(state) after the second install"
+drop_job second Bea Tea
+wait_for 20 test -f "$program/Label2/second.spl" || fail "second job not delivered by the new settings"
+[ "$(tr -d '\r' <"$program/Label2/second.spl")" = 'Custom Bea / Tea' ] ||
+  fail "label: $(cat -A "$program/Label2/second.spl")"
+
+wine_step 60 "$program/Uninstall Cratemark.exe" /S 2>/dev/null || fail "uninstall: exit status $?"
+# The uninstaller runs on from a copy of itself.
+wait_for 60 test ! -f "$program/CratemarkService.exe" || fail "programs not removed"
+wait_for 30 test ! -f "$program/Uninstall Cratemark.exe" || fail "uninstaller not removed"
+[ "$(state)" = ABSENT ] || fail "service $(state) after uninstall"
+for file in Cratemark.exe XBENGINE.DLL; do
+  [ ! -f "$program/$file" ] || fail "$file left behind"
+done
+[ ! -f "$start_menu/Cratemark.lnk" ] || fail "Start-menu entry left behind"
+for file in LabelDesign.txt Cratemark.cfg TolvanSpool.DBF Label1/first.spl Label2/second.spl; do
+  [ -f "$program/$file" ] || fail "the user's $file removed"
+done
+[ "$(cat "$program/LabelDesign.txt")" = "$design_before" ] || fail "design changed by uninstall"
+echo "wine installer test passed"
