@@ -19,7 +19,7 @@ socket="cratemark-test-$$"
 work=$(mktemp -d /tmp/cmt.XXXXXX)
 pids=()
 
-tm() { tmux -L "$socket" "$@"; }
+tm() { LC_ALL=C.UTF-8 tmux -u -L "$socket" "$@"; }
 cleanup() {
   tm kill-server >/dev/null 2>&1 || true
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -68,9 +68,10 @@ keep() { screen >"$artifacts/$size-$1.txt"; }
 start_console() {
   rm -f "$program/console.pid"
   tm respawn-pane -k -t console \
-    "sh -c 'echo \$\$ >\"$program/console.pid\"; exec \"$program/Cratemark\"'; \
+    "export TERM=$terminal LC_ALL=$locale; \
+     sh -c 'echo \$\$ >\"$program/console.pid\"; exec \"$program/Cratemark\"'; \
      echo \"EXITED \$?\"; stty -a | tr ' ;' '\n\n' | grep -xE -- '-?(icanon|echo)' | tr '\n' ' '; \
-     echo; tput smcup >/dev/null 2>&1; sleep 600"
+     echo; sleep 600"
   wait_file "$program/console.pid"
   console_pid=$(cat "$program/console.pid")
   wait_screen "Log Info"
@@ -84,8 +85,11 @@ expect_restored() {
   return 0
 }
 
+# run_at COLUMNS ROWS TERM LOCALE
 run_at() {
   size="$1x$2"
+  terminal=$3
+  locale=$4
   program="$work/$size"
   mkdir -p "$program/run"
   export XDG_RUNTIME_DIR="$program/run"  # the one-instance lock of this run alone
@@ -112,7 +116,6 @@ PY
 
   tm kill-server >/dev/null 2>&1 || true
   tm new-session -d -s test -n console -x "$1" -y "$2" "sleep 600"
-  tm set-option -g default-terminal tmux-256color >/dev/null 2>&1 || true
   start_console
 
   # Log Info first; without a service its status message blinks.
@@ -148,11 +151,17 @@ PY
   keys End Up Up Up Up Enter  # <Phone>, inserted at the start of the first line
   wait_screen "<Phone>Ref: <Reference>"
   keys Enter "Mods: <Item Mod[1]>"
+  if [ "$locale" = C.UTF-8 ]; then
+    keys Home "Größe " End
+    wait_screen "Größe Mods: <Item Mod[1]>"
+  fi
   keep label-editor
   rm -f "$program/CratemarkConfigChanged"
   keys M-s  # Save Design
   wait_file "$program/CratemarkConfigChanged"
   design=$'<Phone>Ref: <Reference>\r\nMods: <Item Mod[1]>\r\nItem: <Item Name>\r\n'
+  # Saved in the design's own encoding: here the ANSI code page (1252).
+  [ "$locale" = C.UTF-8 ] && design=$'<Phone>Ref: <Reference>\r\nGr\xf6\xdfe Mods: <Item Mod[1]>\r\nItem: <Item Name>\r\n'
   file_is "$program/LabelDesign.txt" "$design" || fail "design: $(cat -A "$program/LabelDesign.txt")"
 
   # The service and Label1's spooler start; the console sees the service.
@@ -240,5 +249,6 @@ PY
   echo "ok: $size"
 }
 
-run_at 80 24
-run_at 132 40
+# A plain terminal without Unicode, and a large one with it.
+run_at 80 24 screen C
+run_at 132 40 tmux-256color C.UTF-8
