@@ -201,8 +201,8 @@ class TerminalLogView : public LogView, public Widget {
  private:
   int RowsOf(int line, int width) const;
   void ScrollToEnd();
-  std::vector<std::u32string> lines_;  // the text split at CR LF
-  bool ends_with_break_ = false;
+  std::string text_;  // as set, so that comparing it with a file costs no conversion
+  std::vector<std::u32string> lines_;  // the text split at its line breaks, for painting
   int top_line_ = 0;
 };
 
