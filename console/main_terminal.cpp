@@ -9,6 +9,7 @@
 
 #include "console/dbf_console_tables.h"
 #include "console/formMain.h"
+#include "platform/file_system.h"
 #include "platform/program_dir_option.h"
 #include "platform/single_instance.h"
 #include "ui/terminal/terminal_toolkit.h"
@@ -51,7 +52,9 @@ int main(int argc, char** argv) {
   try {
     std::unique_ptr<ui::Toolkit> toolkit = ui::MakeTerminalToolkit();
     DbfConsoleTables tables;
-    TfrmMain form(*toolkit, {option.program_dir, &tables});
+    TfrmMain form(
+        *toolkit,
+        {.program_dir = option.program_dir, .tables = &tables, .executable_dir = ProgramDir()});
     return toolkit->Run(form.window());
   } catch (const std::exception& failure) {
     // The toolkit has given the terminal back by now.

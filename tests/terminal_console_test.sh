@@ -69,7 +69,7 @@ start_console() {
   rm -f "$program/console.pid"
   tm respawn-pane -k -t console \
     "export TERM=$terminal LC_ALL=$locale; \
-     sh -c 'echo \$\$ >\"$program/console.pid\"; exec \"$program/Cratemark\"'; \
+     sh -c 'echo \$\$ >\"$program/console.pid\"; exec $launch'; \
      echo \"EXITED \$?\"; stty -a | tr ' ;' '\n\n' | grep -xE -- '-?(icanon|echo)' | tr '\n' ' '; \
      echo; sleep 600"
   wait_file "$program/console.pid"
@@ -85,13 +85,16 @@ expect_restored() {
   return 0
 }
 
-# run_at COLUMNS ROWS TERM LOCALE
+# run_at COLUMNS ROWS TERM LOCALE [--program-dir]: with --program-dir the
+# console runs from the build folder and is told where the program folder is.
 run_at() {
   size="$1x$2"
   terminal=$3
   locale=$4
   program="$work/$size"
   mkdir -p "$program/run"
+  launch="\"$program/Cratemark\""
+  [ "${5:-}" = --program-dir ] && launch="\"$bin/Cratemark\" --program-dir \"$program\""
   export XDG_RUNTIME_DIR="$program/run"  # the one-instance lock of this run alone
   cp "$bin/Cratemark" "$bin/CratemarkService" "$bin/libxbengine.so" "$program/"
   "$bin/tolvansim" printers "$program" PreLabel Label1 Label2
@@ -189,6 +192,12 @@ PY
   done
   keep log-info-test-print
 
+  # The log view keeps where the user scrolled to while the log stays the same.
+  keys Down Down
+  wait_screen " 3/"
+  sleep 1.2  # two ticks of the console's timer
+  screen | grep -qF " 3/" || fail "the log view lost its scroll position"
+
   # "Setup Tolvan Labels": No changes nothing, Yes writes the 39 values.
   keys F3 BTab BTab Enter  # the last button of the page
   wait_screen "This will reset the Label Setup in Tolvan. Are you sure?"
@@ -251,4 +260,4 @@ PY
 
 # A plain terminal without Unicode, and a large one with it.
 run_at 80 24 screen C
-run_at 132 40 tmux-256color C.UTF-8
+run_at 132 40 tmux-256color C.UTF-8 --program-dir
