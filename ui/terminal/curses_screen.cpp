@@ -242,6 +242,11 @@ class CursesScreen : public Screen {
       case 8:
         key.name = KeyName::kBackspace;
         return event;
+      case 12:
+        // Ctrl+L: paint the whole screen anew, as terminal programs do after
+        // something else wrote over it.
+        clearok(curscr, TRUE);
+        return EventOf(Event::Kind::kResize);
       default:
         if (ch < 0x20) return {};  // other control characters mean nothing here
         key.name = KeyName::kChar;

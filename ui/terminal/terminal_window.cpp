@@ -298,6 +298,11 @@ void TerminalWindow::ComputeRunOn() {
   }
 }
 
+void TerminalWindow::RepairFocus() {
+  // A control that a page switch hid gives the focus back to the chain.
+  if (FocusedShown() == nullptr) MoveFocus(1);
+}
+
 Widget* TerminalWindow::FocusedShown() const {
   return focus_ != nullptr && focus_->IsShown() ? focus_ : nullptr;
 }
@@ -336,8 +341,6 @@ void TerminalWindow::Paint(Canvas& canvas, bool is_active) {
       canvas.Text(frame_.row, frame_.col + 2, " " + options_.title + " ", frame_.cols - 4, kBold);
     }
   }
-  // A control that the page switch hid gives the focus back to the chain.
-  if (FocusedShown() == nullptr) MoveFocus(1);
   for (const std::unique_ptr<Widget>& widget : widgets_) {
     if (widget->IsShown()) widget->Paint(canvas, is_active && widget.get() == focus_);
   }
@@ -593,7 +596,7 @@ void TerminalToolkit::PopLayer() {
 }
 
 void TerminalToolkit::RunUntil(const std::function<bool()>& done) {
-  while (!done() && !screen_->IsStopRequested()) {
+  while (!done() && !IsStopRequested()) {
     PaintAll();
     Dispatch(screen_->Wait(MillisecondsToNextWake()));
     FireTimers();
@@ -622,6 +625,9 @@ void TerminalToolkit::PaintAll() {
     return;
   }
   const CellBox area{0, 0, rows, cols};
+  for (const Layer& layer : layers_) {
+    if (layer.window != nullptr) layer.window->RepairFocus();
+  }
   if (main_ != nullptr) {
     main_->Layout(area);
     main_->Paint(*screen_, !layers_.empty() && layers_.back().window == main_);
@@ -642,10 +648,8 @@ void TerminalToolkit::Dispatch(const Event& event) {
   switch (event.kind) {
     case Event::Kind::kKey:
       if (IsTooSmall()) {
-        if (event.key.name == KeyName::kFunction && event.key.number == 10 && main_ != nullptr &&
-            top.window == main_) {
-          main_->Close();
-        }
+        // F10 quits from here even with a box open: the box cannot be seen.
+        if (event.key.name == KeyName::kFunction && event.key.number == 10) is_quitting_ = true;
         return;
       }
       if (top.message != nullptr) return top.message->OnKey(event.key);

@@ -103,6 +103,7 @@ class TerminalWindow : public Window, public TerminalContainer {
   bool is_closed() const { return is_closed_; }
   void Open();  // runs the show handler and puts the focus on the first control
   void Close() { is_closed_ = true; }
+  void RepairFocus();
   std::vector<std::unique_ptr<TerminalTimer>>& timers() { return timers_; }
 
   // Lays the window over `area` of the terminal; a tool window is centred
@@ -165,7 +166,7 @@ class TerminalToolkit : public Toolkit {
   void Forget(TerminalWindow* window);
   // Runs the event loop until `done` holds or the program is asked to end.
   void RunUntil(const std::function<bool()>& done);
-  bool IsStopRequested() const { return screen_->IsStopRequested(); }
+  bool IsStopRequested() const { return is_quitting_ || screen_->IsStopRequested(); }
   void PushLayer(TerminalWindow* window, MessageLayer* message);
   void PopLayer();
 
@@ -184,6 +185,7 @@ class TerminalToolkit : public Toolkit {
   std::vector<TerminalWindow*> windows_;
   TerminalWindow* main_ = nullptr;
   std::vector<Layer> layers_;
+  bool is_quitting_ = false;
 };
 
 }  // namespace cratemark::ui::terminal
