@@ -15,13 +15,13 @@ bin=$(cd "$1" && pwd)
 artifacts=${CRATEMARK_ARTIFACTS_DIR:-$bin/../artifacts}/terminal_console
 mkdir -p "$artifacts"
 python=/usr/bin/python3  # Debian's, with python3-dbf and python3-dbfread
-socket="cratemark-test-$$"
+socket=""
 work=$(mktemp -d /tmp/cmt.XXXXXX)
 pids=()
 
 tm() { LC_ALL=C.UTF-8 tmux -u -L "$socket" "$@"; }
 cleanup() {
-  tm kill-server >/dev/null 2>&1 || true
+  if [ -n "$socket" ]; then tm kill-server >/dev/null 2>&1 || true; fi
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   rm -rf "$work"
@@ -117,7 +117,7 @@ PY
   )
   [ -f "$program/LBLPRDEF.DBF" ] || mv "$program"/[Ll][Bb][Ll]*.[Dd][Bb][Ff] "$program/LBLPRDEF.DBF"
 
-  tm kill-server >/dev/null 2>&1 || true
+  socket="cratemark-test-$$-$size"  # a tmux server of its own for each run
   tm new-session -d -s test -n console -x "$1" -y "$2" "sleep 600"
   start_console
 
@@ -151,7 +151,9 @@ PY
   keys F2
   wait_screen "<Transaction"
   wait_screen "Ref: <Reference>"
-  keys End Up Up Up Up Enter  # <Phone>, inserted at the start of the first line
+  keys End  # the last tag: cut at 80 columns, it is named whole in the hint line
+  [ "$1" -gt 80 ] || wait_screen "<Transaction Description>  Double click on a tag"
+  keys Up Up Up Up Enter  # <Phone>, inserted at the start of the first line
   wait_screen "<Phone>Ref: <Reference>"
   keys Enter "Mods: <Item Mod[1]>"
   if [ "$locale" = C.UTF-8 ]; then
@@ -253,8 +255,17 @@ PY
     kill -s "$signal" "$console_pid"
     expect_restored
   done
+  # Ended while it asks whether to reset Tolvan's label setup: nothing is written.
+  start_console
+  keys F3 BTab BTab Enter
+  wait_screen "Are you sure?"
+  written=$(stat -c %.9Y "$program/LBLPRDEF.DBF")
+  kill -s TERM "$console_pid"
+  expect_restored
+  [ "$(stat -c %.9Y "$program/LBLPRDEF.DBF")" = "$written" ] || fail "the label table was written"
 
   kill "$service_pid"
+  tm kill-server >/dev/null 2>&1 || true
   echo "ok: $size"
 }
 

@@ -172,6 +172,11 @@ void TerminalListBox::Select(int index) {
   }
 }
 
+std::string TerminalListBox::HintLine() const {
+  if (selected_ == kNoSelection || CharCount(items_[selected_]) <= Inner().cols) return hint_;
+  return hint_.empty() ? items_[selected_] : items_[selected_] + "  " + hint_;
+}
+
 void TerminalListBox::SelectAndShow(int index) {
   if (Count() == 0) return;
   Select(std::clamp(index, 0, Count() - 1));

@@ -48,7 +48,8 @@ class Widget {
   int page_index() const { return page_index_; }
   // Visible, and on the active page when it sits on one.
   bool IsShown() const;
-  const std::string& hint_text() const { return hint_; }
+  // What the hint line says while the control has the focus.
+  virtual std::string HintLine() const { return hint_; }
 
   virtual bool IsFocusable() const { return false; }
   virtual void Paint(Canvas& canvas, bool focused) = 0;
@@ -155,6 +156,8 @@ class TerminalListBox : public ListBox, public Widget {
   void Paint(Canvas& canvas, bool focused) override;
   bool OnKey(const Key& key) override;
   void OnMouse(const Mouse& mouse) override;
+  // A chosen item cut by a narrow list is shown whole before the hint.
+  std::string HintLine() const override;
 
  private:
   void SelectAndShow(int index);

@@ -347,7 +347,7 @@ void TerminalWindow::Paint(Canvas& canvas, bool is_active) {
   if (is_main() && status_) {
     const int hint_row = frame_.bottom() - 2;
     const int status_row = frame_.bottom() - 1;
-    const std::string hint = focus_ != nullptr ? focus_->hint_text() : "";
+    const std::string hint = focus_ != nullptr ? focus_->HintLine() : "";
     canvas.Fill({hint_row, frame_.col, 1, frame_.cols}, kDim);
     const int help_width = CharCount(kKeyHelp);
     const int hint_width = CharCount(hint);
