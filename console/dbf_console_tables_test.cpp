@@ -14,6 +14,7 @@
 #include "console/formMain.h"
 #include "platform/file_system.h"
 #include "ui/headless/headless_toolkit.h"
+#include "xbase/field_kind.h"
 
 namespace cratemark {
 namespace {
@@ -21,21 +22,15 @@ namespace {
 using ui::MessageAnswer;
 using ui::headless::As;
 
-struct FieldSpec {
-  std::string name;
-  char type;  // 'C', 'N' or 'L'
-  int width;
-};
-
 void PutLe(std::string& bytes, size_t at, uint32_t value, int size) {
   for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 // A dBase III table file as the host writes them.
-std::string DbfBytes(const std::vector<FieldSpec>& fields,
+std::string DbfBytes(const std::vector<TEngineField>& fields,
                      const std::vector<std::vector<std::string>>& records) {
   int record_size = 1;
-  for (const FieldSpec& field : fields) record_size += field.width;
+  for (const TEngineField& field : fields) record_size += field.width;
   const int header_size = 32 + 32 * static_cast<int>(fields.size()) + 1;
   std::string bytes(32, '\0');
   bytes[0] = 0x03;
@@ -45,10 +40,10 @@ std::string DbfBytes(const std::vector<FieldSpec>& fields,
   PutLe(bytes, 4, static_cast<uint32_t>(records.size()), 4);
   PutLe(bytes, 8, header_size, 2);
   PutLe(bytes, 10, record_size, 2);
-  for (const FieldSpec& field : fields) {
+  for (const TEngineField& field : fields) {
     std::string descriptor(32, '\0');
     descriptor.replace(0, field.name.size(), field.name);
-    descriptor[11] = field.type;
+    descriptor[11] = field.letter;
     descriptor[16] = static_cast<char>(field.width);
     bytes += descriptor;
   }
@@ -59,7 +54,7 @@ std::string DbfBytes(const std::vector<FieldSpec>& fields,
       std::string value = record[i];
       value.resize(std::min<size_t>(value.size(), fields[i].width));
       std::string padding(fields[i].width - value.size(), ' ');
-      bytes += fields[i].type == 'N' ? padding + value : value + padding;
+      bytes += fields[i].letter == 'N' ? padding + value : value + padding;
     }
   }
   bytes += '\x1A';
@@ -111,7 +106,7 @@ class ConsoleTablesTest : public ::testing::Test {
   // 7s and Ts.
   void WriteDefinition(int field_count, int record_count) {
     auto is_logical = [](int i) { return i == 23 || i == 32 || i == 35 || i == 38 || i == 39; };
-    std::vector<FieldSpec> fields;
+    std::vector<TEngineField> fields;
     for (int i = 1; i <= field_count; ++i) {
       fields.push_back({std::string("F").append(std::to_string(i)), is_logical(i) ? 'L' : 'N',
                         is_logical(i) ? 1 : 4});

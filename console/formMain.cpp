@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "console/label_preview.h"
 #include "console/status_message.h"
 #include "console/test_job.h"
 #include "platform/code_page.h"
@@ -9,6 +10,7 @@
 #include "platform/text.h"
 #include "shared/activity_log.h"
 #include "shared/change_marker.h"
+#include "shared/host_files.h"
 #include "shared/label_design.h"
 #include "shared/settings_file.h"
 #include "shared/status_file.h"
@@ -22,6 +24,8 @@ constexpr int kClientHeight = 444;
 constexpr int kStatusBarHeight = 22;
 constexpr int kClockPaneWidth = 136;
 constexpr int kTimerIntervalMs = 500;
+// The preview follows the typing once the user pauses this long.
+constexpr int kPreviewDelayMs = 300;
 
 // The page area inside the tab control.
 constexpr int kPageWidth = 625;
@@ -85,7 +89,10 @@ void SelectNoCase(ui::ListBox& list, const std::string& value) {
 }  // namespace
 
 TfrmMain::TfrmMain(ui::Toolkit& toolkit, ConsoleContext context)
-    : toolkit_(toolkit), context_(std::move(context)) {
+    : toolkit_(toolkit),
+      context_(std::move(context)),
+      log_file_(ActivityLogPath(context_.program_dir), /*may_append=*/true),
+      status_file_(StatusFilePath(context_.program_dir), /*may_append=*/false) {
   window_ =
       toolkit_.NewWindow({ui::WindowKind::kMain, kApplicationTitle, kClientWidth, kClientHeight});
   CreateControls();
@@ -106,6 +113,8 @@ void TfrmMain::CreateControls() {
   txtErrorLabel = &window_->AddStatusBar(kStatusBarHeight, kClockPaneWidth);
   txtErrorLabel->SetVisible(false);
   Timer = &window_->AddTimer(kTimerIntervalMs, [this] { TimerTimer(); });
+  tmrPreview = &window_->AddTimer(kPreviewDelayMs, [this] { tmrPreviewTimer(); });
+  tmrPreview->SetEnabled(false);
 }
 
 void TfrmMain::CreateLogInfoPage(ui::Container& page) {
@@ -129,6 +138,10 @@ void TfrmMain::CreateLabelEditorPage(ui::Container& page) {
   btnSaveDesign->OnClick([this] { btnSaveDesignClick(); });
   btnLoadLast->OnClick([this] { btnLoadLastClick(); });
   btnTestDesign->OnClick([this] { btnTestDesignClick(); });
+  // Beside the three, last in the focus order.
+  btnPreview = &page.AddButton({kPageWidth - 276, button_top, 65, 36}, "Pre&view");
+  btnPreview->OnClick([this] { btnPreviewClick(); });
+  reLabelDesign->OnChange([this] { reLabelDesignChange(); });
 }
 
 void TfrmMain::CreateSetupPage(ui::Container& page) {
@@ -198,6 +211,7 @@ void TfrmMain::FormCreate() {
     Guarded([this] { WriteSettingsLines(); });
   }
   memoLogInfo->SetText("");
+  log_file_.Forget();
   pageMain->SetActivePage(0);
 }
 
@@ -258,7 +272,7 @@ void TfrmMain::EnterSetupPage() {
   listPrnBackup->Clear();
 
   std::unique_ptr<ConsoleTable> printers = context_.tables->MakeTable(
-      "tblTolvanSpool", context_.program_dir, "TolvanSpool.DBF", /*read_only=*/true);
+      "tblTolvanSpool", context_.program_dir, kPrinterTableFileName, /*read_only=*/true);
   try {
     printers->Open();
     while (!printers->Eof()) {
@@ -324,8 +338,8 @@ void TfrmMain::btnSetupSaveClick() {
 
     WriteSettingsLines();
     TakePrinterCopies();
-    memoLogInfo->AppendLine("-> Configuration file saved!");
-    memoLogInfo->AppendLine("*** Restarting Application ***");
+    AppendToLogView("-> Configuration file saved!");
+    AppendToLogView("*** Restarting Application ***");
     WriteChangeMarker();
   });
 }
@@ -343,8 +357,9 @@ void TfrmMain::btnClick() {
     ShowPlainMessage("Aborted modification");
     return;
   }
-  std::unique_ptr<ConsoleTable> definition = context_.tables->MakeTable(
-      "tblTolvanLBLDef", context_.program_dir, "LBLPRDEF.DBF", /*read_only=*/false);
+  std::unique_ptr<ConsoleTable> definition =
+      context_.tables->MakeTable("tblTolvanLBLDef", context_.program_dir,
+                                 kLabelPrinterDefinitionFileName, /*read_only=*/false);
   try {
     definition->Open();
     definition->Edit();
@@ -383,7 +398,7 @@ void TfrmMain::listTagsDblClick() {
 void TfrmMain::btnSaveDesignClick() {
   Guarded([this] {
     SaveLabelDesign(context_.program_dir, reLabelDesign->Text(), design_encoding_);
-    memoLogInfo->AppendLine("-> Label Design saved on " + LabelDesignPath(context_.program_dir));
+    AppendToLogView("-> Label Design saved on " + LabelDesignPath(context_.program_dir));
     WriteChangeMarker();
   });
 }
@@ -391,38 +406,109 @@ void TfrmMain::btnSaveDesignClick() {
 void TfrmMain::btnLoadLastClick() {
   Guarded([this] {
     ReadDesignIntoEditor();
-    memoLogInfo->AppendLine(context_.program_dir + "<- LabelDesign.txt" + " loaded");
+    AppendToLogView(context_.program_dir + "<- LabelDesign.txt" + " loaded");
   });
 }
 
 void TfrmMain::btnTestDesignClick() {
   Guarded([this] {
     const Lines job = BuildTestJobLines(context_.now(), morning_designator_, afternoon_designator_);
-    memoLogInfo->AppendLine("++ Sending TEST file to " + context_.program_dir + spl_dir_dest_ +
-                            "\\TestLabel.spl");
+    AppendToLogView("++ Sending TEST file to " + context_.program_dir + spl_dir_dest_ +
+                    "\\TestLabel.spl");
     WriteTextFile(context_.program_dir + spl_dir_source_ + "\\TestLabel.spl", job,
                   TextEncoding::kAnsi);
   });
 }
 
+// The preview composes the editor's text, saved or not, with the test job
+// and the captions of the console's settings; it reads and writes no file.
+void TfrmMain::btnPreviewClick() {
+  if (!frmPreview) MakePreviewWindow();
+  frmPreview->Show();
+  RefreshPreview();
+}
+
+void TfrmMain::reLabelDesignChange() {
+  // Restarted on every change, so that it runs once the typing pauses.
+  if (!frmPreview || !frmPreview->IsShown()) return;
+  tmrPreview->SetEnabled(false);
+  tmrPreview->SetEnabled(true);
+}
+
+void TfrmMain::tmrPreviewTimer() {
+  tmrPreview->SetEnabled(false);
+  RefreshPreview();
+}
+
+void TfrmMain::MakePreviewWindow() {
+  preview_window_ = toolkit_.NewWindow({ui::WindowKind::kModeless, "Label Preview", 440, 420});
+  frmPreview = preview_window_.get();
+  frmPreview->AddLabel({6, 4, 428, 14},
+                       "The label of a test print, as the label printer receives it:");
+  memoPreviewLabel = &frmPreview->AddLogView({6, 20, 428, 230});
+  frmPreview->AddLabel({6, 258, 428, 14}, "Tag check:");
+  memoPreviewWarnings = &frmPreview->AddLogView({6, 274, 428, 140});
+}
+
+void TfrmMain::RefreshPreview() {
+  if (!frmPreview || !frmPreview->IsShown()) return;
+  // The captions as the service takes them from the same settings.
+  const Settings settings = SettingsFromLines(settings_lines_.lines);
+  const LabelCaptions captions{settings.labels_text, settings.time_text, settings.map_text,
+                               settings.total_text};
+  const LabelPreview preview = PreviewLabel(
+      reLabelDesign->Text(), design_encoding_,
+      BuildTestJobLines(context_.now(), morning_designator_, afternoon_designator_), captions);
+  memoPreviewLabel->SetText(preview.LabelText());
+  memoPreviewWarnings->SetText(preview.WarningsText());
+}
+
 // --- status monitor ---
 
+void TfrmMain::AppendToLogView(const std::string& line) {
+  memoLogInfo->AppendLine(line);
+  // The view no longer mirrors the file: the next tick puts the file's text back.
+  log_file_.Forget();
+}
+
 void TfrmMain::TimerTimer() {
-  std::string log_text;
+  // Unchanged files are not read, and the view takes only the lines the log
+  // gained, so an idle tick costs the same with any size of log.
+  FileFollower::Update log;
   try {
-    log_text = JoinLines(ReadTextFile(ActivityLogPath(context_.program_dir)).lines);
+    log = log_file_.Poll();
   } catch (...) {
     ShowStatusCode(kStatusServiceNotRunning);
     return;
   }
-  // Replaced only when it changed, so that an unchanged log keeps the
-  // user's scroll position.
-  if (memoLogInfo->Text() != log_text) memoLogInfo->SetText(log_text);
+  if (log.change == FileFollower::Change::kAppended) {
+    memoLogInfo->AppendText(log.text);
+  } else if (log.change == FileFollower::Change::kReplaced && memoLogInfo->Text() != log.text) {
+    // Replaced only when it changed, so that an unchanged log keeps the
+    // user's scroll position.
+    memoLogInfo->SetText(log.text);
+  }
 
   // An unreadable status file is read again at the next tick.
-  if (std::optional<std::int16_t> code = ReadStatusFile(context_.program_dir)) {
-    ShowStatusCode(*code);
+  try {
+    const FileFollower::Update status = status_file_.Poll();
+    if (status.change != FileFollower::Change::kNone) {
+      const Lines lines = SplitLines(status.text);
+      status_code_ = lines.empty() ? std::nullopt : ParseStatusCode(lines.front());
+    }
+  } catch (...) {
+    status_code_.reset();
   }
+  if (!status_code_) return;
+  // Shown again only when that would change what the user sees (after the
+  // not-running message, or new printer names), so an idle tick redraws nothing.
+  const std::int16_t code = *status_code_;
+  const bool is_shown_as_wanted =
+      txtErrorLabel->Text() ==
+          StatusMessage(code, spl_dir_source_, spl_dir_dest_, spl_dir_backup_) &&
+      (code == 0 ? !txtErrorLabel->IsVisible() && !txtErrorLabel->IsBlinking()
+                 : txtErrorLabel->IsVisible());
+  if (!is_shown_as_wanted) ShowStatusCode(code);
 }
 
 void TfrmMain::ShowStatusCode(std::int16_t code) {

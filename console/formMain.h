@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "console/console_table.h"
+#include "console/file_follower.h"
 #include "console/formAbout.h"
 #include "platform/local_time.h"
 #include "platform/text_file.h"
@@ -45,6 +47,9 @@ class TfrmMain {
   void btnSaveDesignClick();
   void btnLoadLastClick();
   void btnTestDesignClick();
+  void btnPreviewClick();
+  void reLabelDesignChange();
+  void tmrPreviewTimer();
   void TimerTimer();
   void ShowStatusCode(std::int16_t code);
   void btnClick();
@@ -63,6 +68,12 @@ class TfrmMain {
   ui::Button* btnLoadLast = nullptr;
   ui::Button* btnTestDesign = nullptr;
   ui::Button* btnSaveDesign = nullptr;
+  ui::Button* btnPreview = nullptr;
+  ui::Timer* tmrPreview = nullptr;
+  // The preview window, made on the first "Preview" click.
+  ui::Window* frmPreview = nullptr;
+  ui::LogView* memoPreviewLabel = nullptr;
+  ui::LogView* memoPreviewWarnings = nullptr;
   ui::ListBox* listPrnSource = nullptr;
   ui::ListBox* listPrnDest = nullptr;
   ui::ListBox* listPrnBackup = nullptr;
@@ -86,8 +97,12 @@ class TfrmMain {
   void EnterSetupPage();
   void EnterLabelEditorPage();
   void ReadDesignIntoEditor();
+  void MakePreviewWindow();
+  void RefreshPreview();
   void TakePrinterCopies();
   void WriteSettingsLines();  // "Cratemark.cfg", in the encoding it was read in
+  // A line of the console's own in the log view, until the log is read again.
+  void AppendToLogView(const std::string& line);
 
   // Runs a handler; a failure it does not catch itself goes to the error box.
   void Guarded(const std::function<void()>& handler);
@@ -98,11 +113,17 @@ class TfrmMain {
   ConsoleContext context_;
   std::unique_ptr<ui::Window> window_;
   std::unique_ptr<TAboutBox> about_box_;
+  std::unique_ptr<ui::Window> preview_window_;
 
   TextFileContent settings_lines_;  // SettingsLines with the encoding it was read in
   std::string spl_dir_source_, spl_dir_dest_, spl_dir_backup_;
   TextEncoding design_encoding_ = TextEncoding::kAnsi;
   std::string morning_designator_, afternoon_designator_;
+
+  // The service's files as the status timer last read them.
+  FileFollower log_file_;
+  FileFollower status_file_;
+  std::optional<std::int16_t> status_code_;  // of the status file as last read
 };
 
 }  // namespace cratemark

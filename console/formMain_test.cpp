@@ -9,11 +9,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 
+#include "console/label_preview.h"
 #include "console/testing/fake_console_tables.h"
 #include "platform/file_system.h"
 #include "platform/version_info.h"
+#include "shared/activity_log.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace cratemark {
@@ -372,6 +375,79 @@ TEST_F(ConsoleTest, TestPrintIntoAMissingFolderShowsTheErrorAfterTheLogLine) {
   EXPECT_TRUE(form.memoLogInfo->Text().starts_with("++ Sending TEST file to "));
 }
 
+// Files of the program folder by name and content, to show that nothing was
+// written.
+std::map<std::string, std::string> FolderFiles(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    if (entry.is_directory()) continue;
+    std::ifstream file(entry.path(), std::ios::binary);
+    files[entry.path().string()] = {std::istreambuf_iterator<char>(file),
+                                    std::istreambuf_iterator<char>()};
+  }
+  return files;
+}
+
+TEST_F(ConsoleTest, PreviewFollowsTheUnsavedTextOnceTheTypingPauses) {
+  Write("Cratemark.cfg", "SPLDirSource=PreLabel\r\nTotalText=Total\r\nTimeText=Time:\r\n");
+  std::filesystem::create_directory(dir_ / "PreLabel");
+  Write("LabelDesign.txt", "<Reference> <Order Total>\r\n");
+  TfrmMain& form = Start();
+  ShowPage("Label Editor");
+  // The page keeps its three buttons; the fourth comes last.
+  EXPECT_EQ(As(form.btnLoadLast).caption(), "&Revert to Last");
+  EXPECT_EQ(As(form.btnPreview).caption(), "Pre&view");
+  EXPECT_EQ(form.frmPreview, nullptr);
+
+  As(form.btnPreview).Click();
+  ASSERT_NE(form.frmPreview, nullptr);
+  EXPECT_TRUE(form.frmPreview->IsShown());
+  // Captions come from the console's settings: "Total" leaves the colon.
+  EXPECT_EQ(form.memoPreviewLabel->Text(), "Customer Name :12345.67{CR}{LF}");
+  EXPECT_EQ(form.memoPreviewWarnings->Text(), kNoTagWarnings);
+  const auto files_before = FolderFiles(dir_);
+
+  auto& editor = As(form.reLabelDesign);
+  editor.MoveCaret({1, 0});
+  editor.Type("<Order Time (Parsed)>\r\n<Adress>");
+  toolkit_.AdvanceMs(200);
+  editor.Type("\t");  // typing again puts the refresh off
+  toolkit_.AdvanceMs(299);
+  EXPECT_EQ(form.memoPreviewLabel->Text(), "Customer Name :12345.67{CR}{LF}");
+  toolkit_.AdvanceMs(1);
+  EXPECT_EQ(form.memoPreviewLabel->Text(), "Customer Name :12345.67{CR}{LF}\r\n02:09 " +
+                                               DayPeriodDesignator(true) +
+                                               "{CR}{LF}\r\n<Adress>{HT}{CR}{LF}");
+  EXPECT_EQ(form.memoPreviewWarnings->Text(),
+            "Line 3, column 1: <Adress>: unknown tag, did you mean <Address>?");
+  // Once, not again until the next change.
+  EXPECT_FALSE(form.tmrPreview->IsEnabled());
+
+  // Unsaved text is previewed, never written; Test Print writes only its job.
+  EXPECT_EQ(FolderFiles(dir_), files_before);
+  As(form.btnTestDesign).Click();
+  EXPECT_EQ(Read("LabelDesign.txt"), "<Reference> <Order Total>\r\n");
+  EXPECT_TRUE(Exists("PreLabel/TestLabel.spl"));
+  // The warnings never stand in the way of saving.
+  As(form.btnSaveDesign).Click();
+  EXPECT_EQ(Read("LabelDesign.txt"), form.reLabelDesign->Text());
+  EXPECT_TRUE(toolkit_.shown_messages().empty());
+
+  // Closed, it does not follow; shown again, it is up to date at once.
+  dynamic_cast<ui::headless::HeadlessWindow&>(*form.frmPreview).Close();
+  editor.SetText("<Phone>");
+  EXPECT_FALSE(form.tmrPreview->IsEnabled());
+  As(form.btnPreview).Click();
+  EXPECT_EQ(form.memoPreviewLabel->Text(), "202-111-2222{CR}{LF}");
+  EXPECT_EQ(toolkit_.modal_count(), 0);  // it never blocks the main window
+
+  // Reverting follows the saved design again.
+  Write("LabelDesign.txt", "<Reference> <Order Total>\r\n");
+  As(form.btnLoadLast).Click();
+  toolkit_.AdvanceMs(300);
+  EXPECT_EQ(form.memoPreviewLabel->Text(), "Customer Name :12345.67{CR}{LF}");
+}
+
 // --- status monitor ---
 
 TEST_F(ConsoleTest, StatusMessagesFollowTheStatusFile) {
@@ -466,6 +542,72 @@ TEST_F(ConsoleTest, AnUnchangedLogKeepsTheScrollPositionAndAppendedLinesAreRepla
   toolkit_.AdvanceMs(500);
   EXPECT_EQ(view.Text(), "a\r\nb\r\nc\r\nd\r\n");
   EXPECT_EQ(view.TopLine(), 0);  // a new text shows its beginning
+}
+
+// The service's log through a start, jobs, a pause, a continue, a stop and a
+// new process: after every tick the view holds exactly what reading the whole
+// file shows, while growth reaches it as appended lines and an idle tick
+// touches nothing.
+TEST_F(ConsoleTest, LogViewFollowsTheServiceLogThroughItsWholeLife) {
+  Write("Cratemark.err", "0\r\n");
+  TfrmMain& form = Start();
+  auto& view = As(form.memoLogInfo);
+  const std::string log_path = program_dir_ + "Cratemark.txt";
+  std::string last_file_text;
+  const auto tick_and_check = [&](const char* what) {
+    SCOPED_TRACE(what);
+    toolkit_.AdvanceMs(500);
+    if (Exists("Cratemark.txt")) {
+      last_file_text = JoinLines(ReadTextFile(log_path).lines);
+      EXPECT_FALSE(form.txtErrorLabel->IsVisible());
+    } else {
+      EXPECT_EQ(form.txtErrorLabel->Text(), "Cratemark Service is not running!!!");
+    }
+    EXPECT_EQ(view.Text(), last_file_text);  // a missing file leaves the last text
+  };
+
+  auto service = std::make_unique<ActivityLog>(program_dir_);
+  service->WriteAt(now_, "! Starting service...");
+  service->WriteAt(now_, "! Source Spool Directory is: \"x\"");
+  tick_and_check("start");
+  for (int job = 0; job < 3; ++job) {
+    service->WriteAt(now_, "-> Loading from job" + std::to_string(job));
+    service->WriteAt(now_, "++ Sending to job" + std::to_string(job));
+    tick_and_check("a job");
+  }
+  const int set_texts = view.SetTextCount();
+  EXPECT_GE(view.AppendTextCount(), 3);
+
+  view.ScrollTo(2);
+  const int appends = view.AppendTextCount();
+  for (int tick = 0; tick < 4; ++tick) tick_and_check("idle");
+  EXPECT_EQ(view.SetTextCount(), set_texts);
+  EXPECT_EQ(view.AppendTextCount(), appends);
+  EXPECT_EQ(view.TopLine(), 2);
+  service->WriteAt(now_, "-- Deleting job2");
+  tick_and_check("one more line");
+  EXPECT_EQ(view.SetTextCount(), set_texts);
+  EXPECT_EQ(view.TopLine(), 2);  // new lines below leave the user where they were
+
+  service->WriteAt(now_, "! Stopping service...");
+  service->RemoveFile();
+  tick_and_check("paused");
+  service->WriteAt(now_, "! Starting service...");
+  tick_and_check("continued");
+  EXPECT_TRUE(view.Text().starts_with(JoinLines({LogLineText(now_, "! Starting service...")})));
+
+  service->WriteAt(now_, "! Stopping service...");
+  service->RemoveFile();
+  tick_and_check("stopped");
+  service = std::make_unique<ActivityLog>(program_dir_);  // a new process
+  service->WriteAt(now_, "! Starting service...");
+  tick_and_check("a new process replaces the log");
+  EXPECT_EQ(view.Text(), JoinLines({LogLineText(now_, "! Starting service...")}));
+
+  Write("Cratemark.txt", "replaced by hand\r\n");
+  tick_and_check("replaced in place");
+  service->WriteAt(now_, "after it");
+  tick_and_check("appended to the replaced file");
 }
 
 // --- "Setup Tolvan Labels" ---

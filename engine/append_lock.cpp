@@ -5,7 +5,7 @@
 
 #include "engine/lock_scheme.h"
 
-namespace cratemark::xbase {
+namespace cratemark::engine {
 
 AppendLock::AppendLock(LockedFile& file, int wait_ms) : file_(file) {
   constexpr auto kPause = std::chrono::milliseconds(10);
@@ -20,4 +20,4 @@ AppendLock::~AppendLock() {
   if (is_held_) file_.Unlock(kAppendLockOffset, 1);
 }
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

@@ -4,7 +4,7 @@
 
 #include "platform/locked_file.h"
 
-namespace cratemark::xbase {
+namespace cratemark::engine {
 
 class AppendLock {
  public:
@@ -21,4 +21,4 @@ class AppendLock {
   bool is_held_ = false;
 };
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace cratemark::xbase {
+namespace cratemark::engine {
 
 inline std::uint32_t ReadLe(std::string_view bytes, std::size_t offset, int size) {
   std::uint32_t value = 0;
@@ -21,4 +21,4 @@ inline void WriteLe(char* bytes, std::uint32_t value, int size) {
   }
 }
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

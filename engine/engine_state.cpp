@@ -1,10 +1,10 @@
 #include "engine/engine_state.h"
 
-namespace cratemark::xbase {
+namespace cratemark::engine {
 
 EngineState& Engine() {
   static EngineState state;
   return state;
 }
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

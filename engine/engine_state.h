@@ -6,7 +6,7 @@
 
 #include "engine/work_areas.h"
 
-namespace cratemark::xbase {
+namespace cratemark::engine {
 
 struct EngineSettings {
   std::int16_t error_level = 1;  // kept for callers; the engine reports nothing either way
@@ -37,4 +37,4 @@ struct EngineState {
 
 EngineState& Engine();
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace cratemark::xbase {
+namespace cratemark::engine {
 
 constexpr std::uint64_t kLockBase = 1'000'000'000;
 
@@ -21,4 +21,4 @@ constexpr std::uint32_t kMaxLockableRecord = 1'000'000'000;
 
 constexpr std::uint64_t RecordLockOffset(std::uint32_t record) { return kLockBase + record; }
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

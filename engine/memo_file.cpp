@@ -4,9 +4,10 @@
 
 #include "engine/append_lock.h"
 #include "engine/byte_order.h"
-#include "engine/dbf_header.h"
+#include "engine/lock_scheme.h"
+#include "engine/table_header.h"
 
-namespace cratemark::xbase {
+namespace cratemark::engine {
 namespace {
 
 constexpr std::uint8_t kMemoVersion = 0x03;
@@ -78,6 +79,8 @@ std::optional<std::uint32_t> MemoFile::Append(std::string_view text, int lock_wa
   bytes.resize((bytes.size() + kMemoBlockSize - 1) / kMemoBlockSize * kMemoBlockSize, '\0');
   const std::uint64_t next_free = block + bytes.size() / kMemoBlockSize;
   if (next_free > 0xFFFFFFFFu) return std::nullopt;
+  // Texts stay below the lock bytes, which the append lock uses.
+  if (next_free * kMemoBlockSize > kLockBase) return std::nullopt;
 
   file_.WriteAt(block * kMemoBlockSize, bytes.data(), bytes.size());
   char header[4];
@@ -86,4 +89,4 @@ std::optional<std::uint32_t> MemoFile::Append(std::string_view text, int lock_wa
   return static_cast<std::uint32_t>(block);
 }
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

@@ -11,7 +11,7 @@
 
 #include "platform/locked_file.h"
 
-namespace cratemark::xbase {
+namespace cratemark::engine {
 
 constexpr std::uint32_t kMemoBlockSize = 512;
 
@@ -39,4 +39,4 @@ class MemoFile {
   bool is_shared_;
 };
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

@@ -1,24 +1,12 @@
 #include "engine/work_areas.h"
 
-#include <algorithm>
+#include "engine/ascii.h"
 
-namespace cratemark::xbase {
-namespace {
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiUpper(x) == AsciiUpper(y);
-         });
-}
-
-}  // namespace
-
+namespace cratemark::engine {
 std::int16_t WorkAreas::Find(std::string_view alias) const {
   if (alias.empty()) return 0;
   for (const auto& [number, area] : areas_) {
-    if (EqualsIgnoringCase(area.alias, alias)) return number;
+    if (EqualsAsciiNoCase(area.alias, alias)) return number;
   }
   return 0;
 }
@@ -40,7 +28,7 @@ WorkArea* WorkAreas::Get(std::int16_t number) {
   return found == areas_.end() ? nullptr : &found->second;
 }
 
-DbfTable* WorkAreas::CurrentTable() {
+TableFile* WorkAreas::CurrentTable() {
   WorkArea* area = Current();
   return area ? area->table.get() : nullptr;
 }
@@ -53,4 +41,4 @@ std::int16_t WorkAreas::Select(std::int16_t number) {
 
 bool WorkAreas::CloseCurrent() { return areas_.erase(current_) != 0; }
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

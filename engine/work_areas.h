@@ -11,21 +11,21 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/dbf_header.h"
-#include "engine/dbf_table.h"
+#include "engine/table_file.h"
+#include "engine/table_header.h"
 
-namespace cratemark::xbase {
+namespace cratemark::engine {
 
 // A table defined field by field before its file is written.
 struct PendingTable {
   std::string path;  // native
-  std::vector<DbfField> fields;
+  std::vector<FieldDescriptor> fields;
   bool has_rejected_field = false;
 };
 
 struct WorkArea {
   std::string alias;
-  std::unique_ptr<DbfTable> table;      // set once open
+  std::unique_ptr<TableFile> table;     // set once open
   std::optional<PendingTable> pending;  // set while being defined
 };
 
@@ -40,7 +40,7 @@ class WorkAreas {
   std::int16_t Add(WorkArea area);
   WorkArea* Get(std::int16_t number);
   WorkArea* Current() { return Get(current_); }
-  DbfTable* CurrentTable();
+  TableFile* CurrentTable();
   std::int16_t current() const { return current_; }
   std::int16_t Select(std::int16_t number);  // returns the previous current area
   bool CloseCurrent();                       // false when no area was open
@@ -50,4 +50,4 @@ class WorkAreas {
   std::int16_t current_ = 0;
 };
 
-}  // namespace cratemark::xbase
+}  // namespace cratemark::engine

@@ -7,16 +7,17 @@
 #include <cstring>
 #include <string>
 
+#include "engine/ascii.h"
 #include "engine/engine_state.h"
 #include "platform/code_page.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 
-using cratemark::xbase::DbfField;
-using cratemark::xbase::DbfTable;
-using cratemark::xbase::Engine;
-using cratemark::xbase::OpenMode;
-using cratemark::xbase::WorkArea;
+using cratemark::engine::Engine;
+using cratemark::engine::FieldDescriptor;
+using cratemark::engine::OpenMode;
+using cratemark::engine::TableFile;
+using cratemark::engine::WorkArea;
 
 namespace {
 
@@ -58,16 +59,13 @@ std::string NativeTablePath(const char* ansi_path) {
 std::string DefaultAlias(const std::string& native_path) {
   std::string name = native_path.substr(native_path.find_last_of("/\\") + 1);
   name = name.substr(0, std::min(name.find('.'), std::size_t{10}));
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return name;
+  return cratemark::engine::AsciiUpper(name);
 }
 
-DbfTable* CurrentTable() { return Engine().areas.CurrentTable(); }
+TableFile* CurrentTable() { return Engine().areas.CurrentTable(); }
 
-const DbfField* CurrentField(const char* name) {
-  DbfTable* table = CurrentTable();
+const FieldDescriptor* CurrentField(const char* name) {
+  TableFile* table = CurrentTable();
   return table && name ? table->FindField(name) : nullptr;
 }
 
@@ -77,22 +75,22 @@ const char* Returned(std::string& buffer, std::string value) {
 }
 
 std::string ReadMemo(const char* field_name) {
-  DbfTable* table = CurrentTable();
-  const DbfField* field = CurrentField(field_name);
+  TableFile* table = CurrentTable();
+  const FieldDescriptor* field = CurrentField(field_name);
   if (!table || !field) return {};
   return table->ReadMemo(*field).value_or(std::string());
 }
 
 bool WriteMemo(const char* field_name, std::string_view bytes) {
-  DbfTable* table = CurrentTable();
-  const DbfField* field = CurrentField(field_name);
+  TableFile* table = CurrentTable();
+  const FieldDescriptor* field = CurrentField(field_name);
   return table && field && table->WriteMemo(*field, bytes, Engine().settings.lock_wait_ms());
 }
 
 template <typename Move>
 int32_t Moved(Move move) {
   return Guarded<int32_t>(0, [&] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     if (!table) return int32_t{0};
     move(*table, Engine().settings.hide_deleted);
     return static_cast<int32_t>(table->recno());
@@ -123,7 +121,7 @@ int16_t xb_UseEx(const char* path, const char* alias, int16_t open_mode, int16_t
     WorkArea area;
     area.alias = alias && *alias ? cratemark::AnsiToUtf8(alias) : DefaultAlias(native);
     if (Engine().areas.Find(area.alias) != 0) return 0;
-    area.table = std::make_unique<DbfTable>(native, mode);
+    area.table = std::make_unique<TableFile>(native, mode);
     area.table->GoTop(Engine().settings.hide_deleted);
     return Engine().areas.Add(std::move(area));
   });
@@ -144,19 +142,19 @@ int16_t xb_Close(void) {
 }
 
 int16_t xb_FieldCount(void) {
-  DbfTable* table = CurrentTable();
+  TableFile* table = CurrentTable();
   return table ? static_cast<int16_t>(table->header().fields.size()) : 0;
 }
 
 int32_t xb_RecSize(void) {
-  DbfTable* table = CurrentTable();
+  TableFile* table = CurrentTable();
   return table ? table->header().record_length : 0;
 }
 
 const char* xb_FieldName(int16_t number) {
   static std::string buffer;
   return Guarded<const char*>("", [&] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     const std::size_t index = static_cast<std::size_t>(number) - 1;
     if (!table || number < 1 || index >= table->header().fields.size()) {
       return Returned(buffer, {});
@@ -168,29 +166,29 @@ const char* xb_FieldName(int16_t number) {
 const char* xb_FieldType(const char* name) {
   static std::string buffer;
   return Guarded<const char*>("", [&] {
-    const DbfField* field = CurrentField(name);
+    const FieldDescriptor* field = CurrentField(name);
     return Returned(buffer, field ? std::string(1, field->type) : std::string());
   });
 }
 
 int16_t xb_FieldOffset(const char* name) {
   // Callers count positions from 1 with the delete marker at position 1.
-  const DbfField* field = CurrentField(name);
+  const FieldDescriptor* field = CurrentField(name);
   return field ? static_cast<int16_t>(field->offset + 1) : 0;
 }
 
 int16_t xb_FieldWidth(const char* name) {
-  const DbfField* field = CurrentField(name);
+  const FieldDescriptor* field = CurrentField(name);
   return field ? field->width : 0;
 }
 
 int16_t xb_FieldDecimals(const char* name) {
-  const DbfField* field = CurrentField(name);
+  const FieldDescriptor* field = CurrentField(name);
   return field ? field->decimals : 0;
 }
 
 int16_t xb_IsEncrypted(int16_t /*reserved*/) {
-  DbfTable* table = CurrentTable();
+  TableFile* table = CurrentTable();
   return Flag(table && table->header().is_encrypted);
 }
 
@@ -208,7 +206,7 @@ int16_t xb_CreateNew(const char* path, const char* alias, int16_t /*table_type*/
     // A table that another program has open is not replaced (checked again
     // when the file is written).
     try {
-      DbfTable::CheckReplaceable(area.pending->path);
+      TableFile::CheckReplaceable(area.pending->path);
     } catch (const cratemark::Error& error) {
       if (error.kind() == cratemark::ErrorKind::kSharingViolation) return -1;
     }
@@ -221,14 +219,14 @@ int16_t xb_CreateField(const char* name, const char* type, int16_t width, int16_
   return Guarded<int16_t>(kFalse, [&] {
     WorkArea* area = Engine().areas.Current();
     if (!area || !area->pending) return kFalse;
-    DbfField field;
+    FieldDescriptor field;
     field.name = Text(name);
     field.type = type && *type ? type[0] : '?';
     const bool fits = width >= 0 && width <= 255 && decimals >= 0 && decimals <= 255;
     field.width = static_cast<uint8_t>(fits ? width : 0);
     field.decimals = static_cast<uint8_t>(fits ? decimals : 0);
     // Checked alone now, with the others at CreateExec (names twice).
-    const bool is_acceptable = fits && cratemark::xbase::NewDbfHeader({field}).has_value();
+    const bool is_acceptable = fits && cratemark::engine::NewTableHeader({field}).has_value();
     area->pending->has_rejected_field |= !is_acceptable;
     area->pending->fields.push_back(std::move(field));
     return Flag(is_acceptable);
@@ -239,10 +237,10 @@ int16_t xb_CreateExec(void) {
   return Guarded<int16_t>(kFalse, [&]() -> int16_t {
     WorkArea* area = Engine().areas.Current();
     if (!area || !area->pending || area->pending->has_rejected_field) return kFalse;
-    const auto header = cratemark::xbase::NewDbfHeader(area->pending->fields);
+    const auto header = cratemark::engine::NewTableHeader(area->pending->fields);
     if (!header) return kFalse;
-    DbfTable::Create(area->pending->path, *header);
-    area->table = std::make_unique<DbfTable>(area->pending->path, OpenMode::kShared);
+    TableFile::Create(area->pending->path, *header);
+    area->table = std::make_unique<TableFile>(area->pending->path, OpenMode::kShared);
     area->pending.reset();
     area->table->GoTop(Engine().settings.hide_deleted);
     return Engine().areas.current();
@@ -251,80 +249,80 @@ int16_t xb_CreateExec(void) {
 
 int32_t xb_RecCount(void) {
   return Guarded<int32_t>(0, [] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     return table ? static_cast<int32_t>(table->RecordCount()) : 0;
   });
 }
 
 int32_t xb_RecNo(void) {
-  DbfTable* table = CurrentTable();
+  TableFile* table = CurrentTable();
   return table ? static_cast<int32_t>(table->recno()) : 0;
 }
 
 int32_t xb_GoTop(void) {
-  return Moved([](DbfTable& table, bool hide) { table.GoTop(hide); });
+  return Moved([](TableFile& table, bool hide) { table.GoTop(hide); });
 }
 
 int32_t xb_GoBottom(void) {
-  return Moved([](DbfTable& table, bool hide) { table.GoBottom(hide); });
+  return Moved([](TableFile& table, bool hide) { table.GoBottom(hide); });
 }
 
 int32_t xb_Skip(int32_t count) {
-  return Moved([&](DbfTable& table, bool hide) { table.Skip(count, hide); });
+  return Moved([&](TableFile& table, bool hide) { table.Skip(count, hide); });
 }
 
 int32_t xb_Go(int32_t record) {
-  return Moved([&](DbfTable& table, bool) { table.Go(record > 0 ? record : 0); });
+  return Moved([&](TableFile& table, bool) { table.Go(record > 0 ? record : 0); });
 }
 
 int16_t xb_Eof(void) {
-  DbfTable* table = CurrentTable();
+  TableFile* table = CurrentTable();
   return Flag(!table || table->eof());
 }
 
 int16_t xb_Bof(void) {
-  DbfTable* table = CurrentTable();
+  TableFile* table = CurrentTable();
   return Flag(!table || table->bof());
 }
 
 int16_t xb_Deleted(void) {
   return Guarded<int16_t>(kFalse, [] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     return Flag(table && table->IsDeleted());
   });
 }
 
 int16_t xb_Delete(void) {
   return Guarded<int16_t>(kFalse, [] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     return Flag(table && table->MarkDeleted());
   });
 }
 
 int16_t xb_GetRecord(char* buffer) {
   return Guarded<int16_t>(kFalse, [&] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     return Flag(table && buffer && table->ReadRecord(buffer));
   });
 }
 
 int16_t xb_PutRecord(const char* buffer) {
   return Guarded<int16_t>(kFalse, [&] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     return Flag(table && buffer && table->WriteRecord(buffer));
   });
 }
 
 int32_t xb_AppendBlank(void) {
   return Guarded<int32_t>(0, [] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     return table ? static_cast<int32_t>(table->AppendBlank(Engine().settings.lock_wait_ms())) : 0;
   });
 }
 
 int16_t xb_Commit(void) {
   return Guarded<int16_t>(kFalse, [] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     if (!table) return kFalse;
     table->Commit();
     return kTrue;
@@ -333,7 +331,7 @@ int16_t xb_Commit(void) {
 
 int32_t xb_Count(void) {
   return Guarded<int32_t>(0, [] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     if (!table) return int32_t{0};
     if (!Engine().settings.hide_deleted) return static_cast<int32_t>(table->RecordCount());
     // Counting moves through the table; the caller's position is kept.
@@ -349,7 +347,7 @@ int32_t xb_QueryRecCount(void) { return xb_Count(); }
 
 double xb_OrderPosGet(void) {
   return Guarded<double>(0.0, [] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     if (!table) return 0.0;
     const uint32_t count = table->RecordCount();
     if (table->eof()) return 1.0;
@@ -404,21 +402,21 @@ int32_t xb_PutBlob(const char* field, const void* data, int32_t size) {
 
 int16_t xb_Flock(void) {
   return Guarded<int16_t>(kFalse, [] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     return Flag(table && table->LockFile());
   });
 }
 
 int16_t xb_Rlock(int32_t record) {
   return Guarded<int16_t>(kFalse, [&] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     return Flag(table && record > 0 && table->LockRecord(static_cast<uint32_t>(record)));
   });
 }
 
 int16_t xb_Unlock(int32_t record) {
   return Guarded<int16_t>(kFalse, [&] {
-    DbfTable* table = CurrentTable();
+    TableFile* table = CurrentTable();
     if (!table || record < 0) return kFalse;
     table->Unlock(static_cast<uint32_t>(record));
     return kTrue;

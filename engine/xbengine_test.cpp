@@ -12,7 +12,7 @@
 namespace cratemark::testing {
 namespace {
 
-const std::vector<FieldSpec> kAllKinds = {
+const std::vector<CreateFieldArgs> kAllKinds = {
     {"NAME", "C", 10, 0}, {"QTY", "N", 5, 0}, {"PRICE", "N", 8, 2},
     {"OK", "L", 1, 0},    {"DAY", "D", 8, 0}, {"NOTES", "M", 10, 0},
 };
@@ -290,7 +290,7 @@ TEST_F(EngineTableTest, OpenFailsForWhatIsNoTable) {
 
 TEST_F(EngineTableTest, CreationRefusesFieldsItCannotStore) {
   const struct {
-    std::vector<FieldSpec> fields;
+    std::vector<CreateFieldArgs> fields;
     const char* why;
   } cases[] = {
       {{{"1ABC", "C", 10, 0}}, "name must begin with a letter"},
@@ -306,7 +306,7 @@ TEST_F(EngineTableTest, CreationRefusesFieldsItCannotStore) {
     const std::string path = PathOf("BAD.DBF");
     const int16_t area = xb_CreateNew(path.c_str(), "BAD", 1, 1);
     ASSERT_GT(area, 0);
-    for (const FieldSpec& field : c.fields) {
+    for (const CreateFieldArgs& field : c.fields) {
       xb_CreateField(field.name, field.type, field.width, field.decimals);
     }
     EXPECT_EQ(xb_CreateExec(), 0) << c.why;

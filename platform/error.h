@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace cratemark {
 
@@ -27,5 +28,11 @@ class Error : public std::runtime_error {
  private:
   ErrorKind kind_;
 };
+
+// A system's text with its number beside it, "Access is denied (5)": the
+// text may be translated, and unreadable to whoever reads the report.
+inline std::string WithErrorCode(std::string_view text, long long code) {
+  return std::string(text) + " (" + std::to_string(code) + ")";
+}
 
 }  // namespace cratemark

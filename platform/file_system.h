@@ -23,6 +23,10 @@ std::string ProgramPath();
 // Directory of the running executable, with a trailing separator.
 std::string ProgramDir();
 
+// File name of the running executable, without its directory; empty when
+// the system cannot tell.
+std::string ProgramFileName();
+
 // The native path that names `path` on this machine (see above). Windows
 // returns the path unchanged.
 std::string ResolvePath(std::string_view path);
@@ -53,17 +57,38 @@ void CreateDirectories(std::string_view path);
 // Throws Error with "Cannot open file \"<path>\". <reason>".
 std::string ReadWholeFile(std::string_view path);
 
+struct FileStamp;
+
+// The bytes from `offset` to the end, read like ReadWholeFile; an offset past
+// the end gives none. `stamp`, when given, receives the stamp of the file
+// actually read, taken after reading. Throws Error like ReadWholeFile.
+std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp* stamp = nullptr);
+
 // Writes `bytes` so that no reader ever sees a half-written file: a temporary
 // file in the same folder (name not ending in ".spl"), held exclusively while
 // written, then put in place of `path` in one step. Throws Error with
 // "Cannot create file \"<path>\". <reason>".
 void WriteWholeFile(std::string_view path, std::string_view bytes);
 
-// Size and modification time, to tell whether a file is still being written.
+// Appends `bytes` to an existing file with one write, then flushes it to
+// disk; the file is held exclusively meanwhile. A failed append is cut off
+// again, so the file keeps only whole appends. A missing file is written
+// whole (WriteWholeFile), so no reader meets it half-made. Throws Error with
+// "Cannot create file \"<path>\". <reason>".
+void AppendToFile(std::string_view path, std::string_view bytes);
+
+// Puts the file `from` in place of `to` in one step, replacing `to`. Throws
+// Error with "Cannot rename file \"<from>\" to \"<to>\". <reason>".
+void RenameFile(std::string_view from, std::string_view to);
+
+// Size, modification time and the file's identity on its volume, to tell
+// whether a file is still being written, or was changed or replaced since it
+// was last looked at. A file put in place by a rename has a new identity.
 struct FileStamp {
   bool exists = false;
   std::uint64_t size = 0;
   std::int64_t modified_ns = 0;
+  std::uint64_t identity = 0;
   bool operator==(const FileStamp&) const = default;
 };
 FileStamp StampOf(std::string_view path);

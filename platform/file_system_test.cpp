@@ -136,5 +136,56 @@ TEST(FileSystemTest, ReadersSeeOldOrNewContentNeverAPartialFile) {
   EXPECT_EQ(stray_names, 0);
 }
 
+TEST(FileSystemTest, AppendAddsAtTheEndAndCreatesAMissingFileWhole) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "log.txt";
+  AppendToFile(path, "one\r\n");
+  AppendToFile(path, "two\r\n");
+  EXPECT_EQ(ReadWholeFile(path), "one\r\ntwo\r\n");
+  EXPECT_EQ(NamesIn(dir.path(), "*"), (std::set<std::string>{"log.txt"}));
+
+  // A directory in the file's place: the error names the file.
+  CreateDirectories(dir.path() + "folder");
+  try {
+    AppendToFile(dir.path() + "folder", "x");
+    ADD_FAILURE() << "appended to a directory";
+  } catch (const Error& error) {
+    EXPECT_NE(std::string(error.what()).find("folder"), std::string::npos);
+  }
+}
+
+// The console tells an unchanged file from a grown or replaced one by its
+// stamp: an append keeps the identity, a whole write or a rename gives the
+// place a new one.
+TEST(FileSystemTest, StampTellsGrownFromReplacedFiles) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "log.txt";
+  EXPECT_FALSE(StampOf(path).exists);
+  WriteWholeFile(path, "one\r\n");
+  const FileStamp first = StampOf(path);
+  EXPECT_TRUE(first.exists);
+  EXPECT_EQ(first.size, 5u);
+  EXPECT_EQ(StampOf(path), first);
+
+  AppendToFile(path, "two\r\n");
+  const FileStamp grown = StampOf(path);
+  EXPECT_EQ(grown.identity, first.identity);
+  EXPECT_EQ(grown.size, 10u);
+  FileStamp seen;
+  EXPECT_EQ(ReadFileFrom(path, 5, &seen), "two\r\n");
+  EXPECT_EQ(seen, grown);
+  EXPECT_EQ(ReadFileFrom(path, 99), "");
+
+  RenameFile(path, dir.path() + "aside.txt");
+  EXPECT_FALSE(StampOf(path).exists);
+  EXPECT_EQ(StampOf(dir.path() + "aside.txt").identity, first.identity);
+  RenameFile(dir.path() + "aside.txt", path);
+  EXPECT_EQ(StampOf(path).identity, first.identity);
+
+  WriteWholeFile(path, "one\r\ntwo\r\n");
+  EXPECT_NE(StampOf(path).identity, first.identity);
+  EXPECT_THROW(RenameFile(dir.path() + "missing.txt", path), Error);
+}
+
 }  // namespace
 }  // namespace cratemark

@@ -16,6 +16,12 @@ enum class FileAccess {
   kRead,                // reading only
   kReadWrite,           // reading and writing; fails when writing is not allowed
   kReadWriteIfAllowed,  // read-write where the file allows it, else reading only
+  // Reading only, with exclusive locks. Windows asks for read access alone,
+  // so a program that opens the file after us denying writers still can;
+  // POSIX, which has no share modes but grants an exclusive lock only to a
+  // descriptor open for writing, opens for writing where the file allows it.
+  // Either way is_writable() is false: nothing is written through it.
+  kReadWithLocks,
 };
 
 enum class FileSharing {

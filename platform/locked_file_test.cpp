@@ -29,7 +29,8 @@ TEST(ReplaceClaimTest, RefusedWhileAnyOpenHoldsTheFile) {
   EXPECT_FALSE(ClaimRefused(path));
 
   for (FileSharing sharing : {FileSharing::kShared, FileSharing::kExclusive}) {
-    for (FileAccess access : {FileAccess::kRead, FileAccess::kReadWriteIfAllowed}) {
+    for (FileAccess access :
+         {FileAccess::kRead, FileAccess::kReadWithLocks, FileAccess::kReadWriteIfAllowed}) {
       if (sharing == FileSharing::kExclusive && access == FileAccess::kRead) continue;
       std::optional<LockedFile> holder(std::in_place, path, access, sharing);
       EXPECT_TRUE(ClaimRefused(path));
@@ -37,6 +38,22 @@ TEST(ReplaceClaimTest, RefusedWhileAnyOpenHoldsTheFile) {
       EXPECT_FALSE(ClaimRefused(path));
     }
   }
+}
+
+// A read-only table still takes the file lock, and the lock excludes others.
+TEST(LockedFileTest, ReadWithLocksTakesExclusiveLocksButIsNotWritable) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "LOCKSPL.DBF";
+  WriteWholeFile(path, "table");
+  LockedFile reader(path, FileAccess::kReadWithLocks, FileSharing::kShared);
+  EXPECT_FALSE(reader.is_writable());
+  char bytes[5] = {};
+  EXPECT_EQ(reader.ReadAt(0, bytes, sizeof bytes), 5u);
+  EXPECT_TRUE(reader.TryLock(1'000'000'001, 1'000'000'000));
+  LockedFile other(path, FileAccess::kReadWithLocks, FileSharing::kShared);
+  EXPECT_FALSE(other.TryLock(1'000'000'001, 1));
+  reader.Unlock(1'000'000'001, 1'000'000'000);
+  EXPECT_TRUE(other.TryLock(1'000'000'001, 1));
 }
 
 TEST(ReplaceClaimTest, ClaimedFileCanBeReplaced) {

@@ -6,7 +6,7 @@
 
 #include "platform/file_system.h"
 #include "platform/service_host.h"
-#include "service/LockTable.h"
+#include "service/lock_table.h"
 #include "service/srvMain.h"
 
 int main(int argc, char** argv) {

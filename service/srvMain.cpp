@@ -6,8 +6,9 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
-#include "service/LabelComposer.h"
+#include "shared/label_composer.h"
 #include "shared/change_marker.h"
+#include "shared/host_files.h"
 #include "shared/label_design.h"
 #include "shared/order_job.h"
 #include "shared/settings_file.h"
@@ -60,6 +61,8 @@ void TsrvCratemark::ServiceStart() {
 void TsrvCratemark::ServiceStop() {
   timer_enabled_ = false;
   WriteLog("! Stopping service...");
+  // Set aside, not deleted: the first line after a continue brings back
+  // every earlier line without the service holding them in memory.
   log_.RemoveFile();
 }
 
@@ -86,11 +89,11 @@ void TsrvCratemark::TimerTimer() {
 
   const std::string job_path = source_dir + kSeparator + job_name;
   // A job still being written is left for a later tick.
-  if (!job_settle_.IsSettled(job_path)) return;
+  if (!job_settle_.IsSettled(job_path, StampOf(job_path))) return;
 
   WriteLog("-> Loading from " + job_path);
   job_lines_ = ReadOrderJob(job_path);
-  if (!job_settle_.IsUnchanged(job_path)) {
+  if (!job_settle_.IsUnchanged(job_path, StampOf(job_path))) {
     throw Error(ErrorKind::kSharingViolation,
                 "The job \"" + job_path + "\" changed while it was read.");
   }
@@ -214,8 +217,8 @@ bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
   const std::string backup_dir = program_dir_ + settings_.spl_dir_backup;
   const std::string source_job = SourceJobPath(job_name);
 
-  const bool dest_down =
-      CheckLockTaken(dest_dir) || FileExists(dest_dir + kSeparator + "TOLVANSPOOL.ERR");
+  const bool dest_down = CheckLockTaken(dest_dir) ||
+                         FileExists(dest_dir + kSeparator + std::string(kSpoolerMarkerFileName));
   if (!dest_down) {
     WriteLabelFile(dest_dir + kSeparator + job_name);
     WriteLog("-- Deleting " + source_job);
@@ -232,7 +235,7 @@ bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
   if (backup_down) {
     WriteLog("## Spooler is down for printer: " + settings_.spl_dir_backup);
   } else {
-    backup_problem = FileExists(backup_dir + kSeparator + "TolvanSpool.err");
+    backup_problem = FileExists(backup_dir + kSeparator + std::string(kSpoolerMarkerFileName));
   }
   if (!backup_down && !backup_problem) {
     WriteLog("++ Sending to " + backup_dir + kSeparator + job_name);

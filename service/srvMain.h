@@ -12,8 +12,8 @@
 
 #include "platform/service_host.h"
 #include "platform/text_file.h"
-#include "service/JobSettle.h"
-#include "service/LockTable.h"
+#include "service/job_settle.h"
+#include "service/lock_table.h"
 #include "shared/activity_log.h"
 #include "shared/settings_file.h"
 
@@ -43,7 +43,6 @@ class TsrvCratemark : public ServiceModule {
   bool Halted() const { return halted_; }
   const Lines& JobLines() const { return job_lines_; }
   const Lines& LabelLines() const { return label_lines_; }
-  const Lines& LogLines() const { return log_.lines(); }
   void SetJobLines(Lines lines) { job_lines_ = std::move(lines); }
 
  private:
@@ -62,7 +61,7 @@ class TsrvCratemark : public ServiceModule {
   bool timer_enabled_ = false;
   Lines job_lines_;
   Lines label_lines_;
-  ActivityLog log_;  // LogLines and their file
+  ActivityLog log_;  // the log file; its lines live only there
   std::unique_ptr<LockTable> tblLockSPL_;
   std::unique_ptr<LockTable> tblLockSPLCheck_;
   JobSettleWatch job_settle_;

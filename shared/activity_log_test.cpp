@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/scoped_temp_dir.h"
+#include "platform/text_file.h"
 
 namespace cratemark {
 namespace {
@@ -27,23 +30,59 @@ TEST(ActivityLogTest, FileIsAFullCopyOfTheLinesWritten) {
   ActivityLog log(dir.path());
   log.WriteAt(kAfternoon, "! Starting service...");
   log.WriteAt(kMidnight, "\xE2\x82\xAC 5");
-  ASSERT_EQ(log.lines().size(), 2u);
-  const std::string expected = log.lines()[0] + "\r\n" + log.lines()[1] + "\r\n";
+  const Lines written = {LogLineText(kAfternoon, "! Starting service..."),
+                         LogLineText(kMidnight, "\xE2\x82\xAC 5")};
   std::string ansi = ReadWholeFile(ActivityLogPath(dir.path()));
   EXPECT_EQ(ansi.substr(ansi.size() - 5), "\x80 5\r\n");  // ANSI code page, no mark
-  EXPECT_EQ(ReadTextFile(ActivityLogPath(dir.path())).lines, log.lines());
-  EXPECT_EQ(JoinLines(ReadTextFile(ActivityLogPath(dir.path())).lines), expected);
+  EXPECT_EQ(ReadTextFile(ActivityLogPath(dir.path())).lines, written);
+  EXPECT_EQ(ansi, EncodeText(JoinLines(written), TextEncoding::kAnsi));
 }
 
-TEST(ActivityLogTest, RemovedFileComesBackWithEveryLine) {
+// The file is appended to and set aside rather than rewritten and deleted;
+// after every step it must hold exactly what a whole rewrite of every line
+// written so far would hold, or be absent where a deletion would leave it
+// absent. Readers see only "Cratemark.txt".
+TEST(ActivityLogTest, FileMatchesAWholeRewriteAcrossStartPauseContinueAndStop) {
   ScopedTempDir dir;
+  const std::string path = ActivityLogPath(dir.path());
+  WriteWholeFile(path, "left by an earlier process\r\n");
+  WriteWholeFile(dir.path() + std::string(kActivityLogAsideFileName), "stale\r\n");
+
   ActivityLog log(dir.path());
-  log.Write("! Starting service...");
-  log.Write("! Stopping service...");
+  Lines expected;
+  int line_number = 0;
+  const auto write = [&] {
+    const std::string message = "line " + std::to_string(++line_number);
+    log.WriteAt(kAfternoon, message);
+    expected.push_back(LogLineText(kAfternoon, message));
+    EXPECT_EQ(ReadWholeFile(path), JoinLines(expected)) << "after " << message;
+  };
+  // start, three jobs' lines, pause, continue, more lines, stop.
+  for (int i = 0; i < 5; ++i) write();
   EXPECT_TRUE(log.RemoveFile());
-  EXPECT_FALSE(FileExists(ActivityLogPath(dir.path())));
-  log.Write("! Starting service...");
-  EXPECT_EQ(ReadTextFile(ActivityLogPath(dir.path())).lines.size(), 3u);
+  EXPECT_FALSE(FileExists(path));
+  EXPECT_FALSE(log.RemoveFile());  // a second pause finds nothing to take away
+  write();
+  for (int i = 0; i < 3; ++i) write();
+  EXPECT_TRUE(log.RemoveFile());
+  EXPECT_FALSE(FileExists(path));
+  write();
+  EXPECT_EQ(log.pending_bytes(), 0u);
+  // Only the log itself is left: no temporary or aside file.
+  const std::vector<DirectoryEntry> entries = ListDirectory(dir.path(), "*");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, kActivityLogFileName);
+}
+
+TEST(ActivityLogTest, RemoveBeforeTheFirstLineDeletesAnEarlierProcessFile) {
+  ScopedTempDir dir;
+  const std::string path = ActivityLogPath(dir.path());
+  WriteWholeFile(path, "left by an earlier process\r\n");
+  ActivityLog log(dir.path());
+  EXPECT_TRUE(log.RemoveFile());
+  EXPECT_FALSE(FileExists(path));
+  log.WriteAt(kAfternoon, "first");
+  EXPECT_EQ(ReadWholeFile(path), LogLineText(kAfternoon, "first") + "\r\n");
 }
 
 TEST(ActivityLogTest, LineWhoseWriteFailedIsInTheNextFile) {
@@ -52,12 +91,30 @@ TEST(ActivityLogTest, LineWhoseWriteFailedIsInTheNextFile) {
   // A directory in the log file's place makes the write fail.
   CreateDirectories(ActivityLogPath(dir.path()));
   EXPECT_THROW(log.Write("lost?"), Error);
-  EXPECT_EQ(log.lines().size(), 1u);
+  EXPECT_GT(log.pending_bytes(), 0u);
   std::filesystem::remove(ActivityLogPath(dir.path()));
   log.Write("next");
   const Lines lines = ReadTextFile(ActivityLogPath(dir.path())).lines;
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_TRUE(lines[0].ends_with(" : lost?"));
+  EXPECT_EQ(log.pending_bytes(), 0u);
+}
+
+// The same once the file exists: a failed append keeps the line for the next
+// one, and the file never holds part of it.
+TEST(ActivityLogTest, FailedAppendGoesInWithTheNextLine) {
+  ScopedTempDir dir;
+  const std::string path = ActivityLogPath(dir.path());
+  ActivityLog log(dir.path());
+  log.WriteAt(kAfternoon, "one");
+  std::filesystem::remove(path);
+  CreateDirectories(path);
+  EXPECT_THROW(log.WriteAt(kAfternoon, "two"), Error);
+  std::filesystem::remove(path);
+  log.WriteAt(kAfternoon, "three");
+  // "one" went with the file someone removed; "two" was kept for this write.
+  EXPECT_EQ(ReadWholeFile(path),
+            LogLineText(kAfternoon, "two") + "\r\n" + LogLineText(kAfternoon, "three") + "\r\n");
 }
 
 }  // namespace

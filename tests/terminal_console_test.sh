@@ -161,6 +161,13 @@ PY
     wait_screen "Größe Mods: <Item Mod[1]>"
   fi
   keep label-editor
+  # The preview stands beside the editor (over it when narrow) and follows it.
+  keys M-v
+  wait_screen "Label Preview"
+  wait_screen "202-111-2222Ref: Customer Name"
+  keep label-preview
+  keys F6 Escape  # the keyboard to the preview, which Esc closes
+  wait_gone "Label Preview"
   rm -f "$program/CratemarkConfigChanged"
   keys M-s  # Save Design
   wait_file "$program/CratemarkConfigChanged"
@@ -271,4 +278,4 @@ PY
 
 # A plain terminal without Unicode, and a large one with it.
 run_at 80 24 screen C
-run_at 132 40 tmux-256color C.UTF-8 --program-dir
+run_at 140 40 tmux-256color C.UTF-8 --program-dir

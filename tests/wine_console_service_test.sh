@@ -7,58 +7,29 @@
 set -euo pipefail
 
 bin=$(cd "$1" && pwd)
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-artifacts=${CRATEMARK_ARTIFACTS_DIR:-$bin/../artifacts}
-mkdir -p "$artifacts"
-wine_run="$source_dir/tools/wine-run"
-# A prefix of its own, whose wineserver is made persistent for the service
-# and killed at the end without touching programs of the shared prefix.
-export CRATEMARK_WINEPREFIX="${CRATEMARK_CONSOLE_WINEPREFIX:-$HOME/.cache/cratemark-wine-console}"
-export WINEPREFIX="$CRATEMARK_WINEPREFIX"
-export WINEDEBUG=-all
+source "$(dirname "$0")/wine_test_lib.sh"
+artifacts=$(artifacts_dir "$bin")
+# The wineserver is made persistent for the service and killed at the end.
+wine_test_prefix console CRATEMARK_CONSOLE_WINEPREFIX
 
 program=$(mktemp -d /tmp/cratemark-wine-console.XXXXXX)
 installed=0
-xvfb_pid=""
 console_pid=""
-cleanup() {
-  [ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null || true
-  if [ "$installed" = 1 ]; then
-    "$wine_run" sc stop srvCratemark >/dev/null 2>&1 || true
-    "$wine_run" "$program/CratemarkService.exe" /UNINSTALL /SILENT >/dev/null 2>&1 || true
-  fi
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$program"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$program/Cratemark.txt" ] && cat "$program/Cratemark.txt" >&2
-  exit 1
-}
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
+remove_at_exit "$program"
+on_exit 'if [ "$installed" = 1 ]; then
+    "$wine_run" sc stop srvCratemark >/dev/null 2>&1
+    "$wine_run" "$program/CratemarkService.exe" /UNINSTALL /SILENT >/dev/null 2>&1
+  fi'
+on_exit '[ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null'
 starts() { grep -c 'Starting service' "$program/Cratemark.txt" 2>/dev/null || echo 0; }
 
 cp "$bin/Cratemark.exe" "$bin/CratemarkService.exe" "$bin/XBENGINE.DLL" "$program/"
 mkdir "$program/PreLabel" "$program/Label1" "$program/Label2"
 printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\nLabelsText=Labels\r\nTimeText=Time:\r\nMapText=Map:\r\nTotalText=Total:\r\n' >"$program/Cratemark.cfg"
 printf '<Reference> <Item Name>\r\n<Order Time>\r\n' >"$program/LabelDesign.txt"
-(cd "$program" && dbfcreate TolvanSpool -s SubDir 20 >/dev/null &&
-  for printer in PreLabel Label1 Label2; do dbfadd TolvanSpool.dbf "$printer" >/dev/null; done)
-mv "$program/TolvanSpool.dbf" "$program/TolvanSpool.DBF"
+make_printer_table "$program" PreLabel Label1 Label2
 
-display=":$((100 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY="$display"
+start_virtual_screen
 
 "$wine_run" cmd /c exit >/dev/null 2>&1 || true  # prefix ready
 wineserver -p || true

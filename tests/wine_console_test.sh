@@ -1,42 +1,23 @@
 #!/usr/bin/env bash
 # The Windows console under Wine on a virtual screen: it starts, a second
-# start ends at once, it shows each page, the program picture's balloon hint
-# and the about box, which Enter closes. A screenshot of each is kept in the
-# artifacts folder beside bin/ for a reviewer to open.
+# start ends at once, it shows each page, the program picture's balloon hint,
+# the about box, which Enter closes, and the Label Editor's preview window with
+# the tag check's warnings for text typed but not saved. A screenshot of each
+# is kept in the artifacts folder beside bin/ for a reviewer to open.
 # Usage: wine_console_test.sh <bin dir>
 set -euo pipefail
 
 bin=$(cd "$1" && pwd)
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-artifacts=${CRATEMARK_ARTIFACTS_DIR:-$bin/../artifacts}
-mkdir -p "$artifacts"
-wine_run="$source_dir/tools/wine-run"
-# A prefix of its own: killing its wineserver at the end ends every program
-# started in it, so no console is left holding the single-instance mutex for
-# the next run.
-export CRATEMARK_WINEPREFIX="${CRATEMARK_UI_WINEPREFIX:-$HOME/.cache/cratemark-wine-ui}"
-export WINEPREFIX="$CRATEMARK_WINEPREFIX"
-export WINEDEBUG=-all
+source "$(dirname "$0")/wine_test_lib.sh"
+artifacts=$(artifacts_dir "$bin")
+# Killing the prefix's wineserver at the end ends every program started in
+# it, so no console is left holding the single-instance mutex for the next run.
+wine_test_prefix ui CRATEMARK_UI_WINEPREFIX
 
 work=$(mktemp -d)
-xvfb_pid=""
 console_pid=""
-cleanup() {
-  [ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null || true
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-wait_for() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
+remove_at_exit "$work"
+on_exit '[ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null'
 
 # A program folder with the programs, the engine and something to show.
 cp "$bin/Cratemark.exe" "$work/"
@@ -44,20 +25,15 @@ for extra in CratemarkService.exe XBENGINE.DLL; do
   [ -f "$bin/$extra" ] && cp "$bin/$extra" "$work/"
 done
 printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=label2\r\nLabelsText=Labels\r\nTimeText=Time:\r\nMapText=Map:\r\nTotalText=Total:\r\n' >"$work/Cratemark.cfg"
-printf '<Label Header>\r\n<Reference>\r\n<Item Name>\r\n<Item Mod[1]>\r\n' >"$work/LabelDesign.txt"
+# With printer control characters and two tags that would print as written.
+printf '\002L\r\n<Label Header>\r\n<Reference>\r\n<Item Name>\r\n<Item Mod[1]>\r\n<Adress> <Item Mod[01]>\r\n\033E\r\n' >"$work/LabelDesign.txt"
 printf '01/02/2026 10:00:00 : ! Starting service...\r\n01/02/2026 10:00:00 : ! Source Spool Directory is: "C:\\POS\\PreLabel"\r\n' >"$work/Cratemark.txt"
 printf '2\r\n' >"$work/Cratemark.err"
 # The host's printer table: the Setup page lists these and preselects the
 # configured ones (Label2 for "label2": case is ignored).
-(cd "$work" && dbfcreate TolvanSpool -s SubDir 20 >/dev/null &&
-  for printer in PreLabel Label1 Label2 Kitchen; do dbfadd TolvanSpool.dbf "$printer" >/dev/null; done)
-mv "$work/TolvanSpool.dbf" "$work/TolvanSpool.DBF"
+make_printer_table "$work" PreLabel Label1 Label2 Kitchen
 
-display=":$((100 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY="$display"
-wait_for 20 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "no virtual screen"
+start_virtual_screen
 
 "$wine_run" "$work/Cratemark.exe" >"$artifacts/console-wine.log" 2>&1 &
 console_pid=$!
@@ -167,6 +143,38 @@ done
 about_open && fail "Enter did not close the about box"
 
 show_page 25 log-info
+
+# The Label Editor's preview: text typed at the end of the design (not
+# saved) and the fourth button, "Pre&view", which opens a window beside the
+# console with the label and the tag check's warnings.
+show_page 110 label-editor
+xdotool windowfocus "$window" >/dev/null 2>&1 || true
+xdotool mousemove --window "$window" 400 200 click 1
+xdotool key ctrl+End
+xdotool type --delay 40 'Tel <Phon> <Item Mod[n]>'
+preview=""
+find_preview() { preview=$(xdotool search --name "Label Preview" 2>/dev/null | head -n1 || true); [ -n "$preview" ]; }
+for _ in 1 2 3; do
+  xdotool mousemove --window "$window" 385 395 click 1
+  wait_for 5 find_preview && break
+done
+[ -n "$preview" ] || fail "the Preview button did not open the preview window"
+read -r preview_x preview_y preview_w preview_h < <(xdotool getwindowgeometry "$preview" |
+  sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p; s/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p' | paste -sd' ')
+preview_sum() {
+  import -window root -crop "${preview_w}x${preview_h}+$preview_x+$preview_y" +repage rgb:- 2>/dev/null | md5sum
+}
+# Drawn: its face is steady and shows more than a few colours (text on the
+# views, not a blank window).
+preview_drawn() {
+  local first second colours
+  first=$(preview_sum) && sleep 0.4 && second=$(preview_sum) && [ "$first" = "$second" ] || return 1
+  colours=$(import -window root -crop "${preview_w}x${preview_h}+$preview_x+$preview_y" +repage -format %k info: 2>/dev/null)
+  [ "${colours:-0}" -gt 8 ]
+}
+wait_for 15 preview_drawn || fail "the preview window was not drawn"
+import -window root "$artifacts/console-label-preview.png"
+echo "screenshot: $artifacts/console-label-preview.png"
 
 # Still running: nothing on the way ended it.
 kill -0 "$console_pid" 2>/dev/null || fail "the console ended while pages were shown"

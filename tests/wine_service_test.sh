@@ -5,39 +5,24 @@
 # Usage: wine_service_test.sh BIN_DIR
 set -euo pipefail
 bin_dir=$1
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-wine_run="$source_dir/tools/wine-run"
-# A prefix of its own: the wineserver is made persistent and killed at the
-# end, which must not touch other programs running in the shared prefix.
-export CRATEMARK_WINEPREFIX="${CRATEMARK_SERVICE_WINEPREFIX:-$HOME/.cache/cratemark-wine-service}"
-export WINEPREFIX="$CRATEMARK_WINEPREFIX"
-export WINEDEBUG=-all
+source "$(dirname "$0")/wine_test_lib.sh"
+# The wineserver is made persistent for the service and killed at the end.
+wine_test_prefix service CRATEMARK_SERVICE_WINEPREFIX
 # One run at a time per prefix (other build folders run this test too): two
 # would share the service name and kill each other's wineserver. Not the
 # prefix's own lock file, which tools/wine-run takes while it boots a new
 # prefix: holding that here would block our own first Wine call.
-mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.service-test.lock"
 flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.service-test.lock" >&2; exit 1; }
 
 program=$(mktemp -d /tmp/cratemark-wine-service.XXXXXX)
 installed=0
-cleanup() {
-  if [ "$installed" = 1 ]; then
-    timeout 30 "$wine_run" "$bin_dir/service_control.exe" stop srvCratemark >/dev/null 2>&1 || true
-    timeout 30 "$wine_run" sc delete srvCratemark >/dev/null 2>&1 || true
-  fi
-  wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$program"
-}
-trap cleanup EXIT
+remove_at_exit "$program"
+on_exit 'if [ "$installed" = 1 ]; then
+    timeout 30 "$wine_run" "$bin_dir/service_control.exe" stop srvCratemark >/dev/null 2>&1
+    timeout 30 "$wine_run" sc delete srvCratemark >/dev/null 2>&1
+  fi'
 trap 'echo "FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
-
-fail() {
-  echo "FAILED: $*" >&2
-  if [ -f "$program/Cratemark.txt" ]; then cat "$program/Cratemark.txt" >&2; fi
-  exit 1
-}
 
 # wine_step SECONDS COMMAND...: a Windows program that must end in time; a
 # message box waiting for a click (nothing may show under SILENT) fails here
@@ -49,16 +34,6 @@ wine_step() {
 }
 
 control() { wine_step 30 "$bin_dir/service_control.exe" "$1" srvCratemark | tr -d '\r'; }
-
-# wait_for SECONDS CONDITION...
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
 
 wine_step 120 cmd /c exit >/dev/null 2>&1 || true  # prefix ready
 wineserver -p || true                              # already persistent

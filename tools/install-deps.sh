@@ -16,6 +16,8 @@ packages=(
   libxi6 libxrandr2 libxinerama1 libxcomposite1 libxfixes3 xvfb xdotool imagemagick
   # xBase programs we did not write, for the table format tests
   python3 python3-dbfread python3-dbf shapelib
+  # the engine walk benchmark against shapelib's C API (tools/bench.sh)
+  libshp-dev
   # locking around the Wine prefix (flock)
   util-linux
 )

@@ -76,6 +76,9 @@ class Editor : public Control {
   virtual TextPosition SelectionStart() const = 0;
   // Replaces the text of one line and leaves the caret at its end.
   virtual void ReplaceLine(int index, std::string_view text) = 0;
+  // Runs after the text changed, whoever changed it: typing, pasting,
+  // SetText, ReplaceLine. May run more than once for one change.
+  virtual void OnChange(Handler handler) = 0;
 };
 
 // A read-only multi-line view. Setting a text shows its beginning; the view
@@ -85,6 +88,10 @@ class LogView : public Control {
   virtual void SetText(std::string_view text) = 0;
   virtual std::string Text() const = 0;
   virtual void AppendLine(std::string_view line) = 0;
+  // Adds `text` (whole lines, each ending in CR LF) at the end as it is,
+  // without touching the text before it or the scroll position: a growing
+  // log costs only its new lines.
+  virtual void AppendText(std::string_view text) = 0;
 };
 
 // "&" before a letter marks the access key; "&&" shows one ampersand.
@@ -109,6 +116,8 @@ class BlinkLabel : public Control {
   virtual bool IsBlinking() const = 0;
 };
 
+// Enabled when made. Enabling a disabled timer starts its interval anew, so
+// disabling and enabling it again puts its next run one interval away.
 class Timer {
  public:
   virtual ~Timer() = default;

@@ -45,6 +45,9 @@ class TabControl : public Control {
 enum class WindowKind {
   kMain,  // title bar with the usual buttons; closing it ends the program
   kTool,  // small title bar without text or buttons; shown modally
+  // Title bar with text and a close button; shown beside its owner without
+  // blocking it. Closing it hides it; Show brings it back.
+  kModeless,
 };
 
 struct WindowSpec {
@@ -66,6 +69,10 @@ class Window : public virtual Container {
   // Shows the window modally and returns when it is closed.
   virtual void ShowModal() = 0;
   virtual void CloseModal() = 0;
+  // Shows a kModeless window, or brings it to the front, and returns at once.
+  virtual void Show() = 0;
+  // Whether the window is on the screen (shown and not closed since).
+  virtual bool IsShown() const = 0;
   // A message box owned by this window.
   virtual MessageAnswer ShowMessage(const MessageBoxSpec& options) = 0;
 };

@@ -1,10 +1,8 @@
 // Enumerations shared by the table component and the environment settings.
-// The numbers are part of the interface: some reach the engine, some appear
-// in messages.
+// The numbers are part of the interface: they reach the engine.
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 namespace cratemark {
 
@@ -38,37 +36,5 @@ enum TDbfDateFrmt : int16_t {
   dfSpanish = 6,
   dfWinDefault = 7,
 };
-
-// Kind of a field object or field definition. The codes show in the message
-// for kinds that table creation does not support.
-enum class TFieldKind : int16_t {
-  kUnknown = 0,
-  kText = 1,
-  kSmallInt = 2,
-  kInteger = 3,
-  kWord = 4,
-  kBoolean = 5,
-  kFloat = 6,
-  kCurrency = 7,
-  kBcd = 8,
-  kDate = 9,
-  kTime = 10,
-  kDateTime = 11,
-  kBytes = 12,
-  kVarBytes = 13,
-  kAutoIncrement = 14,
-  kBlob = 15,
-  kMemo = 16,
-};
-
-// Name of a kind as the record-set layer's messages show it ("String").
-std::string_view FieldKindName(TFieldKind kind);
-
-// Bytes of a kind's native value in the record buffer; 0 for kinds whose
-// value lives elsewhere (memo, blob) or that have none. Text: `size` + 1
-// (the characters and their terminator).
-int FieldKindDataSize(TFieldKind kind, int size);
-
-bool IsBlobKind(TFieldKind kind);  // memo or blob
 
 }  // namespace cratemark

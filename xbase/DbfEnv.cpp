@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "xbase/DbfError.h"
 #include "xbase/DbfTable.h"
+#include "xbase/DbfTableError.h"
 #include "xbase/XbEngine.h"
 
 namespace cratemark {

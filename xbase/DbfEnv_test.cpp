@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "xbase/fake_table_fixture.h"
+#include "xbase/testing/fake_table_fixture.h"
 
 namespace cratemark {
 namespace {

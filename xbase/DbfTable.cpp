@@ -9,8 +9,9 @@
 #include "platform/local_time.h"
 #include "platform/text.h"
 #include "xbase/DbfEnv.h"
-#include "xbase/DbfNames.h"
 #include "xbase/XbEngine.h"
+#include "xbase/field_kind.h"
+#include "xbase/table_names.h"
 
 namespace cratemark {
 

@@ -14,15 +14,19 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "platform/regional_settings.h"
 #include "xbase/DbfCommon.h"
-#include "xbase/DbfError.h"
-#include "xbase/DbfFields.h"
-#include "xbase/DbfRecordBuffer.h"
-#include "xbase/DbfValue.h"
+#include "xbase/DbfTableError.h"
+#include "xbase/DbfTableField.h"
+#include "xbase/DbfTableRecordBuffer.h"
+#include "xbase/DbfTableValue.h"
+#include "xbase/field_codec.h"
+#include "xbase/field_kind.h"
 
 namespace cratemark {
 
@@ -110,7 +114,7 @@ class TDbfTable {
   std::vector<TDbfField*> Fields() const;
   const std::vector<TFieldInfo>& LFieldOffsets() const { return catalogue_; }
 
-  // --- Navigation (DbfNavigation.cpp) ---------------------------------------
+  // --- Navigation (DbfTableNavigation.cpp) -----------------------------------
   // Every move first settles a pending edit (posted when a field was
   // assigned, else cancelled); a closed table raises EDatabaseError.
   void First();
@@ -140,13 +144,13 @@ class TDbfTable {
   TEOFAction EOFAction = eaMoveLast;
   TSequencedCount SequencedCount = scRawCount;
 
-  // --- Fields (DbfFieldValues.cpp) --------------------------------------------
+  // --- Fields (DbfTableFieldValues.cpp) --------------------------------------
   // The field object of that name, ignoring case; EDatabaseError
   // "<name>: Field '<field>' not found" when there is none.
   TDbfField& FieldByName(const std::string& field_name);
   TDbfField* FindField(const std::string& field_name);
 
-  // --- Editing (DbfEditing.cpp) -----------------------------------------------
+  // --- Editing (DbfTableEditing.cpp) -----------------------------------------
   TDataSetState State() const;
   // Takes the engine's record lock and re-reads the record; on an empty
   // table starts an insert instead. A record the engine cannot read fails
@@ -194,6 +198,12 @@ class TDbfTable {
   void ReleaseCursor();  // drops the record set, then closes the work area
   FetchResult Fetch(FetchMode mode, TRecordBuffer& buffer);
   void RecordToBuffer(TRecordBuffer& buffer);
+  // The one way to a field's slot in a record buffer, and to its characters
+  // in a raw record (nullopt when its catalogue entry lies outside it).
+  TFieldSlot SlotOf(const TDbfField& field, TRecordBuffer& buffer);
+  std::optional<std::span<char>> RawCharacters(const TDbfField& field,
+                                               std::vector<char>& record) const;
+  TFieldCodecContext CodecContext() const { return {format_.decimal_separator, FEpoch}; }
   void Resync();
   void AfterScrollStep();
   void CheckActive();
@@ -201,6 +211,7 @@ class TDbfTable {
   bool IsEditing() const { return state_ == CursorState::kEdit || state_ == CursorState::kInsert; }
   void ApplyEnvironment();  // copies a registered TDbfEnv's settings
   void BufferToRecord();
+  [[noreturn]] void RaiseAppendRefused();
   void WriteModifiedBlobs();
   void SetFieldData(TDbfField& field, const void* native, size_t bytes);
   void FieldChanged() { modified_ = true; }

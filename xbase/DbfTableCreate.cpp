@@ -1,20 +1,16 @@
 // Creating a table file and taking its file lock.
 #include "platform/code_page.h"
-#include "xbase/DbfNames.h"
+#include "platform/file_system.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
+#include "xbase/field_kind.h"
+#include "xbase/table_names.h"
 
 namespace cratemark {
 namespace {
 
 // Longest field name handed to the engine.
 constexpr size_t kMaxFieldNameBytes = 16;
-
-struct FieldToCreate {
-  std::string name;
-  TFieldKind kind;
-  int size;
-};
 
 bool BeginsWithLetter(const std::string& name) {
   if (name.empty()) return false;
@@ -29,44 +25,53 @@ void TDbfTable::CreateTable() {
   std::string directory = ComputeDataPath();
   std::string file_name = WithDefaultExtension(FileNamePart(table_name_));
 
-  std::vector<FieldToCreate> to_create;
+  std::vector<TDbfFieldDef> to_create;
   for (const auto& field : fields_) {
     if (field->IsDeclared()) to_create.push_back({field->FieldName, field->Kind, field->Size});
   }
-  if (to_create.empty()) {
-    for (const TDbfFieldDef& def : field_defs_) to_create.push_back({def.Name, def.Kind, def.Size});
-  }
+  if (to_create.empty()) to_create = field_defs_;
   if (to_create.empty()) RaiseError("Missing required field definitions");
 
   std::string alias = GenerateAlias(file_name);
   TXbEngine& engine = Engine();
+  const std::string full_name = directory + file_name;
+  const std::string unable = "Unable to create table.\r";
+  const std::string file_part = "File: " + full_name;
+  // A failed creation must not leave a file that looks like a table; one
+  // that was there before is never ours to remove.
+  const bool existed = FileExists(full_name);
   bool area_created = false;
   try {
-    std::string path = Utf8ToAnsi(directory + file_name);
+    std::string path = Utf8ToAnsi(full_name);
     std::string ansi_alias = Utf8ToAnsi(alias);
     iWA = engine.xb_CreateNew(path.c_str(), ansi_alias.c_str(), table_type_,
                               static_cast<int16_t>(to_create.size()));
     area_created = iWA > 0;
-    if (iWA < 0) RaiseError("Unable to create table.\rFile: " + directory + file_name);
+    if (iWA < 0) RaiseError(unable + file_part);
 
-    for (const FieldToCreate& field : to_create) {
-      std::optional<TEngineFieldSpec> engine_field = EngineFieldSpecFor(field.kind, field.size);
-      if (!engine_field) {
-        RaiseError("Invalid field type [" + std::to_string(static_cast<int>(field.kind)) + "]");
+    for (const TDbfFieldDef& def : to_create) {
+      std::optional<TEngineField> field =
+          EngineFieldFor(Utf8ToAnsi(def.Name).substr(0, kMaxFieldNameBytes), def.Kind, def.Size);
+      if (!field) {
+        RaiseError("Invalid field type [" + std::to_string(static_cast<int>(def.Kind)) + "]");
       }
-      std::string name = Utf8ToAnsi(field.name).substr(0, kMaxFieldNameBytes);
-      if (!BeginsWithLetter(name)) {
+      if (!BeginsWithLetter(field->name)) {
         RaiseError("Invalid field name. Field names must begin with a letter");
       }
-      const char letter[] = {engine_field->letter, '\0'};
-      engine.xb_CreateField(name.c_str(), letter, static_cast<int16_t>(engine_field->width),
-                            static_cast<int16_t>(engine_field->decimals));
+      const char letter[] = {field->letter, '\0'};
+      if (engine.xb_CreateField(field->name.c_str(), letter, static_cast<int16_t>(field->width),
+                                static_cast<int16_t>(field->decimals)) == 0) {
+        RaiseError(unable + "The engine refused the field " + AnsiToUtf8(field->name) + " (type " +
+                   letter + ", width " + std::to_string(field->width) + ", decimals " +
+                   std::to_string(field->decimals) + ").\r" + file_part);
+      }
     }
-    engine.xb_CreateExec();
+    if (engine.xb_CreateExec() == 0) RaiseError(unable + file_part);
   } catch (...) {
     if (area_created) engine.xb_Close();
     iWA = 0;
     FCursorOpen = false;
+    if (!existed && FileExists(full_name)) DeleteFileAt(full_name);
     throw;
   }
   if (area_created) engine.xb_Close();

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/scoped_temp_dir.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
-#include "xbase/dbftool_holder.h"
+#include "xbase/testing/dbftool_holder.h"
 
 namespace cratemark {
 namespace {
@@ -60,6 +63,118 @@ TEST_F(DbfTableEngineTest, CreatesOpensAndLocksTheLockTable) {
   EXPECT_EQ(table.FLock(), -1);
   table.Close();
   EXPECT_EQ(table.WorkArea(), 0);
+}
+
+// The engine's refusal of a field is a failure, not a table: nothing is left
+// on disk that the next open would take for one.
+TEST_F(DbfTableEngineTest, CreateTableThatTheEngineRefusesLeavesNoFile) {
+  const struct {
+    const char* name;
+    int size;
+    const char* refused;
+  } cases[] = {
+      {"ELEVENCHARS", 10, "ELEVENCHARS (type C, width 10, decimals 0)"},
+      {"WIDE", 300, "WIDE (type C, width 300, decimals 0)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TDbfTable table("tblLockSPL");
+    table.SetDatabaseName(dir_.path());
+    table.SetTableName("LOCKSPL.DBF");
+    table.AddField(c.name, TFieldKind::kText, c.size);
+    const std::string message = "Unable to create table.\rThe engine refused the field " +
+                                std::string(c.refused) + ".\rFile: " + dir_.path() + "LOCKSPL.DBF";
+    try {
+      table.CreateTable();
+      ADD_FAILURE() << "created";
+    } catch (const EDbfError& error) {
+      EXPECT_EQ(error.what(), message);
+    }
+    EXPECT_FALSE(FileExists(dir_.path() + "LOCKSPL.DBF"));
+    EXPECT_EQ(table.WorkArea(), 0);
+  }
+}
+
+// A host that crashed while appending leaves a count beyond the file's end.
+// The console still lists the printers that are there, and a later append
+// goes after them.
+TEST_F(DbfTableEngineTest, TableCountingMoreRecordsThanItHoldsOpens) {
+  const std::string path = dir_.path() + "TOLVANSPOOL.DBF";
+  {
+    TDbfTable table;
+    table.SetTableName(path);
+    table.AddField("SUBDIR", TFieldKind::kText, 10);
+    table.CreateTable();
+    table.Open();
+    for (const char* name : {"PreLabel", "Label1"}) {
+      table.Append();
+      table.FieldByName("SUBDIR").SetAsString(name);
+      table.Post();
+    }
+    table.Close();
+  }
+  std::string bytes = ReadWholeFile(path);
+  bytes[4] = 3;        // the count went up,
+  bytes.back() = ' ';  // the third record never arrived
+  WriteWholeFile(path, bytes);
+
+  auto walk = [&] {
+    TDbfTable table("tblTolvanSpool");
+    table.SetTableName(path);
+    table.SetReadOnly(true);
+    table.Open();
+    std::vector<std::string> names;
+    for (; !table.Eof(); table.Next()) names.push_back(table.FieldByName("SubDir").AsString());
+    return names;
+  };
+  EXPECT_EQ(walk(), (std::vector<std::string>{"PreLabel", "Label1"}));
+
+  TDbfTable table;
+  table.SetTableName(path);
+  table.Open();
+  EXPECT_EQ(table.RecordCount(), 2);
+  table.Append();
+  table.FieldByName("SUBDIR").SetAsString("Label2");
+  table.Post();
+  table.Close();
+  EXPECT_EQ(walk(), (std::vector<std::string>{"PreLabel", "Label1", "Label2"}));
+}
+
+// A sparse file stands for a table of nearly 1,000,000,000 bytes.
+TEST_F(DbfTableEngineTest, AppendThatWouldReachTheLockRegionFailsClearly) {
+  const std::string path = dir_.path() + "FULL.DBF";
+  {
+    TDbfTable table;
+    table.SetTableName(path);
+    table.AddField("NAME", TFieldKind::kText, 4);
+    table.CreateTable();
+  }
+  const std::uint32_t count = (1'000'000'000 - 65) / 5;  // header 65, records 5
+  std::filesystem::resize_file(path, 65 + std::uint64_t{count} * 5 + 1);
+  {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    const char bytes[4] = {static_cast<char>(count & 0xFF), static_cast<char>((count >> 8) & 0xFF),
+                           static_cast<char>((count >> 16) & 0xFF),
+                           static_cast<char>((count >> 24) & 0xFF)};
+    file.seekp(4);
+    file.write(bytes, 4);
+  }
+  const auto size = std::filesystem::file_size(path);
+  TDbfTable table;
+  table.SetTableName(path);
+  table.Open();
+  table.Append();
+  table.FieldByName("NAME").SetAsString("X");
+  try {
+    table.Post();
+    ADD_FAILURE() << "appended";
+  } catch (const EDbfError& error) {
+    EXPECT_EQ(error.what(), "Unable to append a record to table: " + path +
+                                "\rThe table has reached its largest size (1,000,000,000 bytes).");
+  }
+  table.Cancel();
+  table.Close();
+  EXPECT_EQ(std::filesystem::file_size(path), size);
 }
 
 // xb_FieldOffset answers a 1-based position (the delete marker is position

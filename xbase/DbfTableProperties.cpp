@@ -2,9 +2,9 @@
 #include <filesystem>
 
 #include "platform/file_system.h"
-#include "xbase/DbfNames.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
+#include "xbase/table_names.h"
 
 namespace cratemark {
 namespace {

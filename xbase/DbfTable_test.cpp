@@ -7,8 +7,8 @@
 
 #include "platform/file_system.h"
 #include "platform/scoped_temp_dir.h"
-#include "xbase/RecordingXbEngine.h"
-#include "xbase/fake_xb_engine.h"
+#include "xbase/testing/fake_xb_engine.h"
+#include "xbase/testing/recording_xb_engine.h"
 
 namespace cratemark {
 namespace {
@@ -320,22 +320,27 @@ TEST_F(DbfTableTest, CreateTableFailures) {
   struct Case {
     const char* field_name;
     TFieldKind kind;
-    bool refuse;
+    const char* refused;  // the engine function that refuses, if any
     std::string message;
   };
+  const std::string file = "File: " + dir_.path() + "NEW.DBF";
   const Case cases[] = {
-      {nullptr, TFieldKind::kText, false, "Missing required field definitions"},
-      {"1ABC", TFieldKind::kText, false,
-       "Invalid field name. Field names must begin with a letter"},
-      {"_ABC", TFieldKind::kText, false,
-       "Invalid field name. Field names must begin with a letter"},
-      {"BYTES", TFieldKind::kBytes, false, "Invalid field type [12]"},
-      {"NAME", TFieldKind::kText, true,
-       "Unable to create table.\rFile: " + dir_.path() + "NEW.DBF"},
+      {nullptr, TFieldKind::kText, "", "Missing required field definitions"},
+      {"1ABC", TFieldKind::kText, "", "Invalid field name. Field names must begin with a letter"},
+      {"_ABC", TFieldKind::kText, "", "Invalid field name. Field names must begin with a letter"},
+      {"BYTES", TFieldKind::kBytes, "", "Invalid field type [12]"},
+      {"NAME", TFieldKind::kText, "xb_CreateNew", "Unable to create table.\r" + file},
+      // The engine's own refusals are failures too, not a table.
+      {"NAME", TFieldKind::kText, "xb_CreateField",
+       "Unable to create table.\rThe engine refused the field NAME (type C, width 10, decimals "
+       "0).\r" +
+           file},
+      {"NAME", TFieldKind::kText, "xb_CreateExec", "Unable to create table.\r" + file},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
-    fake_.refuse_creates = c.refuse;
+    fake_.refuse_creates = std::string(c.refused) == "xb_CreateNew";
+    fake_.failing = {c.refused};
     TDbfTable table;
     table.SetDatabaseName(dir_.path());
     table.SetTableName("NEW");

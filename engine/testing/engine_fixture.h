@@ -14,7 +14,8 @@
 
 namespace cratemark::testing {
 
-struct FieldSpec {
+// The arguments of xb_CreateField for one field of a table a test makes.
+struct CreateFieldArgs {
   const char* name;
   const char* type;
   int16_t width;
@@ -40,11 +41,11 @@ class EngineTest : public ::testing::Test {
   std::string PathOf(const std::string& name) const { return dir_.path() + name; }
 
   // Creates a table through the interface and closes it again.
-  void CreateTable(const std::string& name, const std::vector<FieldSpec>& fields) {
+  void CreateTable(const std::string& name, const std::vector<CreateFieldArgs>& fields) {
     const int16_t area =
         xb_CreateNew(PathOf(name).c_str(), "NEWTABLE", 1, static_cast<int16_t>(fields.size()));
     ASSERT_GT(area, 0);
-    for (const FieldSpec& field : fields) {
+    for (const CreateFieldArgs& field : fields) {
       ASSERT_NE(xb_CreateField(field.name, field.type, field.width, field.decimals), 0)
           << field.name;
     }

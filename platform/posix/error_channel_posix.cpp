@@ -11,19 +11,10 @@
 
 namespace cratemark {
 
-namespace {
-
-std::string ProgramFileName() {
-  const std::string path = ProgramPath();
-  if (path.empty()) return "cratemark";
-  return path.substr(path.rfind('/') + 1);
-}
-
-}  // namespace
-
 void ReportError(std::string_view source, std::string_view message) {
   // openlog keeps the pointer it is given: the identity lives as long as the process.
-  static const std::string identity = ProgramFileName();
+  static const std::string identity =
+      ProgramFileName().empty() ? std::string("cratemark") : ProgramFileName();
   static std::mutex mutex;
   const std::string text(message);
   const std::lock_guard<std::mutex> lock(mutex);

@@ -86,6 +86,15 @@ bool StatOf(const std::string& native, struct stat* info) {
   return stat(native.c_str(), info) == 0;
 }
 
+FileStamp StampFromStat(const struct stat& info) {
+  // Device and inode together: the inode alone repeats across volumes.
+  const std::uint64_t identity =
+      static_cast<std::uint64_t>(info.st_ino) ^ (static_cast<std::uint64_t>(info.st_dev) << 48);
+  return {true, static_cast<std::uint64_t>(info.st_size),
+          static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+          identity};
+}
+
 }  // namespace
 
 std::string ProgramPath() {
@@ -96,12 +105,6 @@ std::string ProgramPath() {
     return buffer;
   }();
   return path;
-}
-
-std::string ProgramDir() {
-  const std::string path = ProgramPath();
-  if (path.empty()) return "./";
-  return path.substr(0, path.rfind('/') + 1);
 }
 
 std::string ResolvePath(std::string_view path) {
@@ -198,7 +201,9 @@ void CreateDirectories(std::string_view path) {
   }
 }
 
-std::string ReadWholeFile(std::string_view path) {
+std::string ReadWholeFile(std::string_view path) { return ReadFileFrom(path, 0); }
+
+std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp* stamp) {
   const std::string native = ResolvePath(path);
   FileDescriptor fd(open(native.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) throw PosixError(errno, OpenMessage(path));
@@ -208,13 +213,18 @@ std::string ReadWholeFile(std::string_view path) {
   std::string bytes;
   char buffer[65536];
   for (;;) {
-    const ssize_t count = read(fd.get(), buffer, sizeof buffer);
+    const ssize_t count =
+        pread(fd.get(), buffer, sizeof buffer, static_cast<off_t>(offset + bytes.size()));
     if (count < 0) {
       if (errno == EINTR) continue;
       throw PosixError(errno, OpenMessage(path));
     }
     if (count == 0) break;
     bytes.append(buffer, static_cast<std::size_t>(count));
+  }
+  if (stamp) {
+    if (fstat(fd.get(), &info) != 0) throw PosixError(errno, OpenMessage(path));
+    *stamp = StampFromStat(info);
   }
   return bytes;
 }
@@ -256,11 +266,46 @@ void WriteWholeFile(std::string_view path, std::string_view bytes) {
   if (rename(temp.c_str(), native.c_str()) != 0) throw fail(errno);
 }
 
+void AppendToFile(std::string_view path, std::string_view bytes) {
+  const std::string native = ResolvePath(path);
+  FileDescriptor fd(open(native.c_str(), O_WRONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    if (errno == ENOENT) return WriteWholeFile(path, bytes);
+    throw PosixError(errno, CreateMessage(path));
+  }
+  struct stat info;
+  if (fstat(fd.get(), &info) != 0) throw PosixError(errno, CreateMessage(path));
+  const off_t start = info.st_size;
+  const auto fail = [&](int error_number) {
+    // Back to the last whole append: a reader never keeps a torn line.
+    if (ftruncate(fd.get(), start) == 0) fdatasync(fd.get());
+    return PosixError(error_number, CreateMessage(path));
+  };
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t count = pwrite(fd.get(), bytes.data() + written, bytes.size() - written,
+                                 start + static_cast<off_t>(written));
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      throw fail(errno);
+    }
+    written += static_cast<std::size_t>(count);
+  }
+  if (fdatasync(fd.get()) != 0) throw fail(errno);
+  if (fd.Close() != 0) throw PosixError(errno, CreateMessage(path));
+}
+
+void RenameFile(std::string_view from, std::string_view to) {
+  if (rename(ResolvePath(from).c_str(), ResolvePath(to).c_str()) != 0) {
+    throw PosixError(
+        errno, "Cannot rename file \"" + std::string(from) + "\" to \"" + std::string(to) + "\".");
+  }
+}
+
 FileStamp StampOf(std::string_view path) {
   struct stat info;
   if (!StatOf(ResolvePath(path), &info)) return {};
-  return {true, static_cast<std::uint64_t>(info.st_size),
-          static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+  return StampFromStat(info);
 }
 
 }  // namespace cratemark

@@ -59,8 +59,8 @@ LockedFile::LockedFile(std::string_view path, FileAccess access, FileSharing sha
     fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
   } else {
     fd = open(native.c_str(), O_RDWR | O_CLOEXEC);
-    is_writable_ = fd >= 0;
-    if (fd < 0 && access == FileAccess::kReadWriteIfAllowed &&
+    is_writable_ = fd >= 0 && access != FileAccess::kReadWithLocks;
+    if (fd < 0 && access != FileAccess::kReadWrite &&
         (errno == EACCES || errno == EPERM || errno == EROFS)) {
       fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
     }

@@ -29,8 +29,7 @@ ErrorKind KindOf(int error_number) {
 
 Error PosixError(int error_number, std::string_view what) {
   const std::string reason = std::generic_category().message(error_number);
-  return Error(KindOf(error_number),
-               std::string(what) + " " + reason + " (" + std::to_string(error_number) + ")");
+  return Error(KindOf(error_number), std::string(what) + " " + WithErrorCode(reason, error_number));
 }
 
 }  // namespace cratemark

@@ -32,9 +32,9 @@ std::string ServiceProgramPath() {
   return path.empty() ? ProgramDir() + "CratemarkService" : path;
 }
 
-std::string FileNameOf(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+std::string ServiceProgramFileName() {
+  const std::string name = ProgramFileName();
+  return name.empty() ? "CratemarkService" : name;
 }
 
 // Tests point these at a scratch folder and a fake systemctl.
@@ -58,8 +58,7 @@ void Systemctl(const std::vector<std::string>& args) {
   pid_t pid = 0;
   int rc = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
   if (rc != 0) {
-    throw Error(ErrorKind::kIo,
-                all[0] + ": " + std::strerror(rc) + " (" + std::to_string(rc) + ")");
+    throw Error(ErrorKind::kIo, all[0] + ": " + WithErrorCode(std::strerror(rc), rc));
   }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -136,7 +135,7 @@ int RunService(ServiceModule& module, const ServiceIdentity& identity) {
   for (int s : {SIGTERM, SIGINT, SIGUSR1, SIGUSR2}) sigaddset(&controls, s);
   sigprocmask(SIG_BLOCK, &controls, nullptr);
 
-  ServiceController controller(module, identity.name, FileNameOf(ServiceProgramPath()));
+  ServiceController controller(module, identity.name, ServiceProgramFileName());
   controller.Handle(ServiceControl::kStart);
   if (controller.state() == ServiceState::kStopped) return 1;
 

@@ -63,6 +63,17 @@ DWORD AttributesOf(std::string_view path) { return GetFileAttributesW(ToWide(pat
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+FileStamp StampFromInformation(const BY_HANDLE_FILE_INFORMATION& info) {
+  const std::uint64_t size = (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  const std::int64_t ticks =
+      static_cast<std::int64_t>((std::uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                info.ftLastWriteTime.dwLowDateTime);
+  // Index and volume together: the index alone repeats across volumes.
+  const std::uint64_t identity = ((std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow) ^
+                                 (std::uint64_t(info.dwVolumeSerialNumber) << 48);
+  return {true, size, ticks * 100, identity};
+}
+
 }  // namespace
 
 std::string ProgramPath() {
@@ -79,12 +90,6 @@ std::string ProgramPath() {
     }
   }();
   return path;
-}
-
-std::string ProgramDir() {
-  const std::string path = ProgramPath();
-  if (path.empty()) return ".\\";
-  return path.substr(0, path.find_last_of("\\/") + 1);
 }
 
 std::string ResolvePath(std::string_view path) { return std::string(path); }
@@ -138,12 +143,20 @@ void CreateDirectories(std::string_view path) {
   if (!DirectoryExists(path)) throw WindowsError(ERROR_PATH_NOT_FOUND, message);
 }
 
-std::string ReadWholeFile(std::string_view path) {
+std::string ReadWholeFile(std::string_view path) { return ReadFileFrom(path, 0); }
+
+std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp* stamp) {
   // Readers may share the file; a writer may not open it while it is read.
   FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
                               /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr));
   if (!file.valid()) throw WindowsError(GetLastError(), OpenMessage(path));
+  LARGE_INTEGER start;
+  start.QuadPart = static_cast<LONGLONG>(offset);
+  if (offset != 0 &&
+      !SetFilePointerEx(file.get(), start, /*lpNewFilePointer=*/nullptr, FILE_BEGIN)) {
+    throw WindowsError(GetLastError(), OpenMessage(path));
+  }
   std::string bytes;
   char buffer[65536];
   for (;;) {
@@ -153,6 +166,13 @@ std::string ReadWholeFile(std::string_view path) {
     }
     if (count == 0) break;
     bytes.append(buffer, count);
+  }
+  if (stamp) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.get(), &info)) {
+      throw WindowsError(GetLastError(), OpenMessage(path));
+    }
+    *stamp = StampFromInformation(info);
   }
   return bytes;
 }
@@ -197,14 +217,60 @@ void WriteWholeFile(std::string_view path, std::string_view bytes) {
   }
 }
 
+void AppendToFile(std::string_view path, std::string_view bytes) {
+  // No sharing: held exclusively while it is written, as a whole write is.
+  FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, /*dwShareMode=*/0,
+                              /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr));
+  if (!file.valid()) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND) return WriteWholeFile(path, bytes);
+    throw WindowsError(code, CreateMessage(path));
+  }
+  LARGE_INTEGER start;
+  if (!GetFileSizeEx(file.get(), &start) ||
+      !SetFilePointerEx(file.get(), start, /*lpNewFilePointer=*/nullptr, FILE_BEGIN)) {
+    throw WindowsError(GetLastError(), CreateMessage(path));
+  }
+  const auto fail = [&](DWORD error_code) {
+    // Back to the last whole append: a reader never keeps a torn line.
+    if (SetFilePointerEx(file.get(), start, /*lpNewFilePointer=*/nullptr, FILE_BEGIN) &&
+        SetEndOfFile(file.get())) {
+      FlushFileBuffers(file.get());
+    }
+    return WindowsError(error_code, CreateMessage(path));
+  };
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
+    DWORD count = 0;
+    if (!WriteFile(file.get(), bytes.data() + written, chunk, &count, /*lpOverlapped=*/nullptr)) {
+      throw fail(GetLastError());
+    }
+    written += count;
+  }
+  if (!FlushFileBuffers(file.get())) throw fail(GetLastError());
+  if (!file.Close()) throw WindowsError(GetLastError(), CreateMessage(path));
+}
+
+void RenameFile(std::string_view from, std::string_view to) {
+  if (!MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw WindowsError(GetLastError(), "Cannot rename file \"" + std::string(from) + "\" to \"" +
+                                           std::string(to) + "\".");
+  }
+}
+
 FileStamp StampOf(std::string_view path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data)) return {};
-  const std::uint64_t size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  const std::int64_t ticks =
-      static_cast<std::int64_t>((std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                                data.ftLastWriteTime.dwLowDateTime);
-  return {true, size, ticks * 100};
+  // Attributes only: such a handle passes every share mode, so looking never
+  // stands in the way of the program that writes the file.
+  FileHandle file(CreateFileW(ToWide(path).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, /*hTemplateFile=*/nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!file.valid() || !GetFileInformationByHandle(file.get(), &info)) return {};
+  return StampFromInformation(info);
 }
 
 }  // namespace cratemark

@@ -38,7 +38,7 @@ LockedFile::LockedFile(std::string_view path, FileAccess access, FileSharing sha
   const DWORD share_mode =
       sharing == FileSharing::kExclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
   HANDLE handle = INVALID_HANDLE_VALUE;
-  if (access == FileAccess::kRead) {
+  if (access == FileAccess::kRead || access == FileAccess::kReadWithLocks) {
     handle = OpenHandle(wide_path, GENERIC_READ, share_mode);
   } else {
     handle = OpenHandle(wide_path, GENERIC_READ | GENERIC_WRITE, share_mode);

@@ -43,8 +43,7 @@ std::string SystemErrorMessage(unsigned long error_code) {
 Error WindowsError(unsigned long error_code, std::string_view what) {
   std::string text = SystemErrorMessage(error_code);
   if (text.empty()) text = "System error";
-  return Error(KindOf(error_code),
-               std::string(what) + " " + text + " (" + std::to_string(error_code) + ")");
+  return Error(KindOf(error_code), std::string(what) + " " + WithErrorCode(text, error_code));
 }
 
 }  // namespace cratemark

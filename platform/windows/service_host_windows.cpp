@@ -19,16 +19,10 @@ namespace {
 
 constexpr DWORD kWaitHintMs = 5000;
 
-std::string ProgramFileName() {
-  const std::string path = ProgramPath();
-  const std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string SystemErrorText(DWORD code) {
   const std::string text = SystemErrorMessage(code);
   if (text.empty()) return "System error " + std::to_string(code);
-  return text + " (" + std::to_string(code) + ")";
+  return WithErrorCode(text, code);
 }
 
 // The service handles below close themselves.

@@ -18,9 +18,9 @@
 
 #include "platform/code_page.h"
 #include "platform/file_system.h"
-#include "xbase/DbfNames.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
+#include "xbase/field_kind.h"
 
 namespace cratemark {
 namespace {
@@ -40,40 +40,21 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-struct FieldSpec {
-  std::string name;
-  std::string type;
-  int width = 0;
-  int decimals = 0;
-};
-
-// Widths a field takes when the list leaves them out.
-int DefaultWidth(char type) {
-  switch (type) {
-    case 'L':
-      return 1;
-    case 'D':
-      return 8;
-    case 'M':
-      return 10;
-    default:
-      return 0;
-  }
-}
-
-FieldSpec ParseFieldSpec(const std::string& text) {
+// A field given as NAME:TYPE[:WIDTH[:DECIMALS]].
+TEngineField ParseField(const std::string& text) {
   std::vector<std::string> parts = Split(text, ':');
   if (parts.size() < 2 || parts.size() > 4 || parts[0].empty() || parts[1].size() != 1) {
     throw std::runtime_error("bad field: " + text);
   }
-  FieldSpec field{parts[0], parts[1]};
+  TEngineField field{parts[0], parts[1][0]};
   try {
-    field.width = parts.size() > 2 ? std::stoi(parts[2]) : DefaultWidth(parts[1][0]);
+    // Left out, the width is 0: the engine gives L, D and M their fixed widths.
+    field.width = parts.size() > 2 ? std::stoi(parts[2]) : 0;
     field.decimals = parts.size() > 3 ? std::stoi(parts[3]) : 0;
   } catch (const std::logic_error&) {
     throw std::runtime_error("bad field: " + text);
   }
-  if (!KindForTypeText(field.type, field.width, field.decimals)) {
+  if (!KindForTypeText(parts[1], field.width, field.decimals)) {
     throw std::runtime_error("unknown field type: " + text);
   }
   return field;
@@ -83,8 +64,8 @@ FieldSpec ParseFieldSpec(const std::string& text) {
 // CreateTable would give every number its standard width), under the
 // component's full name and alias rules.
 int Create(const std::string& file, const std::vector<std::string>& specs) {
-  std::vector<FieldSpec> fields;
-  for (const std::string& text : specs) fields.push_back(ParseFieldSpec(text));
+  std::vector<TEngineField> fields;
+  for (const std::string& text : specs) fields.push_back(ParseField(text));
   if (fields.empty()) throw std::runtime_error("no fields listed");
 
   TDbfTable table("dbftool");
@@ -98,12 +79,12 @@ int Create(const std::string& file, const std::vector<std::string>& specs) {
     throw std::runtime_error("cannot create " + path + " (another program may have it open)");
   }
   bool accepted = true;
-  for (const FieldSpec& field : fields) {
+  for (const TEngineField& field : fields) {
     const std::string ansi_name = Utf8ToAnsi(field.name);
-    if (engine.xb_CreateField(ansi_name.c_str(), field.type.c_str(),
-                              static_cast<int16_t>(field.width),
+    const char letter[] = {field.letter, '\0'};
+    if (engine.xb_CreateField(ansi_name.c_str(), letter, static_cast<int16_t>(field.width),
                               static_cast<int16_t>(field.decimals)) == 0) {
-      std::cerr << "dbftool: field refused: " << field.name << ':' << field.type << ':'
+      std::cerr << "dbftool: field refused: " << field.name << ':' << field.letter << ':'
                 << field.width << ':' << field.decimals << '\n';
       accepted = false;
     }

@@ -19,9 +19,10 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "tools/tolvansim/OrderJob.h"
-#include "tools/tolvansim/PrinterTable.h"
-#include "tools/tolvansim/Spooler.h"
+#include "shared/host_files.h"
+#include "tools/tolvansim/order_job.h"
+#include "tools/tolvansim/printer_table.h"
+#include "tools/tolvansim/spooler.h"
 
 namespace {
 
@@ -98,11 +99,11 @@ int Run(const std::vector<std::string>& args) {
   }
   if (command == "held") return LockTableHeld(folder) ? 0 : 1;
   if (command == "down") {
-    WriteWholeFile(folder + "\\TOLVANSPOOL.ERR", "Printer offline\r\n");
+    WriteWholeFile(folder + "\\" + std::string(kSpoolerMarkerFileName), "Printer offline\r\n");
     return 0;
   }
   if (command == "up") {
-    DeleteFileAt(folder + "\\TOLVANSPOOL.ERR");
+    DeleteFileAt(folder + "\\" + std::string(kSpoolerMarkerFileName));
     return 0;
   }
   if (command == "printers") {

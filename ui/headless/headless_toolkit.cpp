@@ -72,6 +72,11 @@ void HeadlessListBox::DoubleClickEmptyArea() {
 void HeadlessEditor::SetText(std::string_view text) {
   lines_ = SplitAtCrLf(text);
   anchor_ = caret_ = {};
+  Changed();
+}
+
+void HeadlessEditor::Changed() {
+  if (on_change_) on_change_();
 }
 
 std::string HeadlessEditor::Text() const {
@@ -103,6 +108,22 @@ void HeadlessEditor::ReplaceLine(int index, std::string_view text) {
   lines_.insert(lines_.begin() + index, parts.begin(), parts.end());
   int last = index + static_cast<int>(parts.size()) - 1;
   anchor_ = caret_ = {last, CharCount(lines_[last])};
+  Changed();
+}
+
+void HeadlessEditor::Type(std::string_view text) {
+  const TextPosition at = Clamp(caret_);
+  const std::u32string line = Utf8ToCodePoints(lines_[at.line]);
+  const std::string before = CodePointsToUtf8(line.substr(0, at.column));
+  const std::string after = CodePointsToUtf8(line.substr(at.column));
+  std::vector<std::string> parts = SplitAtCrLf(text);
+  const int end_column = CharCount(parts.back()) + (parts.size() == 1 ? at.column : 0);
+  parts.front().insert(0, before);
+  parts.back() += after;
+  lines_.erase(lines_.begin() + at.line);
+  lines_.insert(lines_.begin() + at.line, parts.begin(), parts.end());
+  anchor_ = caret_ = {at.line + static_cast<int>(parts.size()) - 1, end_column};
+  Changed();
 }
 
 void HeadlessEditor::SelectRange(TextPosition from, TextPosition to) {
@@ -128,6 +149,11 @@ void HeadlessLogView::SetText(std::string_view text) {
   ++set_text_count_;
 }
 
+void HeadlessLogView::AppendText(std::string_view text) {
+  text_ += text;
+  ++append_text_count_;
+}
+
 void HeadlessLogView::AppendLine(std::string_view line) {
   if (!text_.empty() && !text_.ends_with("\r\n")) text_ += "\r\n";
   text_ += line;
@@ -142,6 +168,11 @@ void HeadlessButton::Click() {
 
 void HeadlessPicture::DoubleClick() {
   if (on_double_click_) on_double_click_();
+}
+
+void HeadlessTimer::SetEnabled(bool enabled) {
+  if (enabled && !enabled_ && toolkit != nullptr) due_ms = toolkit->now_ms() + interval_ms_;
+  enabled_ = enabled;
 }
 
 bool HeadlessBlinkLabel::IsLit() const {
@@ -227,6 +258,12 @@ void HeadlessWindow::ShowModal() {
   is_modal_open_ = false;
 }
 
+void HeadlessWindow::Show() {
+  if (on_show_) on_show_();
+  is_shown_ = true;
+  ++show_count_;
+}
+
 MessageAnswer HeadlessWindow::ShowMessage(const MessageBoxSpec& options) {
   return toolkit_.Answer(options);
 }
@@ -260,6 +297,7 @@ void HeadlessToolkit::RunModal(HeadlessWindow& window) {
 
 void HeadlessToolkit::Register(HeadlessTimer* timer, const HeadlessWindow* owner) {
   timer->owner = owner;
+  timer->toolkit = this;
   timer->due_ms = now_ms_ + timer->interval_ms();
   timers_.push_back(timer);
 }

@@ -94,16 +94,21 @@ class HeadlessEditor : public Editor, public ControlBase {
   std::string Line(int index) const override;
   TextPosition SelectionStart() const override;
   void ReplaceLine(int index, std::string_view text) override;
-  // User actions.
+  void OnChange(Handler handler) override { on_change_ = std::move(handler); }
+  // User actions. Typing inserts at the caret (CR LF starts a new line) and
+  // leaves the caret after the inserted text.
   void MoveCaret(TextPosition position) { anchor_ = caret_ = Clamp(position); }
+  void Type(std::string_view text);
   void SelectRange(TextPosition from, TextPosition to);
   TextPosition Caret() const { return caret_; }
   bool HasSelection() const;
 
  private:
   TextPosition Clamp(TextPosition position) const;
+  void Changed();
   std::vector<std::string> lines_;
   TextPosition anchor_, caret_;
+  Handler on_change_;
 };
 
 class HeadlessLogView : public LogView, public ControlBase {
@@ -112,15 +117,18 @@ class HeadlessLogView : public LogView, public ControlBase {
   void SetText(std::string_view text) override;
   std::string Text() const override { return text_; }
   void AppendLine(std::string_view line) override;
+  void AppendText(std::string_view text) override;
   // The first line shown; the user scrolls with ScrollTo.
   int TopLine() const { return top_line_; }
   void ScrollTo(int line) { top_line_ = line; }
   int SetTextCount() const { return set_text_count_; }
+  int AppendTextCount() const { return append_text_count_; }
 
  private:
   std::string text_;
   int top_line_ = 0;
   int set_text_count_ = 0;
+  int append_text_count_ = 0;
 };
 
 class HeadlessButton : public Button, public ControlBase {
@@ -171,12 +179,13 @@ class HeadlessTimer : public Timer {
  public:
   HeadlessTimer(int interval_ms, Handler handler)
       : interval_ms_(interval_ms), handler_(std::move(handler)) {}
-  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+  void SetEnabled(bool enabled) override;
   bool IsEnabled() const override { return enabled_; }
   int interval_ms() const { return interval_ms_; }
   void Fire() { handler_(); }
   long long due_ms = 0;
   const void* owner = nullptr;
+  const HeadlessToolkit* toolkit = nullptr;
 
  private:
   int interval_ms_;
@@ -246,7 +255,12 @@ class HeadlessWindow : public Window, public HeadlessContainer {
   void OnShow(Handler handler) override { on_show_ = std::move(handler); }
   void ShowModal() override;
   void CloseModal() override { is_modal_open_ = false; }
+  void Show() override;
+  bool IsShown() const override { return is_shown_ || is_modal_open_; }
   MessageAnswer ShowMessage(const MessageBoxSpec& options) override;
+  // The user closes a window shown by Show.
+  void Close() { is_shown_ = false; }
+  int show_count() const { return show_count_; }
   const WindowSpec& options() const { return options_; }
   bool is_modal_open() const { return is_modal_open_; }
   // The clock pane's text, refreshed by the toolkit's clock.
@@ -257,6 +271,8 @@ class HeadlessWindow : public Window, public HeadlessContainer {
   WindowSpec options_;
   Handler on_show_;
   bool is_modal_open_ = false;
+  bool is_shown_ = false;
+  int show_count_ = 0;
   bool has_status_bar_ = false;
   std::string clock_text_;
 };

@@ -276,6 +276,7 @@ void TerminalListBox::OnMouse(const Mouse& mouse) {
 void TerminalEditor::ReplaceLine(int index, std::string_view text) {
   field_.ReplaceLine(index, text);
   field_.ScrollToCaret(Inner().rows, Inner().cols);
+  Changed();
 }
 
 void TerminalEditor::Paint(Canvas& canvas, bool focused) {
@@ -310,19 +311,24 @@ void TerminalEditor::Paint(Canvas& canvas, bool focused) {
 bool TerminalEditor::OnKey(const Key& key) {
   const CellBox inner = Inner();
   const bool extend = IsShift(key);
+  bool edited = false;
   switch (key.name) {
     case KeyName::kChar:
       if (key.alt) return false;
       field_.Type(std::u32string(1, key.ch));
+      edited = true;
       break;
     case KeyName::kEnter:
       field_.Break();
+      edited = true;
       break;
     case KeyName::kBackspace:
       field_.Backspace();
+      edited = true;
       break;
     case KeyName::kDelete:
       field_.Delete();
+      edited = true;
       break;
     case KeyName::kLeft:
       field_.Left(extend);
@@ -352,6 +358,7 @@ bool TerminalEditor::OnKey(const Key& key) {
       return false;
   }
   field_.ScrollToCaret(inner.rows, inner.cols);
+  if (edited) Changed();
   return true;
 }
 
@@ -381,6 +388,11 @@ void TerminalEditor::OnMouse(const Mouse& mouse) {
 void TerminalLogView::SetText(std::string_view text) {
   text_ = text;
   lines_.clear();
+  AddLines(text);
+  top_line_ = 0;
+}
+
+void TerminalLogView::AddLines(std::string_view text) {
   const std::u32string chars = Utf8ToCodePoints(text);
   std::u32string line;
   for (size_t i = 0; i < chars.size(); ++i) {
@@ -394,7 +406,12 @@ void TerminalLogView::SetText(std::string_view text) {
   }
   // A final break shows no empty line of its own.
   if (!line.empty()) lines_.push_back(std::move(line));
-  top_line_ = 0;
+}
+
+void TerminalLogView::AppendText(std::string_view text) {
+  // Whole lines: the view's last line is complete, so the new ones follow it.
+  text_ += text;
+  AddLines(text);
 }
 
 std::string TerminalLogView::Text() const { return text_; }

@@ -172,19 +172,27 @@ class TerminalEditor : public Editor, public Widget {
   TerminalEditor(TerminalWindow& root, const Surface& surface, Rect pixels)
       : Widget(root, surface, pixels), field_(true) {}
   CRATEMARK_TERMINAL_CONTROL_BASICS
-  void SetText(std::string_view text) override { field_.SetText(text); }
+  void SetText(std::string_view text) override {
+    field_.SetText(text);
+    Changed();
+  }
   std::string Text() const override { return field_.Text(); }
   int LineCount() const override { return field_.LineCount(); }
   std::string Line(int index) const override { return field_.Line(index); }
   TextPosition SelectionStart() const override { return field_.SelectionStart(); }
   void ReplaceLine(int index, std::string_view text) override;
+  void OnChange(Handler handler) override { on_change_ = std::move(handler); }
   bool IsFocusable() const override { return true; }
   void Paint(Canvas& canvas, bool focused) override;
   bool OnKey(const Key& key) override;
   void OnMouse(const Mouse& mouse) override;
 
  private:
+  void Changed() {
+    if (on_change_) on_change_();
+  }
   TextField field_;
+  Handler on_change_;
 };
 
 // Long lines wrap, as in the window's log view; the scroll position is the
@@ -196,6 +204,7 @@ class TerminalLogView : public LogView, public Widget {
   void SetText(std::string_view text) override;
   std::string Text() const override;
   void AppendLine(std::string_view line) override;
+  void AppendText(std::string_view text) override;
   bool IsFocusable() const override { return true; }
   void Paint(Canvas& canvas, bool focused) override;
   bool OnKey(const Key& key) override;
@@ -203,6 +212,7 @@ class TerminalLogView : public LogView, public Widget {
 
  private:
   int RowsOf(int line, int width) const;
+  void AddLines(std::string_view text);
   void ScrollToEnd();
   std::string text_;  // as set, so that comparing it with a file costs no conversion
   std::vector<std::u32string> lines_;  // the text split at its line breaks, for painting

@@ -22,6 +22,7 @@ constexpr int kPageInsetWidth = 8;
 constexpr int kPageInsetHeight = 28;
 
 constexpr char kKeyHelp[] = "F1-F3 page  Tab next  Alt+key button  F10 quit";
+constexpr char kKeyHelpWithWindows[] = "F1-F3 page  Tab next  F6 window  F10 quit";
 
 }  // namespace
 
@@ -195,10 +196,40 @@ void TerminalWindow::Open() {
 
 void TerminalWindow::ShowModal() {
   Open();
+  is_modal_open_ = true;
   toolkit_.PushLayer(this, nullptr);
   toolkit_.RunUntil([this] { return is_closed_; });
   toolkit_.PopLayer();
+  is_modal_open_ = false;
 }
+
+void TerminalWindow::Show() {
+  if (!is_modeless()) return;
+  if (!is_modeless_shown_) Open();
+  is_modeless_shown_ = true;
+  toolkit_.ShowModeless(this);
+}
+
+void TerminalWindow::Hide() {
+  is_modeless_shown_ = false;
+  toolkit_.HideModeless(this);
+}
+
+bool TerminalWindow::IsShown() const {
+  switch (options_.kind) {
+    case WindowKind::kMain:
+      return !is_closed_;
+    case WindowKind::kTool:
+      return is_modal_open_;
+    case WindowKind::kModeless:
+      return is_modeless_shown_;
+  }
+  return false;
+}
+
+int TerminalWindow::WantedCols() const { return std::max(40, options_.client_width / 8) + 2; }
+
+int TerminalWindow::WantedRows() const { return std::max(8, options_.client_height / 16) + 2; }
 
 MessageAnswer TerminalWindow::ShowMessage(const MessageBoxSpec& options) {
   MessageLayer layer(options);
@@ -216,6 +247,13 @@ void TerminalWindow::Layout(const CellBox& area) {
     surface_.cells = {area.row, area.col, std::max(area.rows - status_rows, 1), area.cols};
     surface_.pixel_width = options_.client_width;
     surface_.pixel_height = options_.client_height - status_height_;
+  } else if (is_modeless()) {
+    // The toolkit gives it its place, border included.
+    frame_ = area;
+    surface_.cells = {frame_.row + 1, frame_.col + 1, std::max(frame_.rows - 2, 1),
+                      std::max(frame_.cols - 2, 1)};
+    surface_.pixel_width = options_.client_width;
+    surface_.pixel_height = options_.client_height;
   } else {
     const int cols = std::min(area.cols - 4, std::max(40, options_.client_width / 8));
     const int rows = std::min(area.rows - 4, std::max(8, options_.client_height / 16));
@@ -349,11 +387,12 @@ void TerminalWindow::Paint(Canvas& canvas, bool is_active) {
     const int status_row = frame_.bottom() - 1;
     const std::string hint = focus_ != nullptr ? focus_->HintLine() : "";
     canvas.Fill({hint_row, frame_.col, 1, frame_.cols}, kDim);
-    const int help_width = CharCount(kKeyHelp);
+    const char* help = toolkit_.HasModeless() ? kKeyHelpWithWindows : kKeyHelp;
+    const int help_width = CharCount(help);
     const int hint_width = CharCount(hint);
     canvas.Text(hint_row, frame_.col + 1, hint, frame_.cols - 2, kBold);
     if (hint_width + help_width + 4 <= frame_.cols) {
-      canvas.Text(hint_row, frame_.right() - help_width - 1, kKeyHelp, help_width, kDim);
+      canvas.Text(hint_row, frame_.right() - help_width - 1, help, help_width, kDim);
     }
     const std::string clock = ClockText(NowLocal());
     const int clock_width = CharCount(clock);
@@ -425,6 +464,7 @@ void TerminalWindow::OnKey(const Key& key) {
       }
       return;
     case KeyName::kEscape:
+      if (is_modeless()) return Hide();
       if (!is_main()) Close();
       return;
     case KeyName::kChar:
@@ -575,6 +615,7 @@ std::unique_ptr<Window> TerminalToolkit::NewWindow(const WindowSpec& options) {
 void TerminalToolkit::Forget(TerminalWindow* window) {
   std::erase(windows_, window);
   std::erase_if(layers_, [window](const Layer& layer) { return layer.window == window; });
+  HideModeless(window);
   if (main_ == window) main_ = nullptr;
 }
 
@@ -585,6 +626,17 @@ int TerminalToolkit::Run(Window& main) {
   RunUntil([&window] { return window.is_closed(); });
   PopLayer();
   return 0;
+}
+
+void TerminalToolkit::ShowModeless(TerminalWindow* window) {
+  if (std::find(modeless_.begin(), modeless_.end(), window) == modeless_.end()) {
+    modeless_.push_back(window);
+  }
+}
+
+void TerminalToolkit::HideModeless(TerminalWindow* window) {
+  std::erase(modeless_, window);
+  if (keyboard_ == window) keyboard_ = nullptr;
 }
 
 void TerminalToolkit::PushLayer(TerminalWindow* window, MessageLayer* message) {
@@ -628,9 +680,28 @@ void TerminalToolkit::PaintAll() {
   for (const Layer& layer : layers_) {
     if (layer.window != nullptr) layer.window->RepairFocus();
   }
+  for (TerminalWindow* window : modeless_) window->RepairFocus();
+  const bool is_main_on_top = !layers_.empty() && layers_.back().window == main_;
+  // Beside the main window when both fit, else over its right part.
+  CellBox main_area = area;
+  std::vector<CellBox> modeless_areas;
+  for (TerminalWindow* window : modeless_) {
+    const int width = std::min(window->WantedCols(), cols);
+    if (main_area.cols - width >= kMinCols) {
+      main_area.cols -= width;
+      modeless_areas.push_back({0, main_area.right(), rows, width});
+    } else {
+      const int height = std::min(window->WantedRows(), rows - 2);
+      modeless_areas.push_back({1, cols - width, height, width});
+    }
+  }
   if (main_ != nullptr) {
-    main_->Layout(area);
-    main_->Paint(*screen_, !layers_.empty() && layers_.back().window == main_);
+    main_->Layout(main_area);
+    main_->Paint(*screen_, is_main_on_top && keyboard_ == nullptr);
+  }
+  for (size_t i = 0; i < modeless_.size(); ++i) {
+    modeless_[i]->Layout(modeless_areas[i]);
+    modeless_[i]->Paint(*screen_, is_main_on_top && keyboard_ == modeless_[i]);
   }
   for (const Layer& layer : layers_) {
     if (layer.window != nullptr && layer.window != main_) {
@@ -653,11 +724,36 @@ void TerminalToolkit::Dispatch(const Event& event) {
         return;
       }
       if (top.message != nullptr) return top.message->OnKey(event.key);
+      if (top.window == main_ && !modeless_.empty()) {
+        const Key& key = event.key;
+        if (key.name == KeyName::kFunction && key.number == 6) {
+          // F6: the next window in turn takes the keyboard.
+          auto at = std::find(modeless_.begin(), modeless_.end(), keyboard_);
+          keyboard_ = at == modeless_.end()       ? modeless_.front()
+                      : at + 1 == modeless_.end() ? nullptr
+                                                  : *(at + 1);
+          return;
+        }
+        if (keyboard_ != nullptr && key.name != KeyName::kFunction) {
+          return keyboard_->OnKey(key);
+        }
+        keyboard_ = nullptr;  // the page keys and F10 belong to the main window
+      }
       if (top.window != nullptr) top.window->OnKey(event.key);
       return;
     case Event::Kind::kMouse:
       if (IsTooSmall()) return;
       if (top.message != nullptr) return top.message->OnMouse(event.mouse);
+      if (top.window == main_) {
+        // A click chooses the window the keyboard goes to.
+        keyboard_ = nullptr;
+        for (auto at = modeless_.rbegin(); at != modeless_.rend(); ++at) {
+          if ((*at)->frame().Contains(event.mouse.row, event.mouse.col)) {
+            keyboard_ = *at;
+            return keyboard_->OnMouse(event.mouse);
+          }
+        }
+      }
       if (top.window != nullptr) top.window->OnMouse(event.mouse);
       return;
     default:

@@ -87,6 +87,8 @@ class TerminalWindow : public Window, public TerminalContainer {
   void OnShow(Handler handler) override { on_show_ = std::move(handler); }
   void ShowModal() override;
   void CloseModal() override { is_closed_ = true; }
+  void Show() override;
+  bool IsShown() const override;
   MessageAnswer ShowMessage(const MessageBoxSpec& options) override;
 
   // For the controls and the toolkit.
@@ -100,6 +102,12 @@ class TerminalWindow : public Window, public TerminalContainer {
   int NewContainerId() { return next_container_id_++; }
   void Focus(Widget* widget) { focus_ = widget; }
   bool is_main() const { return options_.kind == WindowKind::kMain; }
+  bool is_modeless() const { return options_.kind == WindowKind::kModeless; }
+  // The width and height in cells it would like, from its pixel size.
+  int WantedCols() const;
+  int WantedRows() const;
+  const CellBox& frame() const { return frame_; }
+  void Hide();
   bool is_closed() const { return is_closed_; }
   void Open();  // runs the show handler and puts the focus on the first control
   void Close() { is_closed_ = true; }
@@ -133,6 +141,8 @@ class TerminalWindow : public Window, public TerminalContainer {
   Widget* focus_ = nullptr;
   Handler on_show_;
   bool is_closed_ = false;
+  bool is_modal_open_ = false;
+  bool is_modeless_shown_ = false;
   int next_container_id_ = 1;
 };
 
@@ -169,6 +179,11 @@ class TerminalToolkit : public Toolkit {
   bool IsStopRequested() const { return is_quitting_ || screen_->IsStopRequested(); }
   void PushLayer(TerminalWindow* window, MessageLayer* message);
   void PopLayer();
+  // Modeless windows stand beside the main window (over it when the
+  // terminal is too narrow for both); F6 moves the keyboard between them.
+  void ShowModeless(TerminalWindow* window);
+  void HideModeless(TerminalWindow* window);
+  bool HasModeless() const { return !modeless_.empty(); }
 
  private:
   struct Layer {
@@ -185,6 +200,8 @@ class TerminalToolkit : public Toolkit {
   std::vector<TerminalWindow*> windows_;
   TerminalWindow* main_ = nullptr;
   std::vector<Layer> layers_;
+  std::vector<TerminalWindow*> modeless_;  // shown, in the order they came
+  TerminalWindow* keyboard_ = nullptr;     // the modeless window typed into; null: the main one
   bool is_quitting_ = false;
 };
 

@@ -63,6 +63,16 @@ void Win32ListBox::OnCommand(int code) {
 
 // --- editor ---
 
+void Win32Editor::SetText(std::string_view text) {
+  SetWindowTextW(hwnd_, Wide(text).c_str());
+  // A multi-line edit control sends no EN_CHANGE for WM_SETTEXT.
+  if (on_change_) on_change_();
+}
+
+void Win32Editor::OnCommand(int code) {
+  if (code == EN_CHANGE && on_change_) on_change_();
+}
+
 int Win32Editor::LineCount() const {
   return static_cast<int>(SendMessageW(hwnd_, EM_GETLINECOUNT, 0, 0));
 }
@@ -106,6 +116,24 @@ void Win32LogView::AppendLine(std::string_view line) {
   const int end = GetWindowTextLengthW(hwnd_);
   SendMessageW(hwnd_, EM_SETSEL, end, end);
   SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+}
+
+void Win32LogView::AppendText(std::string_view text) {
+  // Inserted at the end; the caret and the first visible line are put back,
+  // since the control would scroll to the inserted text.
+  DWORD selection_start = 0, selection_end = 0;
+  SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&selection_start),
+               reinterpret_cast<LPARAM>(&selection_end));
+  const LRESULT first_visible = SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0);
+  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  const int end = GetWindowTextLengthW(hwnd_);
+  SendMessageW(hwnd_, EM_SETSEL, end, end);
+  SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  SendMessageW(hwnd_, EM_SETSEL, selection_start, selection_end);
+  const LRESULT now_visible = SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0);
+  SendMessageW(hwnd_, EM_LINESCROLL, 0, first_visible - now_visible);
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, /*lpRect=*/nullptr, /*bErase=*/TRUE);
 }
 
 HBRUSH Win32LogView::OnColor(HDC dc) {

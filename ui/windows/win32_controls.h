@@ -79,12 +79,17 @@ class Win32Editor : public Editor, public NativeControl {
  public:
   using NativeControl::NativeControl;
   CRATEMARK_WIN32_CONTROL_BASICS
-  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
+  void SetText(std::string_view text) override;
   std::string Text() const override { return WindowText(hwnd_); }
   int LineCount() const override;
   std::string Line(int index) const override;
   TextPosition SelectionStart() const override;
   void ReplaceLine(int index, std::string_view text) override;
+  void OnChange(Handler handler) override { on_change_ = std::move(handler); }
+  void OnCommand(int code) override;
+
+ private:
+  Handler on_change_;
 };
 
 class Win32LogView : public LogView, public NativeControl {
@@ -94,6 +99,7 @@ class Win32LogView : public LogView, public NativeControl {
   void SetText(std::string_view text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
   std::string Text() const override { return WindowText(hwnd_); }
   void AppendLine(std::string_view line) override;
+  void AppendText(std::string_view text) override;
   HBRUSH OnColor(HDC dc) override;
 };
 

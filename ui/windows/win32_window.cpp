@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/local_time.h"
 #include "ui/clock_text.h"
 #include "ui/windows/win32_toolkit.h"
@@ -74,12 +76,13 @@ Edit& Win32Container::AddEdit(Rect rect) {
 }
 
 Editor& Win32Container::AddEditor(Rect rect) {
+  const int id = root_.NextId();  // found by its id for EN_CHANGE
   HWND hwnd = Create(WC_EDITW, "",
                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                          ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL,
-                     WS_EX_CLIENTEDGE, rect, root_.fonts().normal, root_.NextId());
+                     WS_EX_CLIENTEDGE, rect, root_.fonts().normal, id);
   SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);  // no 32K limit
-  return root_.Keep(std::make_unique<Win32Editor>(root_, hwnd), 0);
+  return root_.Keep(std::make_unique<Win32Editor>(root_, hwnd), id);
 }
 
 LogView& Win32Container::AddLogView(Rect rect) {
@@ -179,18 +182,28 @@ LRESULT Win32TabControl::OnNotify(NMHDR* header) {
 Win32Window::Win32Window(const WindowSpec& options, const Fonts& fonts, HWND owner)
     : Win32Container(*this, nullptr, 0, 0), options_(options), fonts_(fonts), owner_(owner) {
   const bool is_tool = options.kind == WindowKind::kTool;
-  // A tool window has a small title bar without text or buttons.
+  const bool is_modeless = options.kind == WindowKind::kModeless;
+  // A tool window has a small title bar without text or buttons; a modeless
+  // one only the close button.
   const DWORD style =
-      is_tool ? WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN
-              : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+      is_tool       ? WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN
+      : is_modeless ? WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN
+                    : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   const DWORD ex_style =
       is_tool ? WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT : WS_EX_CONTROLPARENT;
   RECT frame{0, 0, options.client_width, options.client_height};
   AdjustWindowRectEx(&frame, style, /*bMenu=*/FALSE, ex_style);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+  int left = (screen_width - width) / 2;
+  int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  RECT beside;
+  if (is_modeless && owner != nullptr && GetWindowRect(owner, &beside)) {
+    // Right of its owner, so that both can be seen; inside the screen.
+    left = std::max(0, std::min(static_cast<int>(beside.right), screen_width - width));
+    top = std::max(0, static_cast<int>(beside.top));
+  }
   hwnd_ = CreateWindowExW(ex_style, kWindowClass, Wide(options.title).c_str(), style, left, top,
                           width, height, owner, /*hMenu=*/nullptr, GetModuleHandleW(nullptr), this);
   parent_ = hwnd_;
@@ -253,6 +266,14 @@ void Win32Window::ShowMain() {
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
 }
+
+void Win32Window::Show() {
+  if (on_show_) on_show_();
+  ShowWindow(hwnd_, SW_SHOW);
+  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+bool Win32Window::IsShown() const { return IsWindowVisible(hwnd_) != FALSE; }
 
 void Win32Window::ShowModal() {
   if (on_show_) on_show_();
@@ -400,6 +421,10 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       if (options_.kind == WindowKind::kTool) {
         CloseModal();
+        return 0;
+      }
+      if (options_.kind == WindowKind::kModeless) {  // kept for the next Show
+        ShowWindow(hwnd_, SW_HIDE);
         return 0;
       }
       break;

@@ -77,6 +77,8 @@ class Win32Window : public Window, public Win32Container {
   void OnShow(Handler handler) override { on_show_ = std::move(handler); }
   void ShowModal() override;
   void CloseModal() override { is_modal_open_ = false; }
+  void Show() override;
+  bool IsShown() const override;
   MessageAnswer ShowMessage(const MessageBoxSpec& options) override;
 
   HWND hwnd() const { return hwnd_; }

@@ -11,8 +11,8 @@
 #include "platform/file_system.h"
 #include "platform/scoped_temp_dir.h"
 #include "xbase/DbfTable.h"
-#include "xbase/FieldConversion.h"
 #include "xbase/XbEngine.h"
+#include "xbase/field_conversion.h"
 
 namespace cratemark {
 namespace {

@@ -1,0 +1,166 @@
+#include "engine/table_header.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/ascii.h"
+#include "engine/byte_order.h"
+
+namespace cratemark::engine {
+namespace {
+
+constexpr std::size_t kNameBytes = 11;
+constexpr std::size_t kMaxNameLength = 10;
+constexpr std::size_t kMaxNewFields = 1024;
+
+bool IsKnownVersion(std::uint8_t version) {
+  // dBase III and IV and the programs that copy them (Clipper among them)
+  // mark their tables with 3 in the low bits; FoxPro and later formats differ.
+  return (version & 0x07) == 0x03;
+}
+
+// Width of a field of `type` in a new table, or 0 when `width` and `decimals`
+// are not acceptable for it. Fixed-width types take their one width.
+int NewFieldWidth(char type, int width, int decimals) {
+  switch (type) {
+    case 'C':
+      return (width >= 1 && width <= 254 && decimals == 0) ? width : 0;
+    case 'N':
+    case 'F':
+      if (width < 1 || width > 20 || decimals < 0) return 0;
+      // Room for the point and at least one digit before it.
+      if (decimals > 0 && decimals > width - 2) return 0;
+      return width;
+    case 'L':
+      return 1;
+    case 'D':
+      return 8;
+    case 'M':
+      return 10;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+bool TableHeader::HasMemoFields() const {
+  return std::any_of(fields.begin(), fields.end(),
+                     [](const FieldDescriptor& f) { return f.type == 'M'; });
+}
+
+std::size_t ClaimedHeaderLength(std::string_view prefix) {
+  if (prefix.size() < kHeaderPrefixSize) return 0;
+  return ReadLe(prefix, 8, 2);
+}
+
+std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_t file_size) {
+  if (bytes.size() < kHeaderPrefixSize || file_size < kHeaderPrefixSize) return std::nullopt;
+  TableHeader header;
+  header.version = static_cast<std::uint8_t>(bytes[0]);
+  if (!IsKnownVersion(header.version)) return std::nullopt;
+  header.update_year = static_cast<std::uint8_t>(bytes[1]);
+  header.update_month = static_cast<std::uint8_t>(bytes[2]);
+  header.update_day = static_cast<std::uint8_t>(bytes[3]);
+  header.record_count = ReadLe(bytes, 4, 4);
+  header.header_length = static_cast<std::uint16_t>(ReadLe(bytes, 8, 2));
+  header.record_length = static_cast<std::uint16_t>(ReadLe(bytes, 10, 2));
+  header.is_encrypted = bytes[15] != 0;
+
+  const std::size_t header_length = header.header_length;
+  if (header_length < kHeaderPrefixSize + kFieldDescriptorSize + 1) return std::nullopt;
+  if (header_length > bytes.size() || header_length > file_size) return std::nullopt;
+
+  std::size_t position = kHeaderPrefixSize;
+  std::uint32_t offset = 1;  // after the delete marker
+  bool is_terminated = false;
+  while (position < header_length) {
+    if (bytes[position] == kHeaderTerminator) {
+      is_terminated = true;
+      break;
+    }
+    if (position + kFieldDescriptorSize > header_length) return std::nullopt;
+    const std::string_view descriptor = bytes.substr(position, kFieldDescriptorSize);
+    const std::size_t name_length = descriptor.substr(0, kNameBytes).find('\0');
+    if (name_length == std::string_view::npos || name_length == 0) return std::nullopt;
+
+    FieldDescriptor field;
+    field.name = std::string(descriptor.substr(0, name_length));
+    field.type = descriptor[11];
+    field.width = static_cast<std::uint8_t>(descriptor[16]);
+    field.decimals = static_cast<std::uint8_t>(descriptor[17]);
+    field.offset = offset;
+    if (field.width == 0) return std::nullopt;
+    offset += field.width;
+    if (offset > header.record_length) return std::nullopt;
+    header.fields.push_back(std::move(field));
+    position += kFieldDescriptorSize;
+  }
+  if (!is_terminated || header.fields.empty()) return std::nullopt;
+  if (offset != header.record_length) return std::nullopt;
+
+  // A count beyond the end of the file is what a crash during another
+  // program's append leaves behind: the records that are there count.
+  const std::uint64_t room = (file_size - header_length) / header.record_length;
+  header.record_count =
+      static_cast<std::uint32_t>(std::min<std::uint64_t>(header.record_count, room));
+  return header;
+}
+
+std::optional<TableHeader> NewTableHeader(std::vector<FieldDescriptor> fields) {
+  if (fields.empty() || fields.size() > kMaxNewFields) return std::nullopt;
+  TableHeader header;
+  std::uint32_t offset = 1;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    FieldDescriptor& field = fields[i];
+    const std::string& name = field.name;
+    if (name.empty() || name.size() > kMaxNameLength || !IsAsciiLetter(name[0])) {
+      return std::nullopt;
+    }
+    if (!std::all_of(name.begin(), name.end(),
+                     [](char c) { return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_'; })) {
+      return std::nullopt;
+    }
+    field.name = AsciiUpper(field.name);
+    for (std::size_t j = 0; j < i; ++j) {
+      if (fields[j].name == field.name) return std::nullopt;
+    }
+    field.type = AsciiUpper(field.type);
+    const int width = NewFieldWidth(field.type, field.width, field.decimals);
+    if (width == 0) return std::nullopt;
+    field.width = static_cast<std::uint8_t>(width);
+    if (field.type != 'N' && field.type != 'F') field.decimals = 0;
+    field.offset = offset;
+    offset += field.width;
+  }
+  if (offset > 0xFFFF) return std::nullopt;
+  header.fields = std::move(fields);
+  header.record_length = static_cast<std::uint16_t>(offset);
+  header.header_length = static_cast<std::uint16_t>(
+      kHeaderPrefixSize + kFieldDescriptorSize * header.fields.size() + 1);
+  header.version = header.HasMemoFields() ? kVersionWithMemo : kVersionPlain;
+  return header;
+}
+
+std::string EncodeTableHeader(const TableHeader& header) {
+  std::string bytes(header.header_length, '\0');
+  bytes[0] = static_cast<char>(header.version);
+  bytes[1] = static_cast<char>(header.update_year);
+  bytes[2] = static_cast<char>(header.update_month);
+  bytes[3] = static_cast<char>(header.update_day);
+  WriteLe(&bytes[4], header.record_count, 4);
+  WriteLe(&bytes[8], header.header_length, 2);
+  WriteLe(&bytes[10], header.record_length, 2);
+  std::size_t position = kHeaderPrefixSize;
+  for (const FieldDescriptor& field : header.fields) {
+    std::memcpy(&bytes[position], field.name.data(), std::min(field.name.size(), kMaxNameLength));
+    bytes[position + 11] = field.type;
+    bytes[position + 16] = static_cast<char>(field.width);
+    bytes[position + 17] = static_cast<char>(field.decimals);
+    position += kFieldDescriptorSize;
+  }
+  bytes[position] = kHeaderTerminator;
+  return bytes;
+}
+
+}  // namespace cratemark::engine

@@ -1,0 +1,67 @@
+// The header of a dBase III table file: the fixed 32 bytes, one 32-byte
+// descriptor per field, and the 0x0D terminator. See docs/dbf-format.md.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cratemark::engine {
+
+constexpr std::size_t kHeaderPrefixSize = 32;
+constexpr std::size_t kFieldDescriptorSize = 32;
+constexpr char kHeaderTerminator = 0x0D;
+constexpr char kEndOfData = 0x1A;
+constexpr char kLiveMarker = ' ';
+constexpr char kDeletedMarker = '*';
+constexpr std::uint8_t kVersionPlain = 0x03;
+constexpr std::uint8_t kVersionWithMemo = 0x83;
+
+struct FieldDescriptor {
+  std::string name;  // as stored (upper case for tables we create)
+  char type = 'C';   // "C", "N", "L", "D", "M", ...
+  std::uint8_t width = 0;
+  std::uint8_t decimals = 0;
+  std::uint32_t offset = 0;  // in the record; the delete marker is at 0
+};
+
+struct TableHeader {
+  std::uint8_t version = kVersionPlain;
+  std::uint8_t update_year = 0;  // years since 1900
+  std::uint8_t update_month = 1;
+  std::uint8_t update_day = 1;
+  std::uint32_t record_count = 0;
+  std::uint16_t header_length = 0;
+  std::uint16_t record_length = 0;
+  bool is_encrypted = false;
+  std::vector<FieldDescriptor> fields;
+
+  bool HasMemoFields() const;
+};
+
+// Offsets of the header bytes that change while a table is in use.
+constexpr std::uint64_t kUpdateDateOffset = 1;
+constexpr std::uint64_t kRecordCountOffset = 4;
+
+// Parses the header at the start of `bytes` (at least the header's own
+// length; more does no harm) for a file of `file_size` bytes. Every
+// inconsistency gives nullopt: the caller must be able to trust each offset
+// and length it returns. A record count beyond the end of the file becomes
+// the number of whole records the file holds.
+std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_t file_size);
+
+// Header length claimed by the first bytes of a file, 0 when too short.
+std::size_t ClaimedHeaderLength(std::string_view prefix);
+
+// Lays out the fields of a new table (offsets, record length, header length,
+// version) and checks them: names of 1 to 10 characters beginning with a
+// letter and made of letters, digits and "_", no name twice, and widths the
+// type allows. nullopt when any field is not acceptable.
+std::optional<TableHeader> NewTableHeader(std::vector<FieldDescriptor> fields);
+
+// The header bytes, terminator included (header_length bytes).
+std::string EncodeTableHeader(const TableHeader& header);
+
+}  // namespace cratemark::engine

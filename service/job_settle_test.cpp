@@ -1,0 +1,102 @@
+#include "service/job_settle.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace cratemark {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr std::int64_t kMs = 1000000;  // nanoseconds
+
+// A clock the test moves by hand; both of its faces move together.
+class ManualClock : public SettleClock {
+ public:
+  std::chrono::steady_clock::time_point Now() const override {
+    return std::chrono::steady_clock::time_point(milliseconds(now_ms_));
+  }
+  std::int64_t FileTimeNowNs() const override { return now_ms_ * kMs; }
+  void Advance(std::int64_t ms) { now_ms_ += ms; }
+  std::int64_t now_ms() const { return now_ms_; }
+
+ private:
+  std::int64_t now_ms_ = 1000000;
+};
+
+// One look at a job: the clock moves by `advance_ms`, then the job is seen
+// with `size` and a modification time `age_ms` before now (or missing).
+struct Look {
+  std::int64_t advance_ms;
+  std::uint64_t size;
+  std::int64_t age_ms;
+  bool settled;
+  const char* path = "a.spl";
+  bool exists = true;
+};
+
+TEST(JobSettleWatch, TakesAJobOnlyOnceItStoppedChangingForTheSettleTime) {
+  struct Case {
+    const char* name;
+    std::vector<Look> looks;
+  };
+  const Case cases[] = {
+      {"written long ago: taken at the first look", {{0, 10, 600, true}}},
+      {"written just now: waits, then taken once unchanged for 500 ms",
+       {{0, 10, 0, false}, {499, 10, 499, false}, {1, 10, 500, true}}},
+      {"unchanged for 500 ms by the watch although its time is in the future",
+       {{0, 10, -5000, false}, {300, 10, -4700, false}, {200, 10, -4500, true}}},
+      {"growing: each change starts the wait again",
+       {{0, 10, 0, false},
+        {400, 20, 0, false},
+        {400, 30, 0, false},
+        {499, 30, 499, false},
+        {1, 30, 500, true}}},
+      {"a new time with the same size starts the wait again",
+       {{0, 10, -5000, false},
+        {400, 10, -3000, false},
+        {400, 10, -2600, false},
+        {100, 10, -2500, true}}},
+      {"missing: never settled", {{0, 0, 600, false, "a.spl", false}}},
+      {"watching another job forgets the first",
+       {{0, 10, -5000, false},
+        {400, 10, -4600, false, "b.spl"},
+        {400, 10, -4200, false},
+        {499, 10, -3701, false},
+        {1, 10, -3700, true}}},
+  };
+  for (const Case& c : cases) {
+    ManualClock clock;
+    JobSettleWatch watch(milliseconds(500), clock);
+    int index = 0;
+    for (const Look& look : c.looks) {
+      clock.Advance(look.advance_ms);
+      const FileStamp stamp{look.exists, look.size, (clock.now_ms() - look.age_ms) * kMs};
+      EXPECT_EQ(watch.IsSettled(look.path, stamp), look.settled) << c.name << ", look " << index;
+      ++index;
+    }
+  }
+}
+
+TEST(JobSettleWatch, AJobThatChangedWhileReadIsNoLongerUnchanged) {
+  ManualClock clock;
+  JobSettleWatch watch(milliseconds(500), clock);
+  const FileStamp taken{true, 10, 0};
+  ASSERT_TRUE(watch.IsSettled("a.spl", taken));
+  EXPECT_TRUE(watch.IsUnchanged("a.spl", taken));
+  EXPECT_FALSE(watch.IsUnchanged("a.spl", FileStamp{true, 11, 0}));
+  EXPECT_FALSE(watch.IsUnchanged("a.spl", FileStamp{true, 10, 1}));
+  EXPECT_FALSE(watch.IsUnchanged("b.spl", taken));
+}
+
+TEST(JobSettleWatch, WithoutASettleTimeEveryJobIsSettledAndUnchanged) {
+  ManualClock clock;
+  JobSettleWatch watch(milliseconds(0), clock);
+  const FileStamp fresh{true, 10, clock.FileTimeNowNs()};
+  EXPECT_TRUE(watch.IsSettled("a.spl", fresh));
+  EXPECT_TRUE(watch.IsUnchanged("a.spl", FileStamp{true, 99, 0}));
+}
+
+}  // namespace
+}  // namespace cratemark

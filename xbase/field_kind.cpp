@@ -1,0 +1,128 @@
+#include "xbase/field_kind.h"
+
+namespace cratemark {
+
+std::string_view FieldKindName(TFieldKind kind) {
+  switch (kind) {
+    case TFieldKind::kText:
+      return "String";
+    case TFieldKind::kSmallInt:
+      return "SmallInt";
+    case TFieldKind::kInteger:
+      return "Integer";
+    case TFieldKind::kWord:
+      return "Word";
+    case TFieldKind::kBoolean:
+      return "Boolean";
+    case TFieldKind::kFloat:
+      return "Float";
+    case TFieldKind::kCurrency:
+      return "Currency";
+    case TFieldKind::kBcd:
+      return "BCD";
+    case TFieldKind::kDate:
+      return "Date";
+    case TFieldKind::kTime:
+      return "Time";
+    case TFieldKind::kDateTime:
+      return "DateTime";
+    case TFieldKind::kBytes:
+      return "Bytes";
+    case TFieldKind::kVarBytes:
+      return "VarBytes";
+    case TFieldKind::kAutoIncrement:
+      return "AutoInc";
+    case TFieldKind::kBlob:
+      return "Blob";
+    case TFieldKind::kMemo:
+      return "Memo";
+    case TFieldKind::kUnknown:
+      break;
+  }
+  return "Unknown";
+}
+
+int FieldKindDataSize(TFieldKind kind, int size) {
+  switch (kind) {
+    case TFieldKind::kText:
+      return size + 1;
+    case TFieldKind::kSmallInt:
+    case TFieldKind::kWord:
+    case TFieldKind::kBoolean:
+      return 2;
+    case TFieldKind::kInteger:
+    case TFieldKind::kAutoIncrement:
+    case TFieldKind::kDate:
+    case TFieldKind::kTime:
+      return 4;
+    case TFieldKind::kFloat:
+    case TFieldKind::kCurrency:
+    case TFieldKind::kDateTime:
+      return 8;
+    default:
+      return 0;
+  }
+}
+
+bool IsBlobKind(TFieldKind kind) { return kind == TFieldKind::kBlob || kind == TFieldKind::kMemo; }
+
+std::optional<TFieldKind> KindForTypeText(std::string_view type, int width, int decimals) {
+  if (type.empty()) return std::nullopt;
+  switch (type[0]) {
+    case 'C':
+      return TFieldKind::kText;
+    case 'D':
+      return TFieldKind::kDate;
+    case 'N':
+    case 'F':
+      return (decimals > 0 || width > 4) ? TFieldKind::kFloat : TFieldKind::kSmallInt;
+    case 'I':
+      return TFieldKind::kInteger;
+    case 'L':
+      return TFieldKind::kBoolean;
+    case 'M':
+      return TFieldKind::kMemo;
+    case 'B':
+    case 'G':
+    case 'P':
+      return TFieldKind::kBlob;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<TEngineField> EngineFieldFor(const std::string& name, TFieldKind kind, int size) {
+  const auto field = [&](char letter, int width, int decimals) {
+    return TEngineField{name, letter, width, decimals};
+  };
+  switch (kind) {
+    case TFieldKind::kText:
+      return field('C', size, 0);
+    case TFieldKind::kSmallInt:
+    case TFieldKind::kAutoIncrement:
+      return field('N', 6, 0);
+    case TFieldKind::kInteger:
+      return field('N', 11, 0);
+    case TFieldKind::kBoolean:
+      return field('L', 1, 0);
+    case TFieldKind::kFloat:
+      return field('N', 20, 4);
+    case TFieldKind::kCurrency:
+      return field('N', 20, 2);
+    case TFieldKind::kDate:
+    case TFieldKind::kTime:
+    case TFieldKind::kDateTime:
+      return field('D', 8, 0);
+    case TFieldKind::kBlob:
+    case TFieldKind::kMemo:
+      return field('M', 10, 0);
+    default:
+      return std::nullopt;
+  }
+}
+
+std::string FloatDisplayPattern(int decimals) {
+  return decimals <= 0 ? "0" : "0." + std::string(static_cast<size_t>(decimals), '0');
+}
+
+}  // namespace cratemark
