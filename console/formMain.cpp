@@ -97,7 +97,8 @@ TfrmMain::TfrmMain(ui::Toolkit& toolkit, ConsoleContext context)
       toolkit_.NewWindow({ui::WindowKind::kMain, kApplicationTitle, kClientWidth, kClientHeight});
   CreateControls();
   FormCreate();
-  about_box_ = std::make_unique<TAboutBox>(toolkit_, context_.program_dir);
+  about_box_ = std::make_unique<TAboutBox>(
+      toolkit_, context_.executable_dir.empty() ? context_.program_dir : context_.executable_dir);
 }
 
 TfrmMain::~TfrmMain() { FormDestroy(); }

@@ -25,6 +25,9 @@ struct ConsoleContext {
   std::string program_dir;  // ends with a separator
   ConsoleTables* tables = nullptr;
   std::function<LocalTime()> now = NowLocal;
+  // Where the two programs' files are, for their versions; empty: in
+  // program_dir. Differs when the folder was given on the command line.
+  std::string executable_dir{};
 };
 
 class TfrmMain {

@@ -710,9 +710,8 @@ TEST_F(SetupTolvanLabelsTest, AnEmptyTableGetsOneRecord) {
 
 namespace about {
 
-// The built program when there is one beside the tests, else (on POSIX,
-// where the console has no program of its own yet) a file carrying the
-// version marker as the programs embed it.
+// The built program when there is one beside the tests, else a file
+// carrying the version marker as the programs embed it.
 void PlaceProgram(const std::filesystem::path& dir, const std::string& base,
                   const std::string& marker_version) {
   const char* bin_dir = std::getenv("CRATEMARK_BIN_DIR");

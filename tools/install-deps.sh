@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   # the build, both targets
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # the console's terminal face on Linux, and its test in tmux
+  libncurses-dev pkg-config tmux
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   # the fuzz targets (tools/fuzz.sh)
   clang libclang-rt-14-dev
