@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "engine/testing/child_process.h"
 #include "engine/testing/engine_fixture.h"
 
 namespace cratemark::testing {
@@ -128,6 +129,26 @@ TEST_F(ReadAheadTest, RecordIsCurrentAfterItsLockAJumpOrAnUnlock) {
   WriteElsewhere(1, "TOP");
   xb_GoTop();
   EXPECT_EQ(CurrentName(), "TOP");
+}
+
+// With real processes: one holds the record's lock, so ours is refused; a
+// second changes the record under its own lock. The record is read ahead
+// before the change; taking its lock makes the next read current.
+TEST_F(ReadAheadTest, RecordChangedByAnotherProcessIsCurrentOnceLocked) {
+  WalkTo(50);
+  CurrentName();
+  xb_Skip(1);
+  {
+    ChildProcess holder(BuiltProgram("xb_lock_holder"), {table_, "shared", "record", "51"});
+    ASSERT_EQ(holder.ReadLine(), "held");
+    EXPECT_EQ(xb_Rlock(51), 0);
+  }
+  EXPECT_EQ(CurrentName(), "R51");  // read, and buffered, before the change
+  ChildProcess writer(BuiltProgram("xb_record_writer"), {table_, "51", "OTHERPROC"});
+  ASSERT_EQ(writer.ReadLine(), "written");
+  EXPECT_EQ(writer.Finish(), 0);
+  ASSERT_NE(xb_Rlock(51), 0);
+  EXPECT_EQ(CurrentName(), "OTHERPROC");
 }
 
 TEST_F(ReadAheadTest, DeletedMarkersAreReadFreshAfterAJump) {
