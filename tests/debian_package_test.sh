@@ -10,6 +10,7 @@
 set -euo pipefail
 source_dir=$1
 cd "$source_dir"
+source tests/test_lib.sh
 trap 'echo "FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
 fail() {
   echo "FAILED: $*" >&2
@@ -110,14 +111,6 @@ with open(sys.argv[2], "a") as out:
         out.flush()
 ' "$notify" "$work/messages" &
 listener=$!
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
 wait_for 10 test -f "$notify.bound" || fail "notification socket not bound"
 told() { grep -qx "$1" "$work/messages" 2>/dev/null; }
 
@@ -128,14 +121,8 @@ service=$!
 wait_for 15 told READY=1 || fail "no READY=1"
 [ "$(tr -d '\r\n' <"$site/Cratemark.err")" = 0 ] || fail "status $(cat "$site/Cratemark.err")"
 
-{
-  printf 'Ann\r\n'
-  for _ in $(seq 1 19); do printf '\r\n'; done
-  printf 'Soup\r\n'
-  for _ in $(seq 1 79); do printf '\r\n'; done
-} >"$site/PreLabel/job.tmp"
-[ -z "${as_user[*]}" ] || chown "$user:" "$site/PreLabel/job.tmp"
-mv "$site/PreLabel/job.tmp" "$site/PreLabel/job.spl"
+drop_job "$site/PreLabel" job Ann Soup
+[ -z "${as_user[*]}" ] || chown "$user:" "$site/PreLabel/job.spl"
 wait_for 15 test -f "$site/Label1/job.spl" || fail "job not delivered"
 wait_for 5 test ! -f "$site/PreLabel/job.spl" || fail "job not deleted"
 grep -q 'Order for: Ann' "$site/Label1/job.spl" || fail "label text: $(cat "$site/Label1/job.spl")"

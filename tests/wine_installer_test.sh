@@ -35,16 +35,6 @@ wine_step() {
 }
 state() { wine_step 30 "$bin_dir/service_control.exe" query srvCratemark | tr -d '\r'; }
 is_state() { [ "$(state)" = "$1" ]; }
-# drop_job NAME REFERENCE ITEM: a job of one label block.
-drop_job() {
-  {
-    printf '%s\r\n' "$2"
-    for _ in $(seq 1 19); do printf '\r\n'; done
-    printf '%s\r\n' "$3"
-    for _ in $(seq 1 79); do printf '\r\n'; done
-  } >"$program/PreLabel/$1.tmp"
-  mv "$program/PreLabel/$1.tmp" "$program/PreLabel/$1.spl"
-}
 # Wine itself complains about the volume of Z:, which the installer asks for.
 install() { wine_step 120 "$setup" /S "/D=Z:${program//\//\\}" 2>/dev/null; }
 
@@ -72,7 +62,7 @@ grep -qF 'ImagePath    REG_SZ    "Z:'"${program//\//\\}"'\CratemarkService.exe"'
 # The console's Save & Activate: settings, then the change marker.
 printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n' >"$program/Cratemark.cfg"
 : >"$program/CratemarkConfigChanged"
-drop_job first Ann Soup
+drop_job "$program/PreLabel" first Ann Soup
 wait_for 20 test -f "$program/Label1/first.spl" || fail "first job not delivered"
 grep -q 'Order for: Ann' "$program/Label1/first.spl" || fail "label: $(cat "$program/Label1/first.spl")"
 
@@ -86,7 +76,7 @@ install || fail "second install: exit status $?"
 [ "$(cat "$program/LabelDesign.txt")" = "$design_before" ] || fail "design replaced"
 [ "$(cat "$program/Cratemark.cfg")" = "$settings_before" ] || fail "settings replaced"
 wait_for 30 is_state RUNNING || fail "service $(state) after the second install"
-drop_job second Bea Tea
+drop_job "$program/PreLabel" second Bea Tea
 wait_for 20 test -f "$program/Label2/second.spl" || fail "second job not delivered by the new settings"
 [ "$(tr -d '\r' <"$program/Label2/second.spl")" = 'Custom Bea / Tea' ] ||
   fail "label: $(cat -A "$program/Label2/second.spl")"

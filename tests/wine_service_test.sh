@@ -61,13 +61,7 @@ wait_for 30 grep -qs 'Backup Spool Directory' "$program/Cratemark.txt" || fail "
 [ "$(control query)" = RUNNING ] || fail "not running after start"
 [ "$(tr -d '\r\n' <"$program/Cratemark.err")" = 0 ] || fail "status $(cat "$program/Cratemark.err")"
 
-{
-  printf 'Ann\r\n'
-  for _ in $(seq 1 19); do printf '\r\n'; done
-  printf 'Soup\r\n'
-  for _ in $(seq 1 79); do printf '\r\n'; done
-} >"$program/PreLabel/job.tmp"
-mv "$program/PreLabel/job.tmp" "$program/PreLabel/job.spl"
+drop_job "$program/PreLabel" job Ann Soup
 wait_for 15 test -f "$program/Label1/job.spl" || fail "job not delivered"
 wait_for 5 test ! -f "$program/PreLabel/job.spl" || fail "job not deleted"
 [ "$(cat "$program/Label1/job.spl")" = $'Ann: Soup\r' ] || fail "label text: $(cat -A "$program/Label1/job.spl")"

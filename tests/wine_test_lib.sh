@@ -7,6 +7,7 @@
 # of its own lets the test kill its wineserver at the end without touching
 # programs of other prefixes.
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$source_dir/tests/test_lib.sh"
 wine_run="$source_dir/tools/wine-run"
 export WINEDEBUG=-all
 
@@ -41,16 +42,6 @@ fail() {
   exit 1
 }
 
-# wait_for SECONDS CONDITION...: true once the condition holds, false when
-# the time runs out first.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -lt $deadline ] || return 1
-    sleep 0.2
-  done
-}
 
 # start_virtual_screen: Xvfb on a free-looking display, DISPLAY exported.
 xvfb_pid=""
