@@ -79,6 +79,7 @@ start_console() {
 # expect_restored: the console ended and the terminal is as it was.
 expect_restored() {
   wait_screen "EXITED 0"
+  wait_screen "icanon"  # the modes, as stty reports them after the exit
   screen | grep -q "icanon echo" || fail "terminal modes not restored"
   [ "$(tm display -p -t console '#{alternate_on}')" = 0 ] || fail "still on the alternate screen"
   kill -0 "$console_pid" 2>/dev/null && fail "the console still runs"

@@ -508,8 +508,16 @@ void TerminalButton::Paint(Canvas& canvas, bool focused) {
   if (focused || is_default_) look |= kBold;
   canvas.Fill(box_, look);
   const std::u32string text = Utf8ToCodePoints(caption_.text);
-  // A margin on each side when the caption fits with it, else the full width.
-  std::vector<std::u32string> lines = WrapWords(text, box_.cols >= 4 ? box_.cols - 2 : box_.cols);
+  // A margin on each side when the caption fits with it, else the full
+  // width: no word is cut while it can be kept whole.
+  int longest_word = 0;
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = std::min(text.find(U' ', at), text.size());
+    longest_word = std::max(longest_word, static_cast<int>(end - at));
+    at = end + 1;
+  }
+  const bool has_margin = box_.cols >= 4 && longest_word <= box_.cols - 2;
+  std::vector<std::u32string> lines = WrapWords(text, has_margin ? box_.cols - 2 : box_.cols);
   if (static_cast<int>(lines.size()) > box_.rows) lines = WrapWords(text, box_.cols);
   if (static_cast<int>(lines.size()) > box_.rows) lines.resize(static_cast<size_t>(box_.rows));
   const int first_row = box_.row + (box_.rows - static_cast<int>(lines.size())) / 2;
