@@ -12,15 +12,21 @@ namespace {
 
 constexpr std::string_view kOption = "--program-dir";
 
+// `dir` made absolute (from the current folder), with one trailing separator.
 std::string AsProgramDir(const std::string& dir) {
+  // Through u8string so that UTF-8 survives on Windows too.
+  const std::u8string utf8(dir.begin(), dir.end());
   std::error_code ignored;
-  std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(dir), ignored);
-  if (ignored) path = dir;
-  std::string text = path.lexically_normal().string();
-  const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
-  if (text.empty() || (text.back() != separator && text.back() != '/')) text += separator;
+  std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(utf8), ignored);
+  if (ignored) path = std::filesystem::path(utf8);
+  const std::u8string normal = path.lexically_normal().u8string();
+  std::string text(normal.begin(), normal.end());
+  while (text.size() > 1 && (text.back() == '/' || text.back() == '\\')) text.pop_back();
+  if (text.empty() || (text.back() != '/' && text.back() != '\\')) text += kPathSeparator;
   return text;
 }
+
+constexpr const char* kNeedsAFolder = "The option \"--program-dir\" needs a folder.";
 
 }  // namespace
 
@@ -32,7 +38,7 @@ ProgramDirOption TakeProgramDirOption(const std::vector<std::string>& args) {
     std::string value;
     if (arg == kOption) {
       if (i + 1 >= args.size()) {
-        result.error = "--program-dir needs a folder";
+        result.error = kNeedsAFolder;
         return result;
       }
       value = args[++i];
@@ -43,14 +49,15 @@ ProgramDirOption TakeProgramDirOption(const std::vector<std::string>& args) {
       continue;
     }
     if (given) {
-      result.error = "--program-dir is given more than once";
+      result.error = "The option \"--program-dir\" is given more than once.";
       return result;
     }
     if (value.empty()) {
-      result.error = "--program-dir needs a folder";
+      result.error = kNeedsAFolder;
       return result;
     }
     given = true;
+    result.is_given = true;
     result.program_dir = AsProgramDir(value);
   }
   if (!given) result.program_dir = ProgramDir();

@@ -10,6 +10,7 @@ namespace cratemark {
 
 struct ProgramDirOption {
   std::string program_dir;        // ends with a separator; ProgramDir() when not given
+  bool is_given = false;          // the option was on the command line
   std::vector<std::string> rest;  // the other arguments, in their order
   std::string error;              // not empty when the option is malformed
 };
