@@ -366,7 +366,9 @@ int16_t xb_Replace(const char* field, int16_t kind, const char* text) {
 char* xb_GetMemo(const char* field, int16_t /*reserved*/) {
   return Guarded<char*>(kEmptyText, [&] {
     const std::string text = ReadMemo(field);
-    if (text.empty()) return kEmptyText;
+    // Callers see a zero-terminated text and release only one that is not
+    // empty: a text that starts with a zero byte is empty to them.
+    if (text.empty() || text[0] == '\0') return kEmptyText;
     char* copy = static_cast<char*>(std::malloc(text.size() + 1));
     if (!copy) return kEmptyText;
     std::memcpy(copy, text.c_str(), text.size() + 1);

@@ -176,6 +176,25 @@ TEST_F(EngineTableTest, MemoTextsSurviveRewritesAndReopening) {
   EXPECT_EQ(xb_Replace("NOTES", 3072, "read-only"), 0);
 }
 
+// Found by fuzzing: callers release a memo's text only when it is not empty
+// (its first character), so one starting with a zero byte must not be a copy
+// that nobody frees.
+TEST_F(EngineTableTest, MemoStartingWithAZeroByteIsTheEmptyText) {
+  CreateTable("MEMO.DBF", {{"NOTES", "M", 10, 0}});
+  ASSERT_GE(xb_UseEx(PathOf("MEMO.DBF").c_str(), "MEMO", XB_OPEN_SHARED, 1, 1), 1);
+  AppendRecord(Record("          "));
+  AppendRecord(Record("          "));
+  xb_Go(1);
+  char* const empty = xb_GetMemo("NOTES", 0);
+  ASSERT_STREQ(empty, "");
+  xb_Go(2);
+  ASSERT_EQ(xb_PutBlob("NOTES", std::string("\0abc", 4).data(), 4), 4);
+  EXPECT_EQ(xb_GetBlobLength("NOTES"), 4);
+  char* const text = xb_GetMemo("NOTES", 0);
+  EXPECT_EQ(text, empty);
+  if (*text != '\0') xb_MemDealloc(text);
+}
+
 TEST_F(EngineTableTest, WorkAreasTakeTheLowestFreeNumberAndUniqueAliases) {
   CreateTable("LOCKSPL.DBF", {{"DUMMY", "C", 10, 0}});
   const std::string path = PathOf("LOCKSPL.DBF");
