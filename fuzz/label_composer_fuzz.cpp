@@ -10,7 +10,7 @@
 
 #include "fuzz/scratch_file.h"
 #include "platform/text_file.h"
-#include "service/label_composer.h"
+#include "shared/label_composer.h"
 #include "shared/order_job.h"
 
 using namespace cratemark;
