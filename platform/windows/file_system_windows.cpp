@@ -205,6 +205,25 @@ std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp*
   return bytes;
 }
 
+namespace {
+
+// Writes all of `bytes` at the file's position, in pieces WriteFile takes;
+// the system's error code, or 0 when everything was written.
+DWORD WriteAll(HANDLE file, std::string_view bytes) {
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
+    DWORD count = 0;
+    if (!WriteFile(file, bytes.data() + written, chunk, &count, /*lpOverlapped=*/nullptr)) {
+      return GetLastError();
+    }
+    written += count;
+  }
+  return 0;
+}
+
+}  // namespace
+
 void WriteWholeFile(std::string_view path, std::string_view bytes) {
   static std::atomic<unsigned> counter{0};
   const std::wstring target = ToWide(path);
@@ -232,15 +251,7 @@ void WriteWholeFile(std::string_view path, std::string_view bytes) {
     DeleteFileW(temp.c_str());
     return WindowsError(error_code, CreateMessage(path));
   };
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
-    DWORD count = 0;
-    if (!WriteFile(file.get(), bytes.data() + written, chunk, &count, /*lpOverlapped=*/nullptr)) {
-      throw fail(GetLastError());
-    }
-    written += count;
-  }
+  if (const DWORD error_code = WriteAll(file.get(), bytes)) throw fail(error_code);
   if (!FlushFileBuffers(file.get()) || !file.Close()) throw fail(GetLastError());
   if (!MoveFileExW(temp.c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -271,15 +282,7 @@ void AppendToFile(std::string_view path, std::string_view bytes) {
     }
     return WindowsError(error_code, CreateMessage(path));
   };
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1 << 20));
-    DWORD count = 0;
-    if (!WriteFile(file.get(), bytes.data() + written, chunk, &count, /*lpOverlapped=*/nullptr)) {
-      throw fail(GetLastError());
-    }
-    written += count;
-  }
+  if (const DWORD error_code = WriteAll(file.get(), bytes)) throw fail(error_code);
   if (!FlushFileBuffers(file.get())) throw fail(GetLastError());
   if (!file.Close()) throw WindowsError(GetLastError(), CreateMessage(path));
 }
