@@ -23,6 +23,9 @@ tools/fuzz.sh 5 || failed+=("fuzz")
 # Screenshots of the Windows console under Wine, for a reviewer to open.
 shots=(build/windows/artifacts/*.png)
 [ -e "${shots[0]}" ] && printf 'Screenshot: %s\n' "${shots[@]}"
+# The terminal console's screens, read back from tmux.
+[ -d build/linux-debug/artifacts/terminal_console ] &&
+  echo "Terminal screens: build/linux-debug/artifacts/terminal_console/"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}" >&2
   exit 1
