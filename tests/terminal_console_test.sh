@@ -166,7 +166,6 @@ PY
   keys M-v
   wait_screen "Label Preview"
   wait_screen "202-111-2222Ref: Customer Name"
-  keep label-preview
   keys F6 Escape  # the keyboard to the preview, which Esc closes
   wait_gone "Label Preview"
   rm -f "$program/CratemarkConfigChanged"
@@ -176,6 +175,18 @@ PY
   # Saved in the design's own encoding: here the ANSI code page (1252).
   [ "$locale" = C.UTF-8 ] && design=$'<Phone>Ref: <Reference>\r\nGr\xf6\xdfe Mods: <Item Mod[1]>\r\nItem: <Item Name>\r\n'
   file_is "$program/LabelDesign.txt" "$design" || fail "design: $(cat -A "$program/LabelDesign.txt")"
+  # A misspelt tag, typed but not saved, shows in the preview's tag check;
+  # "Revert to Last" then takes the saved design back. Back on the page the
+  # tag list has the keyboard; Enter inserts its tag and hands it on.
+  keys F1 F2 Enter " <Adress>"
+  keys M-v
+  wait_screen "<Adress>: unknown tag"
+  keep label-preview
+  keys F6 Escape
+  wait_gone "Label Preview"
+  keys M-r
+  wait_gone "<Adress>"
+  file_is "$program/LabelDesign.txt" "$design" || fail "design changed by the preview"
 
   # The service and Label1's spooler start; the console sees the service.
   "$bin/tolvansim" serve "$program/Label1" >"$program/spooler.out" 2>&1 &
