@@ -167,6 +167,25 @@ void WriteIn(int folder_fd, const std::string& name, std::string_view bytes,
   if (renameat(folder_fd, temp.c_str(), folder_fd, name.c_str()) != 0) throw fail(errno);
 }
 
+// Appends to `bytes` what the open file holds from `offset` to its end.
+// False as soon as `bytes` holds more than `max_bytes`. Throws Error with
+// `message` when a read fails.
+bool ReadToEnd(int fd, std::uint64_t offset, std::uint64_t max_bytes, const std::string& message,
+               std::string& bytes) {
+  char buffer[65536];
+  for (std::uint64_t position = offset;;) {
+    const ssize_t count = pread(fd, buffer, sizeof buffer, static_cast<off_t>(position));
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      throw PosixError(errno, message);
+    }
+    if (count == 0) return true;
+    bytes.append(buffer, static_cast<std::size_t>(count));
+    position += static_cast<std::uint64_t>(count);
+    if (bytes.size() > max_bytes) return false;
+  }
+}
+
 }  // namespace
 
 std::string ProgramPath() {
@@ -286,17 +305,7 @@ std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp*
     throw Error(ErrorKind::kNotAFile, OpenMessage(path) + " It is not a regular file.");
   }
   std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t count =
-        pread(fd.get(), buffer, sizeof buffer, static_cast<off_t>(offset + bytes.size()));
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      throw PosixError(errno, OpenMessage(path));
-    }
-    if (count == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(count));
-  }
+  ReadToEnd(fd.get(), offset, UINT64_MAX, OpenMessage(path), bytes);
   if (stamp) {
     if (fstat(fd.get(), &info) != 0) throw PosixError(errno, OpenMessage(path));
     *stamp = StampFrom(info);
@@ -408,17 +417,8 @@ std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint
   if (static_cast<std::uint64_t>(info.st_size) > max_bytes) throw too_large();
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t count = read(fd.get(), buffer, sizeof buffer);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      throw PosixError(errno, OpenMessage(dir.shown));
-    }
-    if (count == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(count));
-    if (bytes.size() > max_bytes) throw too_large();  // grew while read
-  }
+  // It may have grown since it was looked at.
+  if (!ReadToEnd(fd.get(), 0, max_bytes, OpenMessage(dir.shown), bytes)) throw too_large();
   return bytes;
 }
 

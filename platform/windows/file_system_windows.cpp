@@ -102,6 +102,23 @@ FileStamp StampFromInformation(const BY_HANDLE_FILE_INFORMATION& info) {
   return {true, size, UnixNanoseconds(info.ftLastWriteTime), identity};
 }
 
+// Appends to `bytes` what the file holds from its position to its end.
+// False as soon as `bytes` holds more than `max_bytes`. Throws Error with
+// `message` when a read fails.
+bool ReadToEnd(HANDLE file, std::uint64_t max_bytes, const std::string& message,
+               std::string& bytes) {
+  char buffer[65536];
+  for (;;) {
+    DWORD count = 0;
+    if (!ReadFile(file, buffer, sizeof buffer, &count, /*lpOverlapped=*/nullptr)) {
+      throw WindowsError(GetLastError(), message);
+    }
+    if (count == 0) return true;
+    bytes.append(buffer, count);
+    if (bytes.size() > max_bytes) return false;
+  }
+}
+
 }  // namespace
 
 std::string ProgramPath() {
@@ -186,15 +203,7 @@ std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp*
     throw WindowsError(GetLastError(), OpenMessage(path));
   }
   std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    DWORD count = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &count, /*lpOverlapped=*/nullptr)) {
-      throw WindowsError(GetLastError(), OpenMessage(path));
-    }
-    if (count == 0) break;
-    bytes.append(buffer, count);
-  }
+  ReadToEnd(file.get(), UINT64_MAX, OpenMessage(path), bytes);
   if (stamp) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file.get(), &info)) {
@@ -382,16 +391,8 @@ std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint
     throw too_large();
   }
   std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    DWORD count = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &count, /*lpOverlapped=*/nullptr)) {
-      throw WindowsError(GetLastError(), OpenMessage(path));
-    }
-    if (count == 0) break;
-    bytes.append(buffer, count);
-    if (bytes.size() > max_bytes) throw too_large();
-  }
+  // It may have grown since it was looked at.
+  if (!ReadToEnd(file.get(), max_bytes, OpenMessage(path), bytes)) throw too_large();
   return bytes;
 }
 
