@@ -7,9 +7,9 @@
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
-#include "shared/label_composer.h"
 #include "shared/change_marker.h"
 #include "shared/host_files.h"
+#include "shared/label_composer.h"
 #include "shared/label_design.h"
 #include "shared/order_job.h"
 #include "shared/settings_file.h"
@@ -87,11 +87,11 @@ void TsrvCratemark::TimerTimer() {
       passed_over_.erase(passed);
     }
     if (entry.type != EntryType::kFile || !stamp.exists) {
-      PassOver(job_path, stamp, "## Skipped " + job_path + " (not a regular file)");
+      PassOver(job_path, stamp, SkippedLine(job_path, "not a regular file"));
       continue;
     }
     if (stamp.size > kMaxJobBytes) {
-      PassOver(job_path, stamp, TooLargeLine(job_path));
+      PassOver(job_path, stamp, SkippedLine(job_path, TooLarge()));
       continue;
     }
     // A job still being written is left for a later tick.
@@ -110,12 +110,12 @@ void TsrvCratemark::TakeJob(const std::string& source_dir, const std::string& jo
   } catch (const Error& error) {
     // Swapped for something else since it was listed: pass it over like that.
     if (error.kind() == ErrorKind::kTooLarge) {
-      PassOver(job_path, StampOfFileIn(source_dir, job_name), TooLargeLine(job_path));
+      PassOver(job_path, StampOfFileIn(source_dir, job_name), SkippedLine(job_path, TooLarge()));
       return;
     }
     if (error.kind() == ErrorKind::kNotAFile) {
       PassOver(job_path, StampOfFileIn(source_dir, job_name),
-               "## Skipped " + job_path + " (not a regular file)");
+               SkippedLine(job_path, "not a regular file"));
       return;
     }
     throw;
@@ -128,7 +128,7 @@ void TsrvCratemark::TakeJob(const std::string& source_dir, const std::string& jo
     ComposeLabels();
   } catch (const Error& error) {
     if (error.kind() != ErrorKind::kTooLarge) throw;
-    PassOver(job_path, stamp, "## Skipped " + job_path + " (its labels would be too large)");
+    PassOver(job_path, stamp, SkippedLine(job_path, "its labels would be too large"));
     return;
   }
   WriteLog("++ Sending to " + program_dir_ + settings_.spl_dir_dest + kSeparator + job_name);
@@ -141,8 +141,12 @@ void TsrvCratemark::PassOver(const std::string& job_path, const FileStamp& stamp
   WriteLog(line);
 }
 
-std::string TsrvCratemark::TooLargeLine(const std::string& job_path) {
-  return "## Skipped " + job_path + " (larger than " + std::to_string(kMaxJobBytes) + " bytes)";
+std::string TsrvCratemark::SkippedLine(const std::string& job_path, std::string_view why) {
+  return "## Skipped " + job_path + " (" + std::string(why) + ")";
+}
+
+std::string TsrvCratemark::TooLarge() {
+  return "larger than " + std::to_string(kMaxJobBytes) + " bytes";
 }
 
 void TsrvCratemark::tblLockSPLAfterOpen(LockTable& table) { table.FLock(); }

@@ -58,7 +58,9 @@ class TsrvCratemark : public ServiceModule {
   void TakeJob(const std::string& source_dir, const std::string& job_name, const FileStamp& stamp);
   // Leaves the entry in the folder until it changes, with one log line.
   void PassOver(const std::string& job_path, const FileStamp& stamp, const std::string& line);
-  static std::string TooLargeLine(const std::string& job_path);
+  // "## Skipped <job_path> (<why>)", the line of an entry passed over.
+  static std::string SkippedLine(const std::string& job_path, std::string_view why);
+  static std::string TooLarge();  // why a job over kMaxJobBytes is passed over
   void WriteLabelFile(const std::string& folder, const std::string& job_name);
   // Deletes the delivered job; one that stays is passed over from then on.
   void DeleteSourceJob(const std::string& job_name);
