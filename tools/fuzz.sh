@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 all_targets=(order_job_fuzz label_design_fuzz settings_file_fuzz status_file_fuzz
-             label_composer_fuzz dbf_open_fuzz dbf_table_fuzz)
+             label_composer_fuzz dbf_open_fuzz dbf_table_fuzz file_follower_fuzz)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 build=${CRATEMARK_FUZZ_BUILD:-build/fuzz}
