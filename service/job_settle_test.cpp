@@ -79,15 +79,19 @@ TEST(JobSettleWatch, TakesAJobOnlyOnceItStoppedChangingForTheSettleTime) {
   }
 }
 
-TEST(JobSettleWatch, AJobThatChangedWhileReadIsNoLongerUnchanged) {
+TEST(JobSettleWatch, ALongerQuietTimeIsCountedFromTheSameLooks) {
   ManualClock clock;
   JobSettleWatch watch(milliseconds(500), clock);
-  const FileStamp taken{true, 10, 0};
-  ASSERT_TRUE(watch.IsSettled("a.spl", taken));
-  EXPECT_TRUE(watch.IsUnchanged("a.spl", taken));
-  EXPECT_FALSE(watch.IsUnchanged("a.spl", FileStamp{true, 11, 0}));
-  EXPECT_FALSE(watch.IsUnchanged("a.spl", FileStamp{true, 10, 1}));
-  EXPECT_FALSE(watch.IsUnchanged("b.spl", taken));
+  const FileStamp stamp{true, 10, clock.FileTimeNowNs()};
+  ASSERT_FALSE(watch.IsSettled("a.spl", stamp));
+  clock.Advance(500);
+  ASSERT_TRUE(watch.IsSettled("a.spl", stamp));
+  EXPECT_FALSE(watch.IsSettled("a.spl", stamp, milliseconds(5000)));
+  clock.Advance(4500);
+  EXPECT_TRUE(watch.IsSettled("a.spl", stamp, milliseconds(5000)));
+  EXPECT_FALSE(
+      watch.IsSettled("a.spl", FileStamp{true, 11, clock.FileTimeNowNs()}, milliseconds(5000)))
+      << "a change starts the quiet time again";
 }
 
 TEST(JobSettleWatch, AJobGoneFromTheFolderIsForgotten) {
@@ -102,12 +106,11 @@ TEST(JobSettleWatch, AJobGoneFromTheFolderIsForgotten) {
   EXPECT_TRUE(watch.IsSettled("b.spl", future));
 }
 
-TEST(JobSettleWatch, WithoutASettleTimeEveryJobIsSettledAndUnchanged) {
+TEST(JobSettleWatch, WithoutASettleTimeEveryJobIsSettled) {
   ManualClock clock;
   JobSettleWatch watch(milliseconds(0), clock);
   const FileStamp fresh{true, 10, clock.FileTimeNowNs()};
   EXPECT_TRUE(watch.IsSettled("a.spl", fresh));
-  EXPECT_TRUE(watch.IsUnchanged("a.spl", FileStamp{true, 99, 0}));
 }
 
 }  // namespace
