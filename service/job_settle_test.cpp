@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "service/testing/manual_clock.h"
+
 namespace cratemark {
 namespace {
 
@@ -11,19 +13,7 @@ using std::chrono::milliseconds;
 
 constexpr std::int64_t kMs = 1000000;  // nanoseconds
 
-// A clock the test moves by hand; both of its faces move together.
-class ManualClock : public SettleClock {
- public:
-  std::chrono::steady_clock::time_point Now() const override {
-    return std::chrono::steady_clock::time_point(milliseconds(now_ms_));
-  }
-  std::int64_t FileTimeNowNs() const override { return now_ms_ * kMs; }
-  void Advance(std::int64_t ms) { now_ms_ += ms; }
-  std::int64_t now_ms() const { return now_ms_; }
-
- private:
-  std::int64_t now_ms_ = 1000000;
-};
+using testing::ManualClock;
 
 // One look at a job: the clock moves by `advance_ms`, then the job is seen
 // with `size` and a modification time `age_ms` before now (or missing).

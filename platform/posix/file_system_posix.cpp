@@ -522,8 +522,11 @@ std::string WriteNewFileIn(std::string_view folder, std::string_view name, std::
   if (!IsEntryName(name)) throw PosixError(EISDIR, CreateMessage(dir.shown));
   const std::string temp = WriteTemporary(dir.fd.get(), bytes, dir.shown);
   try {
+    const std::string native = ResolvePath(folder);
     for (int n = 1; n <= kMaxNumberedNames; ++n) {
       const std::string candidate = n == 1 ? std::string(name) : NumberedName(name, n);
+      // Taken in any case: to the host, as on Windows, "A.SPL" is "a.spl".
+      if (!FindEntryNoCase(native.empty() ? "." : native, candidate).empty()) continue;
       if (NameWithoutReplacing(dir.fd.get(), temp, candidate, dir.shown)) return candidate;
     }
   } catch (const Error&) {

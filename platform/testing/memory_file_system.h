@@ -35,6 +35,8 @@ class MemoryFileSystem final : public FileSystem {
   void CutPowerAfter(int count) { cut_after_ = count; }
   void CutPowerNow();
   bool PowerIsOff() const { return power_off_; }
+  // The operations asked for have all happened: the next would cut the power.
+  bool CutIsDue() const { return cut_after_ == 0; }
   // The power comes back with what survived.
   void PowerOn() {
     power_off_ = false;
