@@ -307,6 +307,76 @@ TEST_F(ServiceE2e, AJobStillGrowingIsLeftUntilItSettles) {
   EXPECT_EQ(folder_.ReadFile("Label1/slow.spl"), "Ann/Soup/\r\n");
 }
 
+TEST_F(ServiceE2e, AHostThatStallsMidJobLosesNoLine) {
+  folder_.SetUp();
+  Child service = folder_.StartService();
+  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
+  Lines job(200);
+  job[0] = "Ann";
+  job[20] = "Soup";
+  job[100] = "Bob";
+  job[120] = "Tea";
+  const std::string text = JoinLines(job);
+  const auto upto = [&](std::size_t line) {
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < line; ++i) at = text.find("\r\n", at) + 2;
+    return at;
+  };
+  struct Case {
+    const char* name;
+    std::size_t first_lines;  // written before the stall
+    bool stays_open;          // the host keeps the file open through the stall
+  };
+  // Held open: the job has a writer (a lease refused) and waits. Closed
+  // between two sittings: a layout that does not fit waits for quiet.
+  const Case cases[] = {{"150 lines, held open", 150, true},
+                        {"a whole block, held open", 100, true},
+                        {"150 lines, closed in between", 150, false}};
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string name = "stall" + std::to_string(n++) + ".spl";
+    const std::string path = folder_.Path("PreLabel/" + name);
+    {
+      std::ofstream host(path, std::ios::binary);
+      host << text.substr(0, upto(c.first_lines)) << std::flush;
+      if (c.stays_open) {
+        std::this_thread::sleep_for(2000ms);
+        ASSERT_TRUE(folder_.Exists("PreLabel/" + name)) << "taken while held for writing";
+        host << text.substr(upto(c.first_lines));
+      }
+    }
+    if (!c.stays_open) {
+      std::this_thread::sleep_for(2000ms);
+      ASSERT_TRUE(folder_.Exists("PreLabel/" + name)) << "taken between two sittings";
+      std::ofstream(path, std::ios::binary | std::ios::app) << text.substr(upto(c.first_lines));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return Gone("PreLabel/" + name); }, 15000ms));
+    EXPECT_EQ(folder_.ReadFile("Label1/" + name), "Ann/Soup/\r\nBob/Tea/\r\n");
+    EXPECT_FALSE(folder_.Exists("Unprinted/" + name));
+  }
+}
+
+TEST_F(ServiceE2e, ANameUsedTwiceNeverReplacesLabelsThatWait) {
+  folder_.SetUp();
+  // Both printers down: labels wait in the label printer's folder.
+  ASSERT_EQ(RunTool(folder_.Sim({"locktable", folder_.Path("Label1")})), 0);
+  ASSERT_EQ(RunTool(folder_.Sim({"locktable", folder_.Path("Label2")})), 0);
+  // And a folder in the way of a third.
+  std::filesystem::create_directories(folder_.Path("Label1/7001-3.spl"));
+  Child service = folder_.StartService();
+  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
+  const std::string dest = folder_.dir() + "Label1" + kSep;
+  for (const char* reference : {"Ann", "Bob", "Cy"}) {
+    Order("7001.spl", {std::string(reference) + "|Soup"});
+    ASSERT_TRUE(WaitUntil([&] { return Gone("PreLabel/7001.spl"); })) << reference;
+  }
+  EXPECT_EQ(folder_.ReadFile("Label1/7001.spl"), "Ann/Soup/\r\n");
+  EXPECT_EQ(folder_.ReadFile("Label1/7001-2.spl"), "Bob/Soup/\r\n");
+  EXPECT_EQ(folder_.ReadFile("Label1/7001-4.spl"), "Cy/Soup/\r\n");
+  EXPECT_TRUE(LogHas("++ Sending to " + dest + "7001-4.spl"));
+}
+
 TEST_F(ServiceE2e, TheSourceLockFollowsTheSourcePrinterOnReload) {
   folder_.SetUp();
   std::filesystem::create_directories(folder_.Path("Kitchen"));
