@@ -100,11 +100,15 @@ bool Lost(MemoryFileSystem& fs, const std::string& job) {
 void ExpectNothingHalfWritten(MemoryFileSystem& fs) {
   for (const char* printer : {"Label1", "Label2"}) {
     for (const std::string& name : fs.FileNames(kDir + printer)) {
-      if (name.ends_with(".spl")) EXPECT_EQ(fs.Get(kDir + printer + "/" + name), "Ann\r\n") << name;
+      if (name.ends_with(".spl")) {
+        EXPECT_EQ(fs.Get(kDir + printer + "/" + name), "Ann\r\n") << name;
+      }
     }
   }
   const auto log = fs.Get(kDir + "Cratemark.txt");
-  if (log && !log->empty()) EXPECT_TRUE(log->ends_with("\r\n"));
+  if (log && !log->empty()) {
+    EXPECT_TRUE(log->ends_with("\r\n"));
+  }
 }
 
 // The ticks after a fault: the service goes on, and once the fault is gone
