@@ -61,7 +61,8 @@ double WholeReadTick(std::size_t log_bytes) {
   ScopedTempDir dir;
   WriteWholeFile(ActivityLogPath(dir.path()), LogOfSize(log_bytes));
   return MedianTime(5, [&] {
-    const std::string text = JoinLines(ReadTextFile(ActivityLogPath(dir.path())).lines);
+    const std::string text =
+        JoinLines(ReadTextFile(SystemFileSystem(), ActivityLogPath(dir.path())).lines);
     if (text.empty()) std::puts("?");
   });
 }

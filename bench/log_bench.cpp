@@ -23,7 +23,7 @@ constexpr int kTimedLines = 100;
 // appended; it keeps nothing of them in memory), then `kTimedLines` timed.
 double LineTimeAfter(int lines) {
   ScopedTempDir dir;  // on the disk, as the program folder is
-  ActivityLog log(dir.path());
+  ActivityLog log(SystemFileSystem(), dir.path());
   log.WriteAt(kTime, "! Starting service...");
   const std::string line =
       LogLineText(kTime, "-> Loading from /opt/tolvan/PreLabel/1234.spl") + "\r\n";
@@ -46,7 +46,7 @@ double RewriteTimeAfter(int lines) {
   Lines all(lines, LogLineText(kTime, "-> Loading from /opt/tolvan/PreLabel/1234.spl"));
   return MedianTime(10, [&] {
     all.push_back(LogLineText(kTime, "++ Sending to /opt/tolvan/Label1/1234.spl"));
-    WriteTextFile(ActivityLogPath(dir.path()), all, TextEncoding::kAnsi);
+    WriteTextFile(SystemFileSystem(), ActivityLogPath(dir.path()), all, TextEncoding::kAnsi);
   });
 }
 

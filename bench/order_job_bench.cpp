@@ -28,7 +28,7 @@ void BM_ReadOrderJob(benchmark::State& state) {
   const std::string path = dir.path() + "Order.spl";
   cratemark::WriteWholeFile(path, JobText(static_cast<int>(state.range(0))));
   for (auto _ : state) {
-    const cratemark::Lines job = cratemark::ReadOrderJob(path);
+    const cratemark::Lines job = cratemark::ReadOrderJob(cratemark::SystemFileSystem(), path);
     benchmark::DoNotOptimize(cratemark::BlockCount(job));
   }
 }

@@ -68,8 +68,10 @@ int main(int argc, char** argv) {
 
   std::size_t heap_after_10 = 0;
   {
+    ServiceOptions options;
+    options.settle_time = std::chrono::milliseconds(0);
     TsrvCratemark service(dir, std::make_unique<FolderLockTable>(),
-                          std::make_unique<FolderLockTable>(), std::chrono::milliseconds(0));
+                          std::make_unique<FolderLockTable>(), options);
     service.ServiceStart();
     const auto start = Clock::now();
     for (int n = 1; n <= jobs; ++n) {

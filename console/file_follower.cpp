@@ -19,11 +19,11 @@ std::string DecodeTail(std::string_view bytes, TextEncoding encoding) {
 
 }  // namespace
 
-FileFollower::FileFollower(std::string path, bool may_append)
-    : path_(std::move(path)), may_append_(may_append) {}
+FileFollower::FileFollower(FileSystem& fs, std::string path, bool may_append)
+    : fs_(fs), path_(std::move(path)), may_append_(may_append) {}
 
 FileFollower::Update FileFollower::Poll() {
-  const FileStamp stamp = StampOf(path_);
+  const FileStamp stamp = fs_.StampOf(path_);
   if (!stamp.exists) {
     Forget();
     throw Error(ErrorKind::kNotFound, "Cannot open file \"" + path_ + "\".");
@@ -31,7 +31,7 @@ FileFollower::Update FileFollower::Poll() {
   if (is_known_ && stamp == stamp_ && read_end_ == stamp.size) {
     if (!needs_confirm_) return {};
     FileStamp seen;
-    const std::string bytes = ReadFileFrom(path_, chunk_offset_, &seen);
+    const std::string bytes = fs_.ReadSharedFrom(path_, chunk_offset_, &seen);
     if (seen != stamp_ || bytes != chunk_) return ReadWhole();
     needs_confirm_ = false;
     std::string().swap(chunk_);
@@ -40,7 +40,7 @@ FileFollower::Update FileFollower::Poll() {
   if (is_known_ && can_follow_tail_ && stamp.identity == stamp_.identity &&
       stamp.size > read_end_) {
     FileStamp seen;
-    std::string bytes = ReadFileFrom(path_, read_end_ - guard_.size(), &seen);
+    std::string bytes = fs_.ReadSharedFrom(path_, read_end_ - guard_.size(), &seen);
     // Not the same file any more, rewritten, or no whole line yet (a line
     // still being written, or a file that ends without a line break): read
     // it whole.
@@ -63,7 +63,7 @@ FileFollower::Update FileFollower::Poll() {
 
 FileFollower::Update FileFollower::ReadWhole() {
   FileStamp seen;
-  std::string bytes = ReadFileFrom(path_, 0, &seen);
+  std::string bytes = fs_.ReadSharedFrom(path_, 0, &seen);
   TextEncoding encoding = TextEncoding::kAnsi;
   Update update{Change::kReplaced, JoinLines(SplitLines(DecodeText(bytes, &encoding)))};
   is_known_ = true;

@@ -25,8 +25,9 @@ class FileFollower {
   };
 
   // `may_append`: hand out growth as kAppended; otherwise every change is
-  // read whole (for small files whose whole text matters).
-  FileFollower(std::string path, bool may_append);
+  // read whole (for small files whose whole text matters). `fs` must
+  // outlive the follower.
+  FileFollower(FileSystem& fs, std::string path, bool may_append);
 
   // Throws Error when the file is missing or cannot be read; a missing file
   // is read whole when it comes back.
@@ -39,6 +40,7 @@ class FileFollower {
   Update ReadWhole();
   void KeepGuard(std::string_view shown);
 
+  FileSystem& fs_;
   std::string path_;
   bool may_append_;
   bool is_known_ = false;

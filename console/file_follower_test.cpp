@@ -15,7 +15,9 @@ using Change = FileFollower::Change;
 
 // What the console showed before it followed files: the whole file, read and
 // decoded at every tick.
-std::string WholeRead(const std::string& path) { return JoinLines(ReadTextFile(path).lines); }
+std::string WholeRead(const std::string& path) {
+  return JoinLines(ReadTextFile(SystemFileSystem(), path).lines);
+}
 
 // Writes in place, keeping the file's identity, as an editor might.
 void WriteInPlace(const std::string& path, const std::string& bytes) {
@@ -30,7 +32,7 @@ void AppendInPlace(const std::string& path, const std::string& bytes) {
 TEST(FileFollowerTest, ViewMatchesAWholeReadThroughEveryKindOfChange) {
   ScopedTempDir dir;
   const std::string path = dir.path() + "Cratemark.txt";
-  FileFollower follower(path, /*may_append=*/true);
+  FileFollower follower(SystemFileSystem(), path, /*may_append=*/true);
   std::string view;
 
   struct Step {
@@ -93,7 +95,7 @@ TEST(FileFollowerTest, ViewMatchesAWholeReadThroughEveryKindOfChange) {
 TEST(FileFollowerTest, SameSizeRewriteRightAfterAReadIsSeen) {
   ScopedTempDir dir;
   const std::string path = dir.path() + "Cratemark.err";
-  FileFollower follower(path, /*may_append=*/false);
+  FileFollower follower(SystemFileSystem(), path, /*may_append=*/false);
   WriteInPlace(path, "1\r\n");
   EXPECT_EQ(follower.Poll().text, "1\r\n");
   WriteInPlace(path, "5\r\n");
@@ -105,7 +107,7 @@ TEST(FileFollowerTest, SameSizeRewriteRightAfterAReadIsSeen) {
 TEST(FileFollowerTest, MissingFileThrowsAndIsReadWholeWhenItComesBack) {
   ScopedTempDir dir;
   const std::string path = dir.path() + "Cratemark.txt";
-  FileFollower follower(path, /*may_append=*/true);
+  FileFollower follower(SystemFileSystem(), path, /*may_append=*/true);
   EXPECT_THROW(follower.Poll(), Error);
   WriteWholeFile(path, "a\r\n");
   EXPECT_EQ(follower.Poll().change, Change::kReplaced);

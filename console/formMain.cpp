@@ -91,8 +91,9 @@ void SelectNoCase(ui::ListBox& list, const std::string& value) {
 TfrmMain::TfrmMain(ui::Toolkit& toolkit, ConsoleContext context)
     : toolkit_(toolkit),
       context_(std::move(context)),
-      log_file_(ActivityLogPath(context_.program_dir), /*may_append=*/true),
-      status_file_(StatusFilePath(context_.program_dir), /*may_append=*/false) {
+      log_file_(SystemFileSystem(), ActivityLogPath(context_.program_dir), /*may_append=*/true),
+      status_file_(SystemFileSystem(), StatusFilePath(context_.program_dir),
+                   /*may_append=*/false) {
   window_ =
       toolkit_.NewWindow({ui::WindowKind::kMain, kApplicationTitle, kClientWidth, kClientHeight});
   CreateControls();
@@ -203,7 +204,7 @@ void TfrmMain::FormCreate() {
   afternoon_designator_ = DayPeriodDesignator(true);
   settings_lines_ = {};
   try {
-    settings_lines_ = ReadTextFile(SettingsFilePath(context_.program_dir));
+    settings_lines_ = ReadTextFile(SystemFileSystem(), SettingsFilePath(context_.program_dir));
     TakePrinterCopies();
   } catch (const std::exception&) {
     // No settings to be read: start a file with the seven keys, all empty.
@@ -224,7 +225,7 @@ void TfrmMain::TakePrinterCopies() {
 }
 
 void TfrmMain::WriteSettingsLines() {
-  WriteTextFile(SettingsFilePath(context_.program_dir), settings_lines_.lines,
+  WriteTextFile(SystemFileSystem(), SettingsFilePath(context_.program_dir), settings_lines_.lines,
                 settings_lines_.encoding);
 }
 
@@ -345,7 +346,7 @@ void TfrmMain::btnSetupSaveClick() {
 }
 
 void TfrmMain::WriteChangeMarker() {
-  cratemark::WriteChangeMarker(context_.program_dir, settings_lines_);
+  cratemark::WriteChangeMarker(SystemFileSystem(), context_.program_dir, settings_lines_);
 }
 
 // "Setup Tolvan Labels"
@@ -397,7 +398,8 @@ void TfrmMain::listTagsDblClick() {
 
 void TfrmMain::btnSaveDesignClick() {
   Guarded([this] {
-    SaveLabelDesign(context_.program_dir, reLabelDesign->Text(), design_encoding_);
+    SaveLabelDesign(SystemFileSystem(), context_.program_dir, reLabelDesign->Text(),
+                    design_encoding_);
     AppendToLogView("-> Label Design saved on " + LabelDesignPath(context_.program_dir));
     WriteChangeMarker();
   });
@@ -415,8 +417,8 @@ void TfrmMain::btnTestDesignClick() {
     const Lines job = BuildTestJobLines(context_.now(), morning_designator_, afternoon_designator_);
     AppendToLogView("++ Sending TEST file to " + context_.program_dir + spl_dir_dest_ +
                     "\\TestLabel.spl");
-    WriteTextFile(context_.program_dir + spl_dir_source_ + "\\TestLabel.spl", job,
-                  TextEncoding::kAnsi);
+    WriteTextFile(SystemFileSystem(), context_.program_dir + spl_dir_source_ + "\\TestLabel.spl",
+                  job, TextEncoding::kAnsi);
   });
 }
 

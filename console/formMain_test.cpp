@@ -558,7 +558,7 @@ TEST_F(ConsoleTest, LogViewFollowsTheServiceLogThroughItsWholeLife) {
     SCOPED_TRACE(what);
     toolkit_.AdvanceMs(500);
     if (Exists("Cratemark.txt")) {
-      last_file_text = JoinLines(ReadTextFile(log_path).lines);
+      last_file_text = JoinLines(ReadTextFile(SystemFileSystem(), log_path).lines);
       EXPECT_FALSE(form.txtErrorLabel->IsVisible());
     } else {
       EXPECT_EQ(form.txtErrorLabel->Text(), "Cratemark Service is not running!!!");
@@ -566,7 +566,7 @@ TEST_F(ConsoleTest, LogViewFollowsTheServiceLogThroughItsWholeLife) {
     EXPECT_EQ(view.Text(), last_file_text);  // a missing file leaves the last text
   };
 
-  auto service = std::make_unique<ActivityLog>(program_dir_);
+  auto service = std::make_unique<ActivityLog>(SystemFileSystem(), program_dir_);
   service->WriteAt(now_, "! Starting service...");
   service->WriteAt(now_, "! Source Spool Directory is: \"x\"");
   tick_and_check("start");
@@ -599,7 +599,7 @@ TEST_F(ConsoleTest, LogViewFollowsTheServiceLogThroughItsWholeLife) {
   service->WriteAt(now_, "! Stopping service...");
   service->RemoveFile();
   tick_and_check("stopped");
-  service = std::make_unique<ActivityLog>(program_dir_);  // a new process
+  service = std::make_unique<ActivityLog>(SystemFileSystem(), program_dir_);  // a new process
   service->WriteAt(now_, "! Starting service...");
   tick_and_check("a new process replaces the log");
   EXPECT_EQ(view.Text(), JoinLines({LogLineText(now_, "! Starting service...")}));

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const fuzz::ScratchFolder& scratch = fuzz::Scratch();
   const std::string path = scratch.Write("Cratemark.txt", first);
-  FileFollower follower(path, /*may_append=*/true);
+  FileFollower follower(SystemFileSystem(), path, /*may_append=*/true);
   FileFollower::Update update = follower.Poll();
   if (update.change != FileFollower::Change::kReplaced || update.text != WholeText(first)) {
     std::abort();

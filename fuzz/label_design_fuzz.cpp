@@ -17,12 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   scratch.Write(kLabelDesignFileName, fuzz::AsText(data, size));
   TextFileContent design;
   try {
-    design = ReadLabelDesign(scratch.Dir());
+    design = ReadLabelDesign(SystemFileSystem(), scratch.Dir());
   } catch (const Error&) {
     return 0;
   }
-  SaveLabelDesign(scratch.Dir(), JoinLines(design.lines), design.encoding);
-  const TextFileContent saved = ReadLabelDesign(scratch.Dir());
+  SaveLabelDesign(SystemFileSystem(), scratch.Dir(), JoinLines(design.lines), design.encoding);
+  const TextFileContent saved = ReadLabelDesign(SystemFileSystem(), scratch.Dir());
   if (saved.encoding != design.encoding || saved.lines != design.lines) std::abort();
   return 0;
 }

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = fuzz::Scratch().Write("1234.spl", fuzz::AsText(data, size));
   Lines job;
   try {
-    job = ReadOrderJob(path);
+    job = ReadOrderJob(SystemFileSystem(), path);
   } catch (const Error&) {
     return 0;  // an unreadable job is reported, never a crash
   }

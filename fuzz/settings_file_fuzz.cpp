@@ -18,14 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   scratch.Write(kSettingsFileName, fuzz::AsText(data, size));
   Settings settings;
   try {
-    settings = ReadSettingsFile(scratch.Dir());
+    settings = ReadSettingsFile(SystemFileSystem(), scratch.Dir());
   } catch (const Error&) {
     return 0;
   }
   if (SettingsFromLines(SettingsToLines(settings)) != settings) std::abort();
 
   // The console's edit of the lines it read, every other line kept.
-  Lines lines = ReadTextFile(scratch.Dir() + std::string(kSettingsFileName)).lines;
+  Lines lines =
+      ReadTextFile(SystemFileSystem(), scratch.Dir() + std::string(kSettingsFileName)).lines;
   const std::size_t before = lines.size();
   SetSetting(lines, kKeySplDirDest, "Label1");
   if (LookUpSetting(lines, kKeySplDirDest) != "Label1") std::abort();

@@ -13,11 +13,11 @@ using namespace cratemark;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::ScratchFolder& scratch = fuzz::Scratch();
   scratch.Write(kStatusFileName, fuzz::AsText(data, size));
-  const std::optional<std::int16_t> code = ReadStatusFile(scratch.Dir());
+  const std::optional<std::int16_t> code = ReadStatusFile(SystemFileSystem(), scratch.Dir());
   ParseStatusCode(fuzz::AsText(data, size));
   if (code) {
-    WriteStatusFile(scratch.Dir(), *code);
-    if (ReadStatusFile(scratch.Dir()) != code) std::abort();
+    WriteStatusFile(SystemFileSystem(), scratch.Dir(), *code);
+    if (ReadStatusFile(SystemFileSystem(), scratch.Dir()) != code) std::abort();
   }
   return 0;
 }

@@ -18,6 +18,7 @@ enum class ErrorKind {
   kInvalidData,        // content that cannot be decoded or parsed
   kTooLarge,           // more than a reader accepts
   kNotAFile,           // a folder, link, FIFO, device or socket where a file was expected
+  kUnsupported,        // the file system does not offer the operation
   kOther,
 };
 // clang-format on

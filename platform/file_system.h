@@ -4,9 +4,15 @@
 // component is matched without regard to case against what exists on disk
 // (an exact match first); a component that does not exist keeps its spelling.
 // All functions are thread-safe.
+//
+// The free functions below serve the engine and the table component, which
+// sit behind a C interface and cannot take an object. Everything else reaches
+// the disk through a FileSystem (at the end of this file), so that tests can
+// cut the power or fail any operation.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -140,5 +146,106 @@ int RemoveAbandonedTemporaries(std::string_view folder);
 // Deletes the file `name` in `folder`; false when it could not be deleted
 // (missing included). A folder is never deleted.
 bool DeleteFileIn(std::string_view folder, std::string_view name);
+
+// Writes `bytes` whole (synced) under `name` in `folder`, or, when that name
+// is taken, under the first free one of "7001-2.spl", "7001-3.spl", ...: an
+// existing file is never replaced. The folder itself is not synced
+// (SyncFolder). Returns the name written. Throws Error like WriteWholeFileIn.
+std::string WriteNewFileIn(std::string_view folder, std::string_view name, std::string_view bytes);
+
+// Makes the names created, renamed and deleted in `folder` durable, so that
+// they survive a power cut. Throws Error; ErrorKind::kUnsupported where the
+// file system offers no such sync (a FAT volume, some shares), which callers
+// may take as done. A no-op where the system journals names itself (NTFS).
+void SyncFolder(std::string_view folder);
+
+// The bytes of a file that is open nowhere for writing (reads with
+// ReadSharedFrom, like the console's, do not count) and stays so.
+// How the platform knows that no writer has it open:
+enum class WriterGuard {
+  kLease,      // a lease (Linux): refused while a writer has the file, broken when one opens it
+  kShareMode,  // share modes (Windows): no writer can open the file while it is read or deleted
+  kNone,       // nothing tells (a share without leases): the caller waits for quiet time
+};
+
+// The outcome of TakenJob::DeleteIfUnchanged.
+enum class JobDeletion {
+  kDeleted,  // the same file, unchanged and unwritten, is gone
+  kChanged,  // it was written to, replaced or removed since it was read: it stays
+  kFailed,   // it could not be deleted (no right to): it stays
+};
+
+// A job read whole, held until it is deleted or let go.
+class TakenJob {
+ public:
+  virtual ~TakenJob() = default;
+  const std::string& bytes() const { return bytes_; }
+  const FileStamp& stamp() const { return stamp_; }  // of the file read
+  virtual WriterGuard guard() const = 0;
+  // Deletes the job when it is, at that moment, the file read (identity),
+  // with the size and time it had then, and no writer has had it open since.
+  virtual JobDeletion DeleteIfUnchanged() = 0;
+
+ protected:
+  std::string bytes_;
+  FileStamp stamp_;
+};
+
+// TakeJobIn and ReadSharedFrom of the machine's file system (see below).
+std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
+                                    std::uint64_t max_bytes);
+std::string ReadSharedFrom(std::string_view path, std::uint64_t offset, FileStamp* stamp = nullptr);
+
+// The file system the programs use. Methods do what the free functions of the
+// same names do; the system's one forwards to them.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual bool FileExists(std::string_view path) = 0;
+  virtual bool DirectoryExists(std::string_view path) = 0;
+  virtual bool PathExists(std::string_view path) = 0;
+  virtual std::vector<DirectoryEntry> ListDirectory(std::string_view directory,
+                                                    std::string_view pattern) = 0;
+  virtual bool DeleteFileAt(std::string_view path) = 0;
+  virtual void CreateDirectories(std::string_view path) = 0;
+  std::string ReadWholeFile(std::string_view path) { return ReadFileFrom(path, 0); }
+  virtual std::string ReadFileFrom(std::string_view path, std::uint64_t offset,
+                                   FileStamp* stamp = nullptr) = 0;
+  // ReadFileFrom without keeping writers, or a delete, out (Windows share
+  // modes), for reading a file another program keeps appending to (the log).
+  virtual std::string ReadSharedFrom(std::string_view path, std::uint64_t offset,
+                                     FileStamp* stamp = nullptr) = 0;
+  virtual void WriteWholeFile(std::string_view path, std::string_view bytes) = 0;
+  virtual void AppendToFile(std::string_view path, std::string_view bytes) = 0;
+  virtual void LinkFile(std::string_view existing, std::string_view link) = 0;
+  virtual void RenameFile(std::string_view from, std::string_view to) = 0;
+  virtual FileStamp StampOf(std::string_view path) = 0;
+  virtual bool SameFolder(std::string_view a, std::string_view b) = 0;
+
+  virtual FileStamp StampOfFileIn(std::string_view folder, std::string_view name) = 0;
+  virtual std::string ReadFileIn(std::string_view folder, std::string_view name,
+                                 std::uint64_t max_bytes) = 0;
+  virtual void WriteWholeFileIn(std::string_view folder, std::string_view name,
+                                std::string_view bytes) = 0;
+  virtual std::string WriteNewFileIn(std::string_view folder, std::string_view name,
+                                     std::string_view bytes) = 0;
+  virtual int RemoveAbandonedTemporaries(std::string_view folder) = 0;
+  virtual bool DeleteFileIn(std::string_view folder, std::string_view name) = 0;
+  virtual void SyncFolder(std::string_view folder) = 0;
+
+  // Reads the regular file `name` of `folder` (at most `max_bytes`, else
+  // ErrorKind::kTooLarge; anything else ErrorKind::kNotAFile, as ReadFileIn)
+  // and holds it. ErrorKind::kSharingViolation while a writer has it open.
+  virtual std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
+                                              std::uint64_t max_bytes) = 0;
+};
+
+// The machine's file system.
+FileSystem& SystemFileSystem();
+
+// The name `name` would get as the `n`th choice of WriteNewFileIn (n >= 2):
+// "7001.spl" -> "7001-2.spl", "LABEL" -> "LABEL-2".
+std::string NumberedName(std::string_view name, int n);
 
 }  // namespace cratemark

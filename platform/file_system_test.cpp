@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <set>
 #include <thread>
 
@@ -242,6 +243,49 @@ TEST(FileSystemTest, EntriesAreReadOnlyWhenTheyAreFilesWithinTheLimit) {
   // No temporary file is left beside the target.
   WriteWholeFileIn(dir.path(), std::string(251, 'n') + ".spl", "x");
   EXPECT_EQ(ListDirectory(dir.path(), "*").size(), 2u);
+}
+
+TEST(FileSystemTest, ANewFileNeverReplacesOneOfTheSameName) {
+  ScopedTempDir dir;
+  EXPECT_EQ(WriteNewFileIn(dir.path(), "7001.spl", "first"), "7001.spl");
+  EXPECT_EQ(WriteNewFileIn(dir.path(), "7001.SPL", "second"), "7001-2.SPL");
+  EXPECT_EQ(WriteNewFileIn(dir.path(), "7001.spl", "third"), "7001-3.spl");
+  EXPECT_EQ(ReadWholeFile(dir.path() + "7001.spl"), "first");
+  EXPECT_EQ(ReadWholeFile(dir.path() + "7001-2.SPL"), "second");
+  EXPECT_EQ(NamesIn(dir.path(), "*").size(), 3u) << "no temporary file is left";
+  EXPECT_EQ(NumberedName("LABEL", 2), "LABEL-2");
+  EXPECT_EQ(NumberedName(".spl", 4), ".spl-4");
+  SyncFolder(dir.path());
+}
+
+TEST(FileSystemTest, ATakenJobIsDeletedOnlyWhileItIsTheFileRead) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "a.spl";
+  WriteWholeFile(path, "order");
+  {
+    auto job = TakeJobIn(dir.path(), "a.spl", 100);
+    EXPECT_EQ(job->bytes(), "order");
+    EXPECT_EQ(job->DeleteIfUnchanged(), JobDeletion::kDeleted);
+    EXPECT_FALSE(FileExists(path));
+  }
+  WriteWholeFile(path, "order");
+  {
+    auto job = TakeJobIn(dir.path(), "a.spl", 100);
+    WriteWholeFile(path, "another order");  // put in its place since
+    EXPECT_EQ(job->DeleteIfUnchanged(), JobDeletion::kChanged);
+    EXPECT_EQ(ReadWholeFile(path), "another order");
+  }
+  {
+    // Its writer still has it open: not taken at all.
+    std::ofstream writer(path, std::ios::app);
+    ASSERT_TRUE(writer.is_open());
+    try {
+      TakeJobIn(dir.path(), "a.spl", 100);
+      ADD_FAILURE() << "taken while open for writing";
+    } catch (const Error& error) {
+      EXPECT_EQ(error.kind(), ErrorKind::kSharingViolation) << error.what();
+    }
+  }
 }
 
 }  // namespace

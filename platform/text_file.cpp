@@ -97,18 +97,20 @@ std::string JoinLines(const Lines& lines) {
   return text;
 }
 
-TextFileContent ReadTextFile(std::string_view path) {
+TextFileContent ReadTextFile(FileSystem& fs, std::string_view path) {
   TextFileContent content;
-  content.lines = SplitLines(DecodeText(ReadWholeFile(path), &content.encoding));
+  content.lines = SplitLines(DecodeText(fs.ReadWholeFile(path), &content.encoding));
   return content;
 }
 
-void WriteTextFile(std::string_view path, const Lines& lines, TextEncoding encoding) {
-  WriteWholeFile(path, EncodeText(JoinLines(lines), encoding));
+void WriteTextFile(FileSystem& fs, std::string_view path, const Lines& lines,
+                   TextEncoding encoding) {
+  fs.WriteWholeFile(path, EncodeText(JoinLines(lines), encoding));
 }
 
-void WriteTextFileExact(std::string_view path, std::string_view text, TextEncoding encoding) {
-  WriteWholeFile(path, EncodeText(text, encoding));
+void WriteTextFileExact(FileSystem& fs, std::string_view path, std::string_view text,
+                        TextEncoding encoding) {
+  fs.WriteWholeFile(path, EncodeText(text, encoding));
 }
 
 }  // namespace cratemark

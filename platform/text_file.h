@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace cratemark {
 
 enum class TextEncoding {
@@ -36,13 +38,14 @@ Lines SplitLines(std::string_view text);
 std::string JoinLines(const Lines& lines);
 
 // Reads a whole file into lines. Throws Error ("Cannot open file ...").
-TextFileContent ReadTextFile(std::string_view path);
+TextFileContent ReadTextFile(FileSystem& fs, std::string_view path);
 
 // Writes every line followed by CR LF. Throws Error ("Cannot create file ...").
-void WriteTextFile(std::string_view path, const Lines& lines,
+void WriteTextFile(FileSystem& fs, std::string_view path, const Lines& lines,
                    TextEncoding encoding = TextEncoding::kAnsi);
 
 // Writes `text` exactly as given (no line break added).
-void WriteTextFileExact(std::string_view path, std::string_view text, TextEncoding encoding);
+void WriteTextFileExact(FileSystem& fs, std::string_view path, std::string_view text,
+                        TextEncoding encoding);
 
 }  // namespace cratemark

@@ -69,22 +69,22 @@ TEST(TextFileTest, LinesEndAtCrLfLoneCrAndLoneLf) {
 TEST(TextFileTest, ReadsAndWritesFilesInTheirEncoding) {
   ScopedTempDir dir;
   const std::string path = dir.path() + "design.txt";
-  WriteTextFile(path, {"<Item Name>", "Caf\xC3\xA9"}, TextEncoding::kUtf16BE);
+  WriteTextFile(SystemFileSystem(), path, {"<Item Name>", "Caf\xC3\xA9"}, TextEncoding::kUtf16BE);
   EXPECT_EQ(ReadWholeFile(path).substr(0, 4), std::string("\xFE\xFF\0<", 4));
-  TextFileContent content = ReadTextFile(path);
+  TextFileContent content = ReadTextFile(SystemFileSystem(), path);
   EXPECT_EQ(content.lines, (Lines{"<Item Name>", "Caf\xC3\xA9"}));
   EXPECT_EQ(content.encoding, TextEncoding::kUtf16BE);
 
-  WriteTextFile(path, {"x", "y"});
+  WriteTextFile(SystemFileSystem(), path, {"x", "y"});
   EXPECT_EQ(ReadWholeFile(path), "x\r\ny\r\n");
-  WriteTextFileExact(path, "x\r\ny", TextEncoding::kUtf8);
+  WriteTextFileExact(SystemFileSystem(), path, "x\r\ny", TextEncoding::kUtf8);
   EXPECT_EQ(ReadWholeFile(path), "\xEF\xBB\xBFx\r\ny");
 }
 
 TEST(TextFileTest, MissingFileThrowsNotFound) {
   ScopedTempDir dir;
   try {
-    ReadTextFile(dir.path() + "missing.txt");
+    ReadTextFile(SystemFileSystem(), dir.path() + "missing.txt");
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_EQ(e.kind(), ErrorKind::kNotFound);

@@ -22,17 +22,18 @@ const SettleClock& SystemSettleClock() {
   return clock;
 }
 
-bool JobSettleWatch::IsSettled(const std::string& path, const FileStamp& stamp) {
-  if (settle_time_.count() <= 0) return true;
+bool JobSettleWatch::IsSettled(const std::string& path, const FileStamp& stamp,
+                               std::chrono::milliseconds settle_time) {
+  if (settle_time.count() <= 0) return true;
   const auto now = clock_.Now();
   if (!stamp.exists) return false;
   if (clock_.FileTimeNowNs() - stamp.modified_ns >=
-      std::chrono::duration_cast<std::chrono::nanoseconds>(settle_time_).count()) {
+      std::chrono::duration_cast<std::chrono::nanoseconds>(settle_time).count()) {
     looks_[path] = {stamp, now};
     return true;
   }
   auto it = looks_.find(path);
-  if (it != looks_.end() && it->second.stamp == stamp && now - it->second.seen >= settle_time_) {
+  if (it != looks_.end() && it->second.stamp == stamp && now - it->second.seen >= settle_time) {
     return true;
   }
   if (it == looks_.end() || !(it->second.stamp == stamp)) looks_[path] = {stamp, now};
@@ -41,12 +42,6 @@ bool JobSettleWatch::IsSettled(const std::string& path, const FileStamp& stamp) 
 
 void JobSettleWatch::KeepOnly(const std::set<std::string>& paths) {
   std::erase_if(looks_, [&](const auto& look) { return !paths.contains(look.first); });
-}
-
-bool JobSettleWatch::IsUnchanged(const std::string& path, const FileStamp& stamp) const {
-  if (settle_time_.count() <= 0) return true;
-  auto it = looks_.find(path);
-  return it != looks_.end() && it->second.stamp == stamp;
 }
 
 }  // namespace cratemark

@@ -40,10 +40,11 @@ class JobSettleWatch {
   // True when the job `path`, now with `stamp`, has not changed for the
   // settle time: its modification time lies that far back, or an earlier look
   // that long ago saw the same size and time. Otherwise remembers what it saw.
-  bool IsSettled(const std::string& path, const FileStamp& stamp);
-
-  // True when `stamp` is still the one IsSettled last accepted for `path`.
-  bool IsUnchanged(const std::string& path, const FileStamp& stamp) const;
+  bool IsSettled(const std::string& path, const FileStamp& stamp) {
+    return IsSettled(path, stamp, settle_time_);
+  }
+  // The same for a time of the caller's.
+  bool IsSettled(const std::string& path, const FileStamp& stamp, std::chrono::milliseconds time);
 
   // Forgets every job not in `paths` (those no longer in the folder), so the
   // watch never holds more than the folder does.

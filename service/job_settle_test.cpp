@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "service/testing/manual_clock.h"
+
 namespace cratemark {
 namespace {
 
@@ -11,19 +13,7 @@ using std::chrono::milliseconds;
 
 constexpr std::int64_t kMs = 1000000;  // nanoseconds
 
-// A clock the test moves by hand; both of its faces move together.
-class ManualClock : public SettleClock {
- public:
-  std::chrono::steady_clock::time_point Now() const override {
-    return std::chrono::steady_clock::time_point(milliseconds(now_ms_));
-  }
-  std::int64_t FileTimeNowNs() const override { return now_ms_ * kMs; }
-  void Advance(std::int64_t ms) { now_ms_ += ms; }
-  std::int64_t now_ms() const { return now_ms_; }
-
- private:
-  std::int64_t now_ms_ = 1000000;
-};
+using testing::ManualClock;
 
 // One look at a job: the clock moves by `advance_ms`, then the job is seen
 // with `size` and a modification time `age_ms` before now (or missing).
@@ -79,15 +69,19 @@ TEST(JobSettleWatch, TakesAJobOnlyOnceItStoppedChangingForTheSettleTime) {
   }
 }
 
-TEST(JobSettleWatch, AJobThatChangedWhileReadIsNoLongerUnchanged) {
+TEST(JobSettleWatch, ALongerQuietTimeIsCountedFromTheSameLooks) {
   ManualClock clock;
   JobSettleWatch watch(milliseconds(500), clock);
-  const FileStamp taken{true, 10, 0};
-  ASSERT_TRUE(watch.IsSettled("a.spl", taken));
-  EXPECT_TRUE(watch.IsUnchanged("a.spl", taken));
-  EXPECT_FALSE(watch.IsUnchanged("a.spl", FileStamp{true, 11, 0}));
-  EXPECT_FALSE(watch.IsUnchanged("a.spl", FileStamp{true, 10, 1}));
-  EXPECT_FALSE(watch.IsUnchanged("b.spl", taken));
+  const FileStamp stamp{true, 10, clock.FileTimeNowNs()};
+  ASSERT_FALSE(watch.IsSettled("a.spl", stamp));
+  clock.Advance(500);
+  ASSERT_TRUE(watch.IsSettled("a.spl", stamp));
+  EXPECT_FALSE(watch.IsSettled("a.spl", stamp, milliseconds(5000)));
+  clock.Advance(4500);
+  EXPECT_TRUE(watch.IsSettled("a.spl", stamp, milliseconds(5000)));
+  EXPECT_FALSE(
+      watch.IsSettled("a.spl", FileStamp{true, 11, clock.FileTimeNowNs()}, milliseconds(5000)))
+      << "a change starts the quiet time again";
 }
 
 TEST(JobSettleWatch, AJobGoneFromTheFolderIsForgotten) {
@@ -102,12 +96,11 @@ TEST(JobSettleWatch, AJobGoneFromTheFolderIsForgotten) {
   EXPECT_TRUE(watch.IsSettled("b.spl", future));
 }
 
-TEST(JobSettleWatch, WithoutASettleTimeEveryJobIsSettledAndUnchanged) {
+TEST(JobSettleWatch, WithoutASettleTimeEveryJobIsSettled) {
   ManualClock clock;
   JobSettleWatch watch(milliseconds(0), clock);
   const FileStamp fresh{true, 10, clock.FileTimeNowNs()};
   EXPECT_TRUE(watch.IsSettled("a.spl", fresh));
-  EXPECT_TRUE(watch.IsUnchanged("a.spl", FileStamp{true, 99, 0}));
 }
 
 }  // namespace

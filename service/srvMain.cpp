@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/error_channel.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "shared/change_marker.h"
@@ -14,6 +15,7 @@
 #include "shared/order_job.h"
 #include "shared/settings_file.h"
 #include "shared/status_file.h"
+#include "shared/unprinted_folder.h"
 
 namespace cratemark {
 namespace {
@@ -27,14 +29,20 @@ const std::string kSeparator(1, kPathSeparator);
 }  // namespace
 
 TsrvCratemark::TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable> tblLockSPL,
-                             std::unique_ptr<LockTable> tblLockSPLCheck,
-                             std::chrono::milliseconds job_settle_time)
+                             std::unique_ptr<LockTable> tblLockSPLCheck, ServiceOptions options)
     : program_dir_(std::move(program_dir)),
+      fs_(options.fs ? *options.fs : SystemFileSystem()),
+      clock_(options.clock ? *options.clock : SystemSettleClock()),
+      quiet_time_(options.quiet_time),
+      report_error_(std::move(options.report_error)),
       settings_(ServiceDefaultSettings()),
-      log_(program_dir_),
+      log_(fs_, program_dir_),
       tblLockSPL_(std::move(tblLockSPL)),
       tblLockSPLCheck_(std::move(tblLockSPLCheck)),
-      job_settle_(job_settle_time) {
+      job_settle_(options.settle_time, clock_) {
+  if (!report_error_) {
+    report_error_ = [](const std::string& message) { ReportError(ProgramFileName(), message); };
+  }
   auto after_open = [this](LockTable& table) { tblLockSPLAfterOpen(table); };
   tblLockSPL_->SetAfterOpen(after_open);
   tblLockSPLCheck_->SetAfterOpen(after_open);
@@ -60,27 +68,29 @@ void TsrvCratemark::ServiceStop() {
 }
 
 void TsrvCratemark::TimerTimer() {
-  if (ChangeMarkerExists(program_dir_)) {
+  if (ChangeMarkerExists(fs_, program_dir_)) {
     ConfigureService();
-    DeleteChangeMarker(program_dir_);
+    DeleteChangeMarker(fs_, program_dir_);
   }
 
   // A halted service takes no job, so it need not list them either.
   if (halted_) return;
 
   const std::string source_dir = tblLockSPL_->DatabaseName();
-  const std::vector<DirectoryEntry> entries = ListDirectory(source_dir, kJobFilePattern);
+  const std::vector<DirectoryEntry> entries = fs_.ListDirectory(source_dir, kJobFilePattern);
   std::set<std::string> listed;
   for (const DirectoryEntry& entry : entries) listed.insert(source_dir + kSeparator + entry.name);
   // What is remembered about entries never outgrows the folder.
   job_settle_.KeepOnly(listed);
   std::erase_if(passed_over_, [&](const auto& item) { return !listed.contains(item.first); });
+  std::erase_if(retries_, [&](const auto& item) { return !listed.contains(item.first); });
 
   // The first entry that is a job ready to be taken. Anything passed over
-  // costs one log line when first seen and never holds up the entries after it.
+  // costs one log line when first seen, and a job being written or waiting
+  // to be tried again never holds up the entries after it.
   for (const DirectoryEntry& entry : entries) {
     const std::string job_path = source_dir + kSeparator + entry.name;
-    const FileStamp stamp = StampOfFileIn(source_dir, entry.name);
+    const FileStamp stamp = fs_.StampOfFileIn(source_dir, entry.name);
     auto passed = passed_over_.find(job_path);
     if (passed != passed_over_.end()) {
       if (passed->second == stamp) continue;  // unchanged since: leave it
@@ -94,45 +104,143 @@ void TsrvCratemark::TimerTimer() {
       PassOver(job_path, stamp, SkippedLine(job_path, TooLarge()));
       continue;
     }
+    auto retry = retries_.find(job_path);
+    if (retry != retries_.end() && retry->second.stamp == stamp &&
+        clock_.Now() < retry->second.next) {
+      continue;
+    }
     // A job still being written is left for a later tick.
     if (!job_settle_.IsSettled(job_path, stamp)) continue;
-    TakeJob(source_dir, entry.name, stamp);
-    return;
+    if (TakeJob(source_dir, entry.name, stamp) == Taking::kHandled) return;
   }
 }
 
-void TsrvCratemark::TakeJob(const std::string& source_dir, const std::string& job_name,
-                            const FileStamp& stamp) {
+TsrvCratemark::Taking TsrvCratemark::TakeJob(const std::string& source_dir,
+                                             const std::string& job_name, const FileStamp& stamp) {
   const std::string job_path = source_dir + kSeparator + job_name;
-  WriteLog("-> Loading from " + job_path);
+  attempt_lines_.clear();
+  const auto retry = retries_.find(job_path);
+  // A retry's lines are logged only when it ends otherwise than last time.
+  holding_lines_ = retry != retries_.end() && retry->second.stamp == stamp;
+  Taking taking = Taking::kWaiting;
   try {
-    job_lines_ = ReadOrderJobIn(source_dir, job_name);
+    taking = TakeHeldJob(source_dir, job_name, stamp);
   } catch (const Error& error) {
-    // Swapped for something else since it was listed: pass it over like that.
-    if (error.kind() == ErrorKind::kTooLarge) {
-      PassOver(job_path, StampOfFileIn(source_dir, job_name), SkippedLine(job_path, TooLarge()));
-      return;
-    }
-    if (error.kind() == ErrorKind::kNotAFile) {
-      PassOver(job_path, StampOfFileIn(source_dir, job_name),
-               SkippedLine(job_path, "not a regular file"));
-      return;
-    }
-    throw;
+    Failed(job_path, stamp, error.what());
   }
-  if (!job_settle_.IsUnchanged(job_path, StampOfFileIn(source_dir, job_name))) {
-    throw Error(ErrorKind::kSharingViolation,
-                "The job \"" + job_path + "\" changed while it was read.");
+  taken_.reset();
+  if (holding_lines_) {
+    holding_lines_ = false;
+    // The same failure as last time is not news; anything else is.
+    if (!repeated_failure_) {
+      for (const std::string& line : attempt_lines_) AppendLog(line);
+    }
+  }
+  repeated_failure_ = false;
+  return taking;
+}
+
+TsrvCratemark::Taking TsrvCratemark::TakeHeldJob(const std::string& source_dir,
+                                                 const std::string& job_name,
+                                                 const FileStamp& stamp) {
+  const std::string job_path = source_dir + kSeparator + job_name;
+  try {
+    taken_ = fs_.TakeJobIn(source_dir, job_name, kMaxJobBytes);
+  } catch (const Error& error) {
+    switch (error.kind()) {
+      case ErrorKind::kSharingViolation:
+        return Taking::kWaiting;  // its writer still has it: taken once it is done
+      case ErrorKind::kTooLarge:
+        // Swapped for something else since it was listed: pass it over like that.
+        PassOver(job_path, fs_.StampOfFileIn(source_dir, job_name),
+                 SkippedLine(job_path, TooLarge()));
+        return Taking::kWaiting;
+      case ErrorKind::kNotAFile:
+        PassOver(job_path, fs_.StampOfFileIn(source_dir, job_name),
+                 SkippedLine(job_path, "not a regular file"));
+        return Taking::kWaiting;
+      default:
+        WriteLog("-> Loading from " + job_path);
+        throw;
+    }
+  }
+  const FileStamp& read = taken_->stamp();
+  // Changed since it was listed: it settles again first.
+  if (read.size != stamp.size || read.modified_ns != stamp.modified_ns) return Taking::kWaiting;
+  // Where nothing tells of writers, only a long quiet says it is complete.
+  if (taken_->guard() == WriterGuard::kNone &&
+      !job_settle_.IsSettled(job_path, stamp, quiet_time_)) {
+    return Taking::kWaiting;
+  }
+  job_lines_ = OrderJobLines(taken_->bytes());
+  // Of another layout: moved aside, but only once it has been quiet long
+  // enough that a host still writing it would have written more.
+  if (!FollowsBlockLayout(job_lines_) && !job_settle_.IsSettled(job_path, stamp, quiet_time_)) {
+    return Taking::kWaiting;
+  }
+
+  WriteLog("-> Loading from " + job_path);
+  if (!FollowsBlockLayout(job_lines_)) {
+    KeepUnprintedJob(job_name);
+    return Taking::kHandled;
   }
   try {
     ComposeLabels();
   } catch (const Error& error) {
     if (error.kind() != ErrorKind::kTooLarge) throw;
     PassOver(job_path, stamp, SkippedLine(job_path, "its labels would be too large"));
-    return;
+    return Taking::kHandled;
   }
-  WriteLog("++ Sending to " + program_dir_ + settings_.spl_dir_dest + kSeparator + job_name);
-  if (!DeliverLabels(job_name)) WriteLog("# Failed to print...");
+  bool printed = false;
+  if (halted_) {
+    // The design could not be read: the order waits for the next start.
+    WriteLog("# Failed to print...");
+    return Taking::kHandled;
+  }
+  if (const auto failure = Deliver(job_name, &printed)) {
+    WriteLog("# Failed to print...");
+    Failed(job_path, stamp, *failure);
+    return Taking::kWaiting;
+  }
+  retries_.erase(job_path);
+  if (!printed) WriteLog("# Failed to print...");
+  return Taking::kHandled;
+}
+
+void TsrvCratemark::KeepUnprintedJob(const std::string& job_name) {
+  WriteLog("## WARNING: Label Setup in Tolvan does not seem to be compatible with Cratemark ##");
+  const KeptJob kept =
+      KeepUnprinted(fs_, program_dir_, job_name, taken_->bytes(), clock_.FileTimeNowNs());
+  for (const std::string& removed : kept.removed) {
+    WriteLog("## Removed " + removed + " (Unprinted keeps " + std::to_string(kUnprintedMaxJobs) +
+             " orders and 7 days)");
+  }
+  WriteLog("## Not printed: kept as " + kept.path);
+  WriteLog("-- Deleting " + SourceJobPath(job_name));
+  DeleteSourceJob(job_name);
+  retries_.erase(SourceJobPath(job_name));
+}
+
+void TsrvCratemark::Failed(const std::string& job_path, const FileStamp& stamp,
+                           const std::string& failure) {
+  Retry& retry = retries_[job_path];
+  const bool news = !(retry.stamp == stamp) || retry.failure != failure;
+  if (!(retry.stamp == stamp)) retry.pause = std::chrono::seconds(0);
+  retry.stamp = stamp;
+  // 1, 2, 4, ... seconds, then a minute at the most.
+  retry.pause = std::min<std::chrono::seconds>(
+      kMaxRetryPause, retry.pause.count() == 0 ? std::chrono::seconds(1) : retry.pause * 2);
+  retry.next = clock_.Now() + retry.pause;
+  repeated_failure_ = !news;
+  if (news) {
+    if (holding_lines_) {
+      for (const std::string& line : attempt_lines_) AppendLog(line);
+      holding_lines_ = false;
+    }
+    WriteLog("# " + job_path + " stays in its folder and is tried again: " + failure);
+    report_error_("The order \"" + job_path + "\" could not be printed: " + failure);
+  }
+  retry.failure = failure;
 }
 
 void TsrvCratemark::PassOver(const std::string& job_path, const FileStamp& stamp,
@@ -157,7 +265,7 @@ void TsrvCratemark::ConfigureService() {
 
   // Read only to find out whether it can be; each job reads it afresh.
   try {
-    ReadLabelDesign(program_dir_);
+    ReadLabelDesign(fs_, program_dir_);
   } catch (const Error&) {
     WriteStatus(kStatusDesignUnreadable);
   }
@@ -167,20 +275,20 @@ void TsrvCratemark::ConfigureService() {
   WriteLog("! Starting service...");
   const std::string source_dir = program_dir_ + settings_.spl_dir_source;
   WriteLog("! Source Spool Directory is: \"" + source_dir + "\"");
-  const bool has_source = DirectoryExists(source_dir);
+  const bool has_source = fs_.DirectoryExists(source_dir);
   if (!has_source) WriteLog(kDirectoryNotFound);
 
   const std::string dest_dir = program_dir_ + settings_.spl_dir_dest;
   WriteLog("! Destination Spool Directory is: \"" + dest_dir + "\"");
-  const bool has_dest = DirectoryExists(dest_dir);
+  const bool has_dest = fs_.DirectoryExists(dest_dir);
   if (!has_dest) WriteLog(kDirectoryNotFound);
 
   const std::string backup_dir = program_dir_ + settings_.spl_dir_backup;
   WriteLog("! Backup Spool Directory is: \"" + backup_dir + "\"");
-  if (!DirectoryExists(backup_dir)) {
+  if (!fs_.DirectoryExists(backup_dir)) {
     WriteLog(kDirectoryNotFound);
     WriteStatus(kStatusBackupDirMissing);
-  } else if (SameFolder(backup_dir, source_dir)) {
+  } else if (fs_.SameFolder(backup_dir, source_dir)) {
     // By any spelling (dots, "..", links): labels written there would replace
     // the order's own job file, which is then deleted: the order would be
     // lost. Not a label printer, so halt.
@@ -188,21 +296,21 @@ void TsrvCratemark::ConfigureService() {
   }
 
   OpenSourceLockTable(source_dir);
-  if (!has_dest || SameFolder(dest_dir, source_dir)) WriteStatus(kStatusDestDirMissing);
+  if (!has_dest || fs_.SameFolder(dest_dir, source_dir)) WriteStatus(kStatusDestDirMissing);
 
   // Half-written files of a run that was killed while writing; a live
   // program's are left alone.
   for (const std::string& folder : {program_dir_, source_dir, dest_dir, backup_dir}) {
-    RemoveAbandonedTemporaries(folder);
+    fs_.RemoveAbandonedTemporaries(folder);
   }
 }
 
 void TsrvCratemark::LoadSettings() {
   try {
-    settings_ = ReadSettingsFile(program_dir_);
+    settings_ = ReadSettingsFile(fs_, program_dir_);
   } catch (const Error&) {
     // Unreadable: keep the current values and write them back for the user.
-    WriteSettingsFile(program_dir_, settings_);
+    WriteSettingsFile(fs_, program_dir_, settings_);
     halted_ = true;
   }
 }
@@ -214,7 +322,7 @@ void TsrvCratemark::OpenSourceLockTable(const std::string& source_dir) {
     tblLockSPL_->Close();
     tblLockSPL_->SetDatabaseName(source_dir);
   }
-  if (!DirectoryExists(source_dir)) {
+  if (!fs_.DirectoryExists(source_dir)) {
     WriteStatus(kStatusSourceDirMissing);
     return;
   }
@@ -243,7 +351,7 @@ void TsrvCratemark::ComposeLabels() {
                                settings_.total_text};
   label_lines_ = ComposeBlocks(job_lines_, captions, [this]() -> std::optional<Lines> {
     try {
-      return ReadLabelDesign(program_dir_).lines;
+      return ReadLabelDesign(fs_, program_dir_).lines;
     } catch (const Error&) {
       WriteStatus(kStatusDesignUnreadable);
       return std::nullopt;
@@ -267,58 +375,100 @@ bool TsrvCratemark::CheckLockTaken(const std::string& directory) {
 
 bool TsrvCratemark::DeliverLabels(const std::string& job_name) {
   if (halted_) return false;
-  const std::string dest_dir = program_dir_ + settings_.spl_dir_dest;
-  const std::string backup_dir = program_dir_ + settings_.spl_dir_backup;
-  const std::string source_job = SourceJobPath(job_name);
-
-  const bool dest_down = CheckLockTaken(dest_dir) ||
-                         FileExists(dest_dir + kSeparator + std::string(kSpoolerMarkerFileName));
-  if (!dest_down) {
-    WriteLabelFile(dest_dir, job_name);
-    WriteLog("-- Deleting " + source_job);
-    DeleteSourceJob(job_name);
-    return true;
-  }
-  WriteLog("## Spooler is down for printer: " + settings_.spl_dir_dest);
-
-  WriteLog("! Trying backup printer...");
-  // The same verdict as for the destination: down only when nobody holds the
-  // lock; a backup whose spooler holds its lock is used.
-  bool backup_problem = false;
-  const bool backup_down = CheckLockTaken(backup_dir);
-  if (backup_down) {
-    WriteLog("## Spooler is down for printer: " + settings_.spl_dir_backup);
-  } else {
-    backup_problem = FileExists(backup_dir + kSeparator + std::string(kSpoolerMarkerFileName));
-  }
-  if (!backup_down && !backup_problem) {
-    WriteLog("++ Sending to " + backup_dir + kSeparator + job_name);
-    WriteLabelFile(backup_dir, job_name);
-    WriteLog("-- Deleting " + source_job);
-    DeleteSourceJob(job_name);
-    return true;
-  }
-  if (backup_problem) {
-    WriteLog("# Problem sending to " + backup_dir);
-    WriteLog("  Please check TolvanSpool and Printer.");
-  }
-  WriteLog("! Sending order back to " + dest_dir);
-  WriteLog("! Labels will resume printing when the problem is resolved");
-  WriteLabelFile(dest_dir, job_name);
-  WriteLog("-- Deleting " + source_job);
-  DeleteSourceJob(job_name);
-  return false;
+  bool printed = false;
+  return !Deliver(job_name, &printed) && printed;
 }
 
-void TsrvCratemark::WriteLabelFile(const std::string& folder, const std::string& job_name) {
-  // Whole, then put in place: a spooler never prints half a label.
-  WriteWholeFileIn(folder, job_name, EncodeText(JoinLines(label_lines_), TextEncoding::kAnsi));
+std::optional<std::string> TsrvCratemark::Deliver(const std::string& job_name, bool* printed) {
+  const DeliveryNames names{settings_.spl_dir_dest, settings_.spl_dir_backup,
+                            program_dir_ + settings_.spl_dir_dest,
+                            program_dir_ + settings_.spl_dir_backup, SourceJobPath(job_name)};
+  const std::string marker = kSeparator + std::string(kSpoolerMarkerFileName);
+  DeliveryFacts facts;
+  for (;;) {
+    DeliveryStep step = PlanDelivery(facts, names);
+    for (const std::string& line : step.log) WriteLog(line);
+    switch (step.action) {
+      case DeliveryAction::kCheckDestination:
+        facts.destination_down =
+            CheckLockTaken(names.destination_dir) || fs_.FileExists(names.destination_dir + marker);
+        break;
+      case DeliveryAction::kCheckBackup:
+        // The same verdict as for the destination: down only when nobody
+        // holds the lock; a backup whose spooler holds its lock is used.
+        if (CheckLockTaken(names.backup_dir)) {
+          facts.backup = BackupState::kDown;
+        } else {
+          facts.backup = fs_.FileExists(names.backup_dir + marker) ? BackupState::kProblem
+                                                                   : BackupState::kUsable;
+        }
+        break;
+      case DeliveryAction::kWriteDestination:
+        facts.destination = WriteLabelFile(names.destination_dir, job_name);
+        break;
+      case DeliveryAction::kWriteBackup:
+        facts.backup_write = WriteLabelFile(names.backup_dir, job_name);
+        break;
+      case DeliveryAction::kDelete:
+        *printed = step.printed;
+        DeleteSourceJob(job_name);
+        return std::nullopt;
+      case DeliveryAction::kKeep: {
+        std::string why = "its labels could not be written";
+        if (facts.destination && !facts.destination->written) why = facts.destination->error;
+        return why;
+      }
+    }
+  }
+}
+
+WriteOutcome TsrvCratemark::WriteLabelFile(const std::string& folder, const std::string& job_name) {
+  // Whole, then named, then the name made durable: a spooler never prints
+  // half a label, no waiting label is replaced, and the order is deleted
+  // only once its labels would survive a power cut.
+  try {
+    const std::string written = fs_.WriteNewFileIn(
+        folder, job_name, EncodeText(JoinLines(label_lines_), TextEncoding::kAnsi));
+    WriteLog("++ Sending to " + folder + kSeparator + written);
+    SyncFolder(folder);
+    return {true, {}};
+  } catch (const Error& error) {
+    return {false, error.what()};
+  }
+}
+
+void TsrvCratemark::SyncFolder(const std::string& folder) {
+  try {
+    fs_.SyncFolder(folder);
+  } catch (const Error& error) {
+    if (error.kind() != ErrorKind::kUnsupported) throw;
+    if (unsyncable_.insert(folder).second) {
+      WriteLog("! " + folder + " cannot be synced (" + error.what() + "); delivery goes on");
+    }
+  }
 }
 
 void TsrvCratemark::DeleteSourceJob(const std::string& job_name) {
   const std::string& source_dir = tblLockSPL_->DatabaseName();
-  if (DeleteFileIn(source_dir, job_name)) return;
-  const FileStamp stamp = StampOfFileIn(source_dir, job_name);
+  JobDeletion deletion = JobDeletion::kFailed;
+  if (taken_) {
+    deletion = taken_->DeleteIfUnchanged();
+  } else if (fs_.DeleteFileIn(source_dir, job_name)) {
+    deletion = JobDeletion::kDeleted;
+  }
+  switch (deletion) {
+    case JobDeletion::kDeleted:
+      SyncFolder(source_dir);
+      return;
+    case JobDeletion::kChanged:
+      // Written to since it was read: it stays, and is read and printed
+      // again whole. Twice rather than never.
+      WriteLog("# " + SourceJobPath(job_name) + " changed while it was printed; it is read again");
+      return;
+    case JobDeletion::kFailed:
+      break;
+  }
+  const FileStamp stamp = fs_.StampOfFileIn(source_dir, job_name);
   if (!stamp.exists) return;  // someone else took it away
   // Printed already: taking it again every second would waste a label each
   // time. It comes again only when it changes or the service restarts.
@@ -336,7 +486,7 @@ std::string TsrvCratemark::SourceJobPath(const std::string& job_name) const {
 
 void TsrvCratemark::WriteStatus(std::int16_t code) {
   if (code != kStatusOk) halted_ = true;
-  WriteStatusFile(program_dir_, code);
+  WriteStatusFile(fs_, program_dir_, code);
 }
 
 void TsrvCratemark::WriteLog(const std::string& message) {
@@ -346,7 +496,20 @@ void TsrvCratemark::WriteLog(const std::string& message) {
   for (char& c : shown) {
     if (static_cast<unsigned char>(c) < 32) c = '?';
   }
-  log_.Write(shown);
+  attempt_lines_.push_back(shown);
+  if (!holding_lines_) AppendLog(shown);
+}
+
+void TsrvCratemark::AppendLog(const std::string& line) {
+  // A log that cannot be written never stops an order: the line waits in
+  // the log and goes in with the next one that can be written.
+  try {
+    log_.Write(line);
+    log_failing_ = false;
+  } catch (const Error& error) {
+    if (!log_failing_) report_error_(error.what());
+    log_failing_ = true;
+  }
 }
 
 }  // namespace cratemark

@@ -6,13 +6,19 @@
 // Not thread-safe: the service host runs every handler on one thread.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 
+#include "platform/file_system.h"
 #include "platform/service_host.h"
 #include "platform/text_file.h"
+#include "service/delivery_plan.h"
 #include "service/job_settle.h"
 #include "service/lock_table.h"
 #include "shared/activity_log.h"
@@ -20,13 +26,31 @@
 
 namespace cratemark {
 
+// How long a job must stay unchanged before it is taken where nothing tells
+// of its writers (no lease), and before a job of another layout is moved
+// aside: longer than a host's stall between two sittings of one job.
+inline constexpr std::chrono::seconds kJobQuietTime{5};
+
+// The longest pause before a job that could not be delivered is tried again.
+inline constexpr std::chrono::seconds kMaxRetryPause{60};
+
+// What the service runs on; tests replace each.
+struct ServiceOptions {
+  FileSystem* fs = nullptr;  // the machine's when null
+  std::chrono::milliseconds settle_time = JobSettleTime();
+  std::chrono::milliseconds quiet_time = kJobQuietTime;
+  const SettleClock* clock = nullptr;  // the system's when null
+  // Where failures the service handles itself are reported (the event log
+  // or the journal); ReportError with the program's name when empty.
+  std::function<void(const std::string&)> report_error;
+};
+
 class TsrvCratemark : public ServiceModule {
  public:
   // `program_dir` ends with a separator; every path is formed onto it. The
   // constructor is ServiceCreate, the destructor ServiceDestroy.
   TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable> tblLockSPL,
-                std::unique_ptr<LockTable> tblLockSPLCheck,
-                std::chrono::milliseconds job_settle_time = JobSettleTime());
+                std::unique_ptr<LockTable> tblLockSPLCheck, ServiceOptions options = {});
   ~TsrvCratemark() override;
 
   void ServiceStart() override;  // start and continue
@@ -39,6 +63,7 @@ class TsrvCratemark : public ServiceModule {
   void ComposeLabels();
   bool DeliverLabels(const std::string& job_name);
   void WriteStatus(std::int16_t code);
+  // Never throws: a line that cannot be written now goes in with the next.
   void WriteLog(const std::string& message);
 
   bool Halted() const { return halted_; }
@@ -47,6 +72,18 @@ class TsrvCratemark : public ServiceModule {
   void SetJobLines(Lines lines) { job_lines_ = std::move(lines); }
 
  private:
+  // A job of the source folder: taken, waiting (being written, or paused
+  // after a failure), and then the tick goes on to the next.
+  enum class Taking { kHandled, kWaiting };
+  // A job whose delivery failed: tried again after `pause`, unless it changes.
+  struct Retry {
+    FileStamp stamp;
+    std::chrono::steady_clock::time_point next;
+    std::chrono::seconds pause{0};
+    std::string failure;  // what went wrong last time; logged once
+  };
+
+  void AppendLog(const std::string& line);
   void LoadSettings();
   void OpenSourceLockTable(const std::string& source_dir);
   // Points the check table at `directory`, opens it and tries its lock;
@@ -55,18 +92,37 @@ class TsrvCratemark : public ServiceModule {
   bool CheckLockTaken(const std::string& directory);
   // Reads, composes and delivers the job `job_name` of `source_dir`, listed
   // with `stamp`.
-  void TakeJob(const std::string& source_dir, const std::string& job_name, const FileStamp& stamp);
+  Taking TakeJob(const std::string& source_dir, const std::string& job_name,
+                 const FileStamp& stamp);
+  Taking TakeHeldJob(const std::string& source_dir, const std::string& job_name,
+                     const FileStamp& stamp);
+  // Moves a job of another layout, bytes unchanged, into "Unprinted".
+  void KeepUnprintedJob(const std::string& job_name);
+  // Carries out the delivery plan; empty when the order was delivered (or
+  // sent back), else why it stays.
+  std::optional<std::string> Deliver(const std::string& job_name, bool* printed);
+  WriteOutcome WriteLabelFile(const std::string& folder, const std::string& job_name);
+  // SyncFolder, where the file system refuses (a FAT volume) logged once
+  // and taken as done. Throws Error on any other failure.
+  void SyncFolder(const std::string& folder);
+  // Remembers a failure of the job for its retry, and reports it where it
+  // differs from the last one.
+  void Failed(const std::string& job_path, const FileStamp& stamp, const std::string& failure);
   // Leaves the entry in the folder until it changes, with one log line.
   void PassOver(const std::string& job_path, const FileStamp& stamp, const std::string& line);
   // "## Skipped <job_path> (<why>)", the line of an entry passed over.
   static std::string SkippedLine(const std::string& job_path, std::string_view why);
   static std::string TooLarge();  // why a job over kMaxJobBytes is passed over
-  void WriteLabelFile(const std::string& folder, const std::string& job_name);
-  // Deletes the delivered job; one that stays is passed over from then on.
+  // Deletes the delivered job, if it is unchanged; one that cannot be
+  // deleted is passed over from then on.
   void DeleteSourceJob(const std::string& job_name);
   std::string SourceJobPath(const std::string& job_name) const;
 
   std::string program_dir_;
+  FileSystem& fs_;
+  const SettleClock& clock_;
+  std::chrono::milliseconds quiet_time_;
+  std::function<void(const std::string&)> report_error_;
   Settings settings_;
   bool halted_ = false;
   bool timer_enabled_ = false;
@@ -79,6 +135,13 @@ class TsrvCratemark : public ServiceModule {
   // Entries of the source folder left in place (not a job, too large, or
   // delivered but not deletable), with the stamp they had then.
   std::map<std::string, FileStamp> passed_over_;
+  std::map<std::string, Retry> retries_;  // jobs that failed, by path
+  std::unique_ptr<TakenJob> taken_;       // the job being delivered
+  Lines attempt_lines_;                   // what the current attempt logged
+  bool holding_lines_ = false;            // a retry: its lines wait to be seen as new
+  bool repeated_failure_ = false;         // the attempt failed as the one before
+  std::set<std::string> unsyncable_;      // folders whose sync the file system refuses
+  bool log_failing_ = false;              // the activity log cannot be written
 };
 
 }  // namespace cratemark

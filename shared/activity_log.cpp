@@ -14,27 +14,28 @@ std::string LogLineText(const LocalTime& time, std::string_view message) {
   return DateTimeText(time) + " : " + std::string(message);
 }
 
-ActivityLog::ActivityLog(std::string program_dir)
-    : path_(ActivityLogPath(program_dir)),
+ActivityLog::ActivityLog(FileSystem& fs, std::string program_dir)
+    : fs_(fs),
+      path_(ActivityLogPath(program_dir)),
       kept_path_(program_dir + std::string(kActivityLogKeptFileName)) {}
 
 void ActivityLog::Write(std::string_view message) { WriteAt(NowLocal(), message); }
 
 bool ActivityLog::IsOurs(std::string_view path) const {
-  const FileStamp stamp = StampOf(path);
+  const FileStamp stamp = fs_.StampOf(path);
   return stamp.exists && stamp.identity == identity_;
 }
 
 // A new file under the log's name, holding what is pending, with its kept
 // name beside it.
 void ActivityLog::StartFile() {
-  WriteWholeFile(path_, pending_);
+  fs_.WriteWholeFile(path_, pending_);
   pending_.clear();
   has_written_ = true;
-  identity_ = StampOf(path_).identity;
-  DeleteFileAt(kept_path_);
+  identity_ = fs_.StampOf(path_).identity;
+  fs_.DeleteFileAt(kept_path_);
   try {
-    LinkFile(path_, kept_path_);
+    fs_.LinkFile(path_, kept_path_);
     has_link_ = true;
   } catch (const Error&) {
     has_link_ = false;  // no hard links here: stop and pause rename instead
@@ -43,14 +44,14 @@ void ActivityLog::StartFile() {
 
 // The file, under its kept name, in place of the log's name in one step.
 void ActivityLog::PutBack() {
-  if (!has_link_) return RenameFile(kept_path_, path_);
+  if (!has_link_) return fs_.RenameFile(kept_path_, path_);
   const std::string link = path_ + ".link.tmp";
-  DeleteFileAt(link);
-  LinkFile(kept_path_, link);
+  fs_.DeleteFileAt(link);
+  fs_.LinkFile(kept_path_, link);
   try {
-    RenameFile(link, path_);
+    fs_.RenameFile(link, path_);
   } catch (const Error&) {
-    DeleteFileAt(link);
+    fs_.DeleteFileAt(link);
     throw;
   }
 }
@@ -66,23 +67,23 @@ void ActivityLog::WriteAt(const LocalTime& time, std::string_view message) {
   if (is_shown && (!has_link_ || is_kept)) {
     // The usual case: one write and one flush. A failed append is cut off
     // again, so the file never holds a torn line, and the line stays pending.
-    AppendToFile(path_, pending_);
+    fs_.AppendToFile(path_, pending_);
     pending_.clear();
     return;
   }
   if (is_shown) {
     // Someone removed the kept name: the file gets it again.
-    AppendToFile(path_, pending_);
+    fs_.AppendToFile(path_, pending_);
     pending_.clear();
-    DeleteFileAt(kept_path_);
-    LinkFile(path_, kept_path_);
+    fs_.DeleteFileAt(kept_path_);
+    fs_.LinkFile(path_, kept_path_);
     return;
   }
   if (is_kept) {
     // Set aside at stop or pause, or its name removed or taken by someone
     // else: the line joins the file first, then the file comes back whole,
     // so readers never see it without the new line.
-    AppendToFile(kept_path_, pending_);
+    fs_.AppendToFile(kept_path_, pending_);
     pending_.clear();
     PutBack();
     return;
@@ -92,11 +93,11 @@ void ActivityLog::WriteAt(const LocalTime& time, std::string_view message) {
 }
 
 bool ActivityLog::RemoveFile() {
-  if (!has_written_) return DeleteFileAt(path_);  // an earlier process's file
+  if (!has_written_) return fs_.DeleteFileAt(path_);  // an earlier process's file
   if (!IsOurs(path_)) return false;
   if (!has_link_) {
     try {
-      RenameFile(path_, kept_path_);
+      fs_.RenameFile(path_, kept_path_);
     } catch (const Error&) {
       return false;  // held by a reader: it stays where it is
     }
@@ -104,14 +105,14 @@ bool ActivityLog::RemoveFile() {
   }
   if (!IsOurs(kept_path_)) {
     // Its kept name must hold the file before the log's name goes.
-    DeleteFileAt(kept_path_);
+    fs_.DeleteFileAt(kept_path_);
     try {
-      LinkFile(path_, kept_path_);
+      fs_.LinkFile(path_, kept_path_);
     } catch (const Error&) {
       return false;
     }
   }
-  return DeleteFileAt(path_);
+  return fs_.DeleteFileAt(path_);
 }
 
 }  // namespace cratemark

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
 #include "platform/local_time.h"
 
 namespace cratemark {
@@ -35,7 +36,8 @@ std::string LogLineText(const LocalTime& time, std::string_view message);
 // serialises calls.
 class ActivityLog {
  public:
-  explicit ActivityLog(std::string program_dir);
+  // `fs` must outlive the log.
+  ActivityLog(FileSystem& fs, std::string program_dir);
 
   // Forms the line for now (or `time`) and adds it to the file. When the
   // write throws (Error), the line is kept and goes into the file, before
@@ -56,6 +58,7 @@ class ActivityLog {
   void StartFile();
   void PutBack();
 
+  FileSystem& fs_;
   std::string path_;
   std::string kept_path_;
   std::string pending_;         // encoded lines not yet in the file

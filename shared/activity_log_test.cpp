@@ -28,14 +28,14 @@ TEST(ActivityLogTest, LineIsDateTimeColonMessage) {
 
 TEST(ActivityLogTest, FileIsAFullCopyOfTheLinesWritten) {
   ScopedTempDir dir;
-  ActivityLog log(dir.path());
+  ActivityLog log(SystemFileSystem(), dir.path());
   log.WriteAt(kAfternoon, "! Starting service...");
   log.WriteAt(kMidnight, "\xE2\x82\xAC 5");
   const Lines written = {LogLineText(kAfternoon, "! Starting service..."),
                          LogLineText(kMidnight, "\xE2\x82\xAC 5")};
   std::string ansi = ReadWholeFile(ActivityLogPath(dir.path()));
   EXPECT_EQ(ansi.substr(ansi.size() - 5), "\x80 5\r\n");  // ANSI code page, no mark
-  EXPECT_EQ(ReadTextFile(ActivityLogPath(dir.path())).lines, written);
+  EXPECT_EQ(ReadTextFile(SystemFileSystem(), ActivityLogPath(dir.path())).lines, written);
   EXPECT_EQ(ansi, EncodeText(JoinLines(written), TextEncoding::kAnsi));
 }
 
@@ -50,7 +50,7 @@ TEST(ActivityLogTest, FileMatchesAWholeRewriteAcrossStartPauseContinueAndStop) {
   const std::string kept = dir.path() + std::string(kActivityLogKeptFileName);
   WriteWholeFile(kept, "stale\r\n");
 
-  ActivityLog log(dir.path());
+  ActivityLog log(SystemFileSystem(), dir.path());
   Lines expected;
   int line_number = 0;
   const auto write = [&] {
@@ -92,7 +92,7 @@ TEST(ActivityLogTest, RemoveBeforeTheFirstLineDeletesAnEarlierProcessFile) {
   ScopedTempDir dir;
   const std::string path = ActivityLogPath(dir.path());
   WriteWholeFile(path, "left by an earlier process\r\n");
-  ActivityLog log(dir.path());
+  ActivityLog log(SystemFileSystem(), dir.path());
   EXPECT_TRUE(log.RemoveFile());
   EXPECT_FALSE(FileExists(path));
   log.WriteAt(kAfternoon, "first");
@@ -101,14 +101,14 @@ TEST(ActivityLogTest, RemoveBeforeTheFirstLineDeletesAnEarlierProcessFile) {
 
 TEST(ActivityLogTest, LineWhoseWriteFailedIsInTheNextFile) {
   ScopedTempDir dir;
-  ActivityLog log(dir.path());
+  ActivityLog log(SystemFileSystem(), dir.path());
   // A directory in the log file's place makes the write fail.
   CreateDirectories(ActivityLogPath(dir.path()));
   EXPECT_THROW(log.Write("lost?"), Error);
   EXPECT_GT(log.pending_bytes(), 0u);
   std::filesystem::remove(ActivityLogPath(dir.path()));
   log.Write("next");
-  const Lines lines = ReadTextFile(ActivityLogPath(dir.path())).lines;
+  const Lines lines = ReadTextFile(SystemFileSystem(), ActivityLogPath(dir.path())).lines;
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_TRUE(lines[0].ends_with(" : lost?"));
   EXPECT_EQ(log.pending_bytes(), 0u);
@@ -119,7 +119,7 @@ TEST(ActivityLogTest, LineWhoseWriteFailedIsInTheNextFile) {
 TEST(ActivityLogTest, LineThatCouldNotBeShownComesWithTheNextOne) {
   ScopedTempDir dir;
   const std::string path = ActivityLogPath(dir.path());
-  ActivityLog log(dir.path());
+  ActivityLog log(SystemFileSystem(), dir.path());
   log.WriteAt(kAfternoon, "one");
   std::filesystem::remove(path);
   CreateDirectories(path);

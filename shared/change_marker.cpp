@@ -8,16 +8,17 @@ std::string ChangeMarkerPath(std::string_view program_dir) {
   return std::string(program_dir) + std::string(kChangeMarkerFileName);
 }
 
-bool ChangeMarkerExists(std::string_view program_dir) {
-  return FileExists(ChangeMarkerPath(program_dir));
+bool ChangeMarkerExists(FileSystem& fs, std::string_view program_dir) {
+  return fs.FileExists(ChangeMarkerPath(program_dir));
 }
 
-bool DeleteChangeMarker(std::string_view program_dir) {
-  return DeleteFileAt(ChangeMarkerPath(program_dir));
+bool DeleteChangeMarker(FileSystem& fs, std::string_view program_dir) {
+  return fs.DeleteFileAt(ChangeMarkerPath(program_dir));
 }
 
-void WriteChangeMarker(std::string_view program_dir, const TextFileContent& content) {
-  WriteTextFile(ChangeMarkerPath(program_dir), content.lines, content.encoding);
+void WriteChangeMarker(FileSystem& fs, std::string_view program_dir,
+                       const TextFileContent& content) {
+  WriteTextFile(fs, ChangeMarkerPath(program_dir), content.lines, content.encoding);
 }
 
 }  // namespace cratemark

@@ -16,12 +16,13 @@ inline constexpr std::string_view kChangeMarkerFileName = "CratemarkConfigChange
 std::string ChangeMarkerPath(std::string_view program_dir);
 
 // True when a file of that name exists; a directory of that name does not count.
-bool ChangeMarkerExists(std::string_view program_dir);
+bool ChangeMarkerExists(FileSystem& fs, std::string_view program_dir);
 
 // False when it could not be deleted (a missing marker included).
-bool DeleteChangeMarker(std::string_view program_dir);
+bool DeleteChangeMarker(FileSystem& fs, std::string_view program_dir);
 
 // Creates the marker with `content` in its encoding. Throws Error.
-void WriteChangeMarker(std::string_view program_dir, const TextFileContent& content);
+void WriteChangeMarker(FileSystem& fs, std::string_view program_dir,
+                       const TextFileContent& content);
 
 }  // namespace cratemark

@@ -8,12 +8,13 @@ std::string LabelDesignPath(std::string_view program_dir) {
   return std::string(program_dir) + std::string(kLabelDesignFileName);
 }
 
-TextFileContent ReadLabelDesign(std::string_view program_dir) {
-  return ReadTextFile(LabelDesignPath(program_dir));
+TextFileContent ReadLabelDesign(FileSystem& fs, std::string_view program_dir) {
+  return ReadTextFile(fs, LabelDesignPath(program_dir));
 }
 
-void SaveLabelDesign(std::string_view program_dir, std::string_view text, TextEncoding encoding) {
-  WriteTextFileExact(LabelDesignPath(program_dir), text, encoding);
+void SaveLabelDesign(FileSystem& fs, std::string_view program_dir, std::string_view text,
+                     TextEncoding encoding) {
+  WriteTextFileExact(fs, LabelDesignPath(program_dir), text, encoding);
 }
 
 }  // namespace cratemark

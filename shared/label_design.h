@@ -47,10 +47,11 @@ std::string ItemModTag(int n);
 std::string LabelDesignPath(std::string_view program_dir);
 
 // Reads the design with the encoding it was stored in. Throws Error.
-TextFileContent ReadLabelDesign(std::string_view program_dir);
+TextFileContent ReadLabelDesign(FileSystem& fs, std::string_view program_dir);
 
 // Saves `text` exactly as given (no line break added after the last line) in
 // `encoding`, the one the design was read in. Throws Error.
-void SaveLabelDesign(std::string_view program_dir, std::string_view text, TextEncoding encoding);
+void SaveLabelDesign(FileSystem& fs, std::string_view program_dir, std::string_view text,
+                     TextEncoding encoding);
 
 }  // namespace cratemark

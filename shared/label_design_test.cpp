@@ -22,22 +22,22 @@ TEST(LabelDesignTest, EighteenDistinctTagsInTheConsolesOrder) {
 TEST(LabelDesignTest, SavedInTheEncodingReadWithoutAFinalBreak) {
   ScopedTempDir dir;
   WriteWholeFile(LabelDesignPath(dir.path()), std::string("\xFE\xFF\0<\0A\0>\0\n\0x", 12));
-  TextFileContent design = ReadLabelDesign(dir.path());
+  TextFileContent design = ReadLabelDesign(SystemFileSystem(), dir.path());
   EXPECT_EQ(design.encoding, TextEncoding::kUtf16BE);
   EXPECT_EQ(design.lines, (Lines{"<A>", "x"}));
 
-  SaveLabelDesign(dir.path(), "<Item Name>\r\nend", design.encoding);
+  SaveLabelDesign(SystemFileSystem(), dir.path(), "<Item Name>\r\nend", design.encoding);
   EXPECT_EQ(ReadWholeFile(LabelDesignPath(dir.path())),
             std::string("\xFE\xFF\0<\0I\0t\0e\0m\0 \0N\0a\0m\0e\0>\0\r\0\n\0e\0n\0d", 34));
 
-  SaveLabelDesign(dir.path(), "^XA\r\n^XZ", TextEncoding::kAnsi);
+  SaveLabelDesign(SystemFileSystem(), dir.path(), "^XA\r\n^XZ", TextEncoding::kAnsi);
   EXPECT_EQ(ReadWholeFile(LabelDesignPath(dir.path())), "^XA\r\n^XZ");
 }
 
 TEST(LabelDesignTest, LoneLineFeedsReadAsLines) {
   ScopedTempDir dir;
   WriteWholeFile(LabelDesignPath(dir.path()), "<Item Name>\n<Item Mod[1]>\n<Item Mod[2]>\n");
-  EXPECT_EQ(JoinLines(ReadLabelDesign(dir.path()).lines),
+  EXPECT_EQ(JoinLines(ReadLabelDesign(SystemFileSystem(), dir.path()).lines),
             "<Item Name>\r\n<Item Mod[1]>\r\n<Item Mod[2]>\r\n");
 }
 

@@ -4,10 +4,12 @@
 
 namespace cratemark {
 
-Lines ReadOrderJob(std::string_view path) { return ReadTextFile(path).lines; }
+Lines ReadOrderJob(FileSystem& fs, std::string_view path) { return ReadTextFile(fs, path).lines; }
 
-Lines ReadOrderJobIn(std::string_view folder, std::string_view name) {
-  return SplitLines(DecodeText(ReadFileIn(folder, name, kMaxJobBytes)));
+Lines OrderJobLines(std::string_view bytes) { return SplitLines(DecodeText(bytes)); }
+
+Lines ReadOrderJobIn(FileSystem& fs, std::string_view folder, std::string_view name) {
+  return OrderJobLines(fs.ReadFileIn(folder, name, kMaxJobBytes));
 }
 
 bool FollowsBlockLayout(const Lines& job) { return job.size() % kJobBlockLines == 0; }

@@ -36,12 +36,15 @@ inline constexpr std::uint64_t kMaxJobBytes = 4 * 1024 * 1024;
 
 // Reads a job whole (writers denied while reading; byte-order mark or ANSI).
 // Throws Error when it cannot be opened or read.
-Lines ReadOrderJob(std::string_view path);
+Lines ReadOrderJob(FileSystem& fs, std::string_view path);
 
 // Reads the job `name` of a spool folder, named as the folder listing gave
 // it. Only a regular file of at most kMaxJobBytes is read; anything else
 // throws Error (kTooLarge for a larger file) without blocking.
-Lines ReadOrderJobIn(std::string_view folder, std::string_view name);
+Lines ReadOrderJobIn(FileSystem& fs, std::string_view folder, std::string_view name);
+
+// The lines of a job's bytes (byte-order mark or ANSI).
+Lines OrderJobLines(std::string_view bytes);
 
 // True when the line count is a multiple of 100 (an empty job included).
 bool FollowsBlockLayout(const Lines& job);

@@ -44,15 +44,16 @@ TEST(OrderJobTest, EncodingsAndFinalBreaksGiveTheSameLines) {
   job[kJobTotal] = "  Total: 12.50  ";  // blanks are part of the line
 
   const std::string ansi_path = dir.path() + "ansi.spl";
-  WriteTextFile(ansi_path, job);
+  WriteTextFile(SystemFileSystem(), ansi_path, job);
   const std::string utf16_path = dir.path() + "utf16.SPL";
-  WriteTextFile(utf16_path, job, TextEncoding::kUtf16LE);
+  WriteTextFile(SystemFileSystem(), utf16_path, job, TextEncoding::kUtf16LE);
   const std::string unterminated_path = dir.path() + "open.spl";
   std::string text = JoinLines(job);
-  WriteTextFileExact(unterminated_path, text.substr(0, text.size() - 2), TextEncoding::kAnsi);
+  WriteTextFileExact(SystemFileSystem(), unterminated_path, text.substr(0, text.size() - 2),
+                     TextEncoding::kAnsi);
 
   for (const std::string& path : {ansi_path, utf16_path, unterminated_path}) {
-    EXPECT_EQ(ReadOrderJob(path), job) << path;
+    EXPECT_EQ(ReadOrderJob(SystemFileSystem(), path), job) << path;
   }
   EXPECT_EQ(ListDirectory(dir.path(), kJobFilePattern).size(), 3u);
 }

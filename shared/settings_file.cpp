@@ -52,12 +52,12 @@ Lines SettingsToLines(const Settings& s) {
   return lines;
 }
 
-Settings ReadSettingsFile(std::string_view program_dir) {
-  return SettingsFromLines(ReadTextFile(SettingsFilePath(program_dir)).lines);
+Settings ReadSettingsFile(FileSystem& fs, std::string_view program_dir) {
+  return SettingsFromLines(ReadTextFile(fs, SettingsFilePath(program_dir)).lines);
 }
 
-void WriteSettingsFile(std::string_view program_dir, const Settings& settings) {
-  WriteTextFile(SettingsFilePath(program_dir), SettingsToLines(settings), TextEncoding::kAnsi);
+void WriteSettingsFile(FileSystem& fs, std::string_view program_dir, const Settings& settings) {
+  WriteTextFile(fs, SettingsFilePath(program_dir), SettingsToLines(settings), TextEncoding::kAnsi);
 }
 
 void SetSetting(Lines& lines, std::string_view key, std::string_view value) {

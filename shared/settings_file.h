@@ -53,10 +53,10 @@ Settings SettingsFromLines(const Lines& lines);
 Lines SettingsToLines(const Settings& settings);
 
 // Reads and decodes the file (byte-order mark or ANSI). Throws Error.
-Settings ReadSettingsFile(std::string_view program_dir);
+Settings ReadSettingsFile(FileSystem& fs, std::string_view program_dir);
 
 // Creates the file anew with the seven lines, ANSI, CR LF. Throws Error.
-void WriteSettingsFile(std::string_view program_dir, const Settings& settings);
+void WriteSettingsFile(FileSystem& fs, std::string_view program_dir, const Settings& settings);
 
 // The console's rule for changing one key while keeping every other line:
 // a non-empty value replaces the first line for the key with key=value (the

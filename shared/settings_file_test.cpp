@@ -40,18 +40,18 @@ TEST(SettingsFileTest, AbsentKeysGiveEmptyTextNotDefaults) {
 
 TEST(SettingsFileTest, ServiceWritesSevenLinesInKeyOrder) {
   ScopedTempDir dir;
-  WriteSettingsFile(dir.path(), ServiceDefaultSettings());
+  WriteSettingsFile(SystemFileSystem(), dir.path(), ServiceDefaultSettings());
   EXPECT_EQ(ReadWholeFile(dir.path() + "Cratemark.cfg"),
             "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n"
             "LabelsText=Labels\r\nTimeText=Time:\r\nMapText=Map:\r\nTotalText=Total:\r\n");
-  EXPECT_EQ(ReadSettingsFile(dir.path()), ServiceDefaultSettings());
+  EXPECT_EQ(ReadSettingsFile(SystemFileSystem(), dir.path()), ServiceDefaultSettings());
 
   Settings accented = ServiceDefaultSettings();
   accented.time_text = "Heure\xC3\xA9:";  // é is one byte in the ANSI code page
-  WriteSettingsFile(dir.path(), accented);
+  WriteSettingsFile(SystemFileSystem(), dir.path(), accented);
   EXPECT_NE(ReadWholeFile(dir.path() + "Cratemark.cfg").find("TimeText=Heure\xE9:\r\n"),
             std::string::npos);
-  EXPECT_EQ(ReadSettingsFile(dir.path()), accented);
+  EXPECT_EQ(ReadSettingsFile(SystemFileSystem(), dir.path()), accented);
 }
 
 TEST(SettingsFileTest, ReadsAFileWithAByteOrderMarkAndFailsOnAMissingOne) {
@@ -59,10 +59,11 @@ TEST(SettingsFileTest, ReadsAFileWithAByteOrderMarkAndFailsOnAMissingOne) {
   WriteWholeFile(dir.path() + "Cratemark.cfg",
                  "\xEF\xBB\xBFSPLDirSource=K\xC3\xBC"
                  "che\n");
-  EXPECT_EQ(ReadSettingsFile(dir.path()).spl_dir_source,
+  EXPECT_EQ(ReadSettingsFile(SystemFileSystem(), dir.path()).spl_dir_source,
             "K\xC3\xBC"
             "che");
-  EXPECT_THROW(ReadSettingsFile(dir.path() + "missing" + kPathSeparator), Error);
+  EXPECT_THROW(ReadSettingsFile(SystemFileSystem(), dir.path() + "missing" + kPathSeparator),
+               Error);
 }
 
 struct SetCase {
@@ -90,14 +91,15 @@ TEST(SettingsFileTest, SetKeepsOtherLinesAndUsesTheGivenSpelling) {
 TEST(SettingsFileTest, ConsoleLinesWrittenBackKeepTheirEncoding) {
   ScopedTempDir dir;
   const std::string path = SettingsFilePath(dir.path());
-  WriteTextFile(path, {"SPLDirSource=PreLabel", "extra line"}, TextEncoding::kUtf16LE);
-  TextFileContent content = ReadTextFile(path);
+  WriteTextFile(SystemFileSystem(), path, {"SPLDirSource=PreLabel", "extra line"},
+                TextEncoding::kUtf16LE);
+  TextFileContent content = ReadTextFile(SystemFileSystem(), path);
   SetSetting(content.lines, kKeySplDirSource,
              "K\xC3\xBC"
              "che");
-  WriteTextFile(path, content.lines, content.encoding);
+  WriteTextFile(SystemFileSystem(), path, content.lines, content.encoding);
 
-  const TextFileContent again = ReadTextFile(path);
+  const TextFileContent again = ReadTextFile(SystemFileSystem(), path);
   EXPECT_EQ(again.encoding, TextEncoding::kUtf16LE);
   EXPECT_EQ(again.lines, (Lines{"SPLDirSource=K\xC3\xBC"
                                 "che",

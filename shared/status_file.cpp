@@ -12,8 +12,8 @@ std::string StatusFilePath(std::string_view program_dir) {
   return std::string(program_dir) + std::string(kStatusFileName);
 }
 
-void WriteStatusFile(std::string_view program_dir, std::int16_t code) {
-  WriteTextFile(StatusFilePath(program_dir), {std::to_string(code)}, TextEncoding::kAnsi);
+void WriteStatusFile(FileSystem& fs, std::string_view program_dir, std::int16_t code) {
+  WriteTextFile(fs, StatusFilePath(program_dir), {std::to_string(code)}, TextEncoding::kAnsi);
 }
 
 std::optional<std::int16_t> ParseStatusCode(std::string_view line) {
@@ -35,10 +35,10 @@ std::optional<std::int16_t> ParseStatusCode(std::string_view line) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFF));
 }
 
-std::optional<std::int16_t> ReadStatusFile(std::string_view program_dir) {
+std::optional<std::int16_t> ReadStatusFile(FileSystem& fs, std::string_view program_dir) {
   Lines lines;
   try {
-    lines = ReadTextFile(StatusFilePath(program_dir)).lines;
+    lines = ReadTextFile(fs, StatusFilePath(program_dir)).lines;
   } catch (const Error&) {
     return std::nullopt;
   }

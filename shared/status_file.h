@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace cratemark {
 
 inline constexpr std::string_view kStatusFileName = "Cratemark.err";
@@ -23,7 +25,7 @@ inline constexpr std::int16_t kStatusServiceNotRunning = 6;
 std::string StatusFilePath(std::string_view program_dir);
 
 // Creates the file anew with the one line. Throws Error.
-void WriteStatusFile(std::string_view program_dir, std::int16_t code);
+void WriteStatusFile(FileSystem& fs, std::string_view program_dir, std::int16_t code);
 
 // A status line as a code: optional blanks, an optional sign, decimal digits
 // and nothing after them, reduced to its low 16 bits. Empty when it is not
@@ -32,6 +34,6 @@ std::optional<std::int16_t> ParseStatusCode(std::string_view line);
 
 // The code in the file's first line; empty when the file cannot be read, has
 // no line, or its first line is not a number.
-std::optional<std::int16_t> ReadStatusFile(std::string_view program_dir);
+std::optional<std::int16_t> ReadStatusFile(FileSystem& fs, std::string_view program_dir);
 
 }  // namespace cratemark

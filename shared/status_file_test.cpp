@@ -10,13 +10,13 @@ namespace {
 
 TEST(StatusFileTest, HoldsOnlyTheLastCode) {
   ScopedTempDir dir;
-  EXPECT_EQ(ReadStatusFile(dir.path()), std::nullopt);
-  WriteStatusFile(dir.path(), kStatusDesignUnreadable);
-  WriteStatusFile(dir.path(), kStatusDestDirMissing);
+  EXPECT_EQ(ReadStatusFile(SystemFileSystem(), dir.path()), std::nullopt);
+  WriteStatusFile(SystemFileSystem(), dir.path(), kStatusDesignUnreadable);
+  WriteStatusFile(SystemFileSystem(), dir.path(), kStatusDestDirMissing);
   EXPECT_EQ(ReadWholeFile(dir.path() + "Cratemark.err"), "2\r\n");
-  EXPECT_EQ(ReadStatusFile(dir.path()), kStatusDestDirMissing);
-  WriteStatusFile(dir.path(), kStatusOk);
-  EXPECT_EQ(ReadStatusFile(dir.path()), kStatusOk);
+  EXPECT_EQ(ReadStatusFile(SystemFileSystem(), dir.path()), kStatusDestDirMissing);
+  WriteStatusFile(SystemFileSystem(), dir.path(), kStatusOk);
+  EXPECT_EQ(ReadStatusFile(SystemFileSystem(), dir.path()), kStatusOk);
 }
 
 TEST(StatusFileTest, ParsesWholeIntegersToTheirLow16Bits) {
@@ -51,13 +51,13 @@ TEST(StatusFileTest, ParsesWholeIntegersToTheirLow16Bits) {
 TEST(StatusFileTest, UnreadableOrEmptyFileGivesNoCode) {
   ScopedTempDir dir;
   WriteWholeFile(StatusFilePath(dir.path()), "");
-  EXPECT_EQ(ReadStatusFile(dir.path()), std::nullopt);
+  EXPECT_EQ(ReadStatusFile(SystemFileSystem(), dir.path()), std::nullopt);
   const std::string utf16_line(
       "\xFF\xFE"
       "4\0\r\0\n\0",
       8);  // UTF-16 is read too
   WriteWholeFile(StatusFilePath(dir.path()), utf16_line);
-  EXPECT_EQ(ReadStatusFile(dir.path()), 4);
+  EXPECT_EQ(ReadStatusFile(SystemFileSystem(), dir.path()), 4);
 }
 
 }  // namespace

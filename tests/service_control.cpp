@@ -4,6 +4,8 @@
 //   interrogate               asks the service for its state and prints it
 //   query                     prints the state the manager holds; exit status
 //                             3 when no such service is registered
+// service_control hold FILE SECONDS: holds FILE open for reading as the
+// console does (sharing reading, writing and deleting) for SECONDS.
 #include <windows.h>
 
 #include <cstdio>
@@ -39,6 +41,16 @@ int Fail(const char* what) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wstring(argv[1]) == L"hold") {
+    HANDLE file = CreateFileW(argv[2], GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Fail("CreateFile");
+    Sleep(static_cast<DWORD>(std::stoul(argv[3]) * 1000));
+    CloseHandle(file);
+    return 0;
+  }
   if (argc != 3) {
     std::fputs("usage: service_control pause|continue|stop|interrogate|query NAME\n", stderr);
     return 2;

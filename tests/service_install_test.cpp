@@ -81,7 +81,7 @@ TEST_F(ServiceInstall, TheUnitHasTheTemplateUnitsServiceSettings) {
                               "/packaging/debian/cratemark@.service");
   ASSERT_TRUE(template_unit) << "no template unit";
   const std::vector<std::string> site_or_user{
-      "ExecStart=", "User=", "Group=", "ReadWritePaths=", "CapabilityBoundingSet="};
+      "ExecStart=", "User=", "Group=", "ReadWritePaths="};
   std::string line;
   bool in_service = false;
   int compared = 0;

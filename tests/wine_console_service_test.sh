@@ -32,7 +32,7 @@ make_printer_table "$program" PreLabel Label1 Label2
 start_virtual_screen
 
 "$wine_run" cmd /c exit >/dev/null 2>&1 || true  # prefix ready
-wineserver -p || true
+wine_persistent_server
 
 "$wine_run" "$program/CratemarkService.exe" /INSTALL /SILENT || fail "service install"
 installed=1

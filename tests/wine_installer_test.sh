@@ -39,7 +39,7 @@ is_state() { [ "$(state)" = "$1" ]; }
 install() { wine_step 120 "$setup" /S "/D=Z:${program//\//\\}" 2>/dev/null; }
 
 wine_step 120 cmd /c exit >/dev/null 2>&1 || true  # prefix ready
-wineserver -p || true                              # already persistent
+wine_persistent_server
 # A registration left by an earlier run that was killed.
 wine_step 30 sc delete srvCratemark >/dev/null 2>&1 || true
 

@@ -36,7 +36,7 @@ wine_step() {
 control() { wine_step 30 "$bin_dir/service_control.exe" "$1" srvCratemark | tr -d '\r'; }
 
 wine_step 120 cmd /c exit >/dev/null 2>&1 || true  # prefix ready
-wineserver -p || true                              # already persistent
+wine_persistent_server
 # A registration left by an earlier run that was killed would make the
 # install fail (with a message box).
 wine_step 30 sc delete srvCratemark >/dev/null 2>&1 || true
@@ -65,6 +65,29 @@ drop_job "$program/PreLabel" job Ann Soup
 wait_for 15 test -f "$program/Label1/job.spl" || fail "job not delivered"
 wait_for 5 test ! -f "$program/PreLabel/job.spl" || fail "job not deleted"
 [ "$(cat "$program/Label1/job.spl")" = $'Ann: Soup\r' ] || fail "label text: $(cat -A "$program/Label1/job.spl")"
+
+# The console reading the log (sharing writing and deleting) never fails the
+# service's append; a name used twice never replaces labels that wait.
+"$wine_run" "$bin_dir/service_control.exe" hold "$(winepath -w "$program/Cratemark.txt" 2>/dev/null)" 8 &
+holder=$!
+sleep 2
+drop_job "$program/PreLabel" job Bob Tea
+wait_for 15 test -f "$program/Label1/job-2.spl" || fail "second job of the name not delivered beside the first"
+[ "$(cat "$program/Label1/job.spl")" = $'Ann: Soup\r' ] || fail "the first labels were replaced"
+wait_for 5 grep -q 'Sending to .*job-2.spl' "$program/Cratemark.txt" || fail "log line of the free name missing"
+wait "$holder" || fail "holding the log open"
+
+# A label printer's folder that cannot be written: the backup takes the labels.
+mv "$program/Label1" "$program/Label1.away"
+drop_job "$program/PreLabel" away Cy Pie
+wait_for 15 test -f "$program/Label2/away.spl" || fail "labels not sent to the backup"
+grep -q 'Could not write to' "$program/Cratemark.txt" || fail "write failure not logged"
+mv "$program/Label1.away" "$program/Label1"
+
+# A job of another layout is kept, unchanged, in Unprinted.
+printf 'odd\r\n' >"$program/PreLabel/odd.tmp" && mv "$program/PreLabel/odd.tmp" "$program/PreLabel/odd.spl"
+wait_for 20 test -f "$program/Unprinted/odd.spl" || fail "job of another layout not kept"
+[ "$(cat "$program/Unprinted/odd.spl")" = $'odd\r' ] || fail "kept job changed"
 
 [ "$(control pause)" = PAUSED ] || fail "pause"
 wait_for 10 test ! -f "$program/Cratemark.txt" || fail "log not deleted at pause"

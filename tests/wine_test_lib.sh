@@ -9,13 +9,26 @@
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$source_dir/tests/test_lib.sh"
 wine_run="$source_dir/tools/wine-run"
-export WINEDEBUG=-all
+export WINEDEBUG=${WINEDEBUG:--all}
 
 wine_test_prefix() {
   local override=${2:-}
   export CRATEMARK_WINEPREFIX="${!override:-$HOME/.cache/cratemark-wine-$1}"
   export WINEPREFIX="$CRATEMARK_WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
+}
+
+# wine_persistent_server: after the prefix's first Wine call. A server that
+# Wine starts by itself ends as soon as only Wine's own processes are left,
+# and a service started through Wine's service manager counts as one of
+# them: the server would end, and take the service with it, a few seconds
+# after the last command of the test. "wineserver -p" given while a server
+# runs changes nothing, so the running one is ended and a persistent one
+# started in its place.
+wine_persistent_server() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p
 }
 
 # on_exit COMMAND: run at exit, last registered first; then the prefix's

@@ -36,6 +36,7 @@ class FileDescriptor {
   }
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
   int get() const { return fd_; }
   // Closes now and reports the result; a failed close can mean lost data.
   int Close() {
@@ -105,6 +106,19 @@ FileStamp StampFrom(const struct stat& info) {
           identity};
 }
 
+// How many names WriteNewFileIn tries before it gives up.
+constexpr int kMaxNumberedNames = 1000;
+
+// A lease holder is told of a writer by SIGIO, which would end the process;
+// the lease's state is asked for instead (F_GETLEASE).
+void IgnoreLeaseBreakSignal() {
+  static const bool ignored = [] {
+    signal(SIGIO, SIG_IGN);
+    return true;
+  }();
+  (void)ignored;
+}
+
 // Temporary files are ".cratemark-<pid>-<n>.tmp".
 constexpr std::string_view kTemporaryPrefix = ".cratemark-";
 
@@ -131,11 +145,9 @@ bool IsEntryName(std::string_view name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
 }
 
-// Writes `bytes` under a temporary name in the open folder, then renames it
-// to `name`. `shown` names the target in errors.
-void WriteIn(int folder_fd, const std::string& name, std::string_view bytes,
-             const std::string& shown) {
-  if (!IsEntryName(name)) throw PosixError(EISDIR, CreateMessage(shown));
+// Writes `bytes` under a new temporary name in the open folder and syncs
+// them; returns the temporary's name. `shown` names the target in errors.
+std::string WriteTemporary(int folder_fd, std::string_view bytes, const std::string& shown) {
   // Hidden and ending in ".tmp": never taken for a job ("*.spl") by a reader.
   // Its length is fixed, so a name near the system's limit still fits.
   // Created with O_EXCL so the umask gives it the mode of any new file.
@@ -164,7 +176,44 @@ void WriteIn(int folder_fd, const std::string& name, std::string_view bytes,
     written += static_cast<std::size_t>(count);
   }
   if (fdatasync(fd.get()) != 0 || fd.Close() != 0) throw fail(errno);
-  if (renameat(folder_fd, temp.c_str(), folder_fd, name.c_str()) != 0) throw fail(errno);
+  return temp;
+}
+
+// fsync of an open folder: its names survive a power cut. False with errno.
+bool SyncOpenFolder(int folder_fd) { return fsync(folder_fd) == 0 || errno == EINVAL; }
+
+// Writes `bytes` under a temporary name in the open folder, then renames it
+// to `name` and syncs the folder. `shown` names the target in errors.
+void WriteIn(int folder_fd, const std::string& name, std::string_view bytes,
+             const std::string& shown) {
+  if (!IsEntryName(name)) throw PosixError(EISDIR, CreateMessage(shown));
+  const std::string temp = WriteTemporary(folder_fd, bytes, shown);
+  if (renameat(folder_fd, temp.c_str(), folder_fd, name.c_str()) != 0) {
+    const int error_number = errno;
+    unlinkat(folder_fd, temp.c_str(), 0);
+    throw PosixError(error_number, CreateMessage(shown));
+  }
+  // Settings, design and status stay as written across a power cut too.
+  if (!SyncOpenFolder(folder_fd)) throw PosixError(errno, CreateMessage(shown));
+}
+
+// Gives the temporary `temp` the name `name` unless that name exists: false
+// then. Throws Error on any other failure.
+bool NameWithoutReplacing(int folder_fd, const std::string& temp, const std::string& name,
+                          const std::string& shown) {
+  if (renameat2(folder_fd, temp.c_str(), folder_fd, name.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  if (errno != EINVAL && errno != ENOSYS) throw PosixError(errno, CreateMessage(shown));
+  // No RENAME_NOREPLACE on this file system: a hard link refuses a taken
+  // name as well.
+  if (linkat(folder_fd, temp.c_str(), folder_fd, name.c_str(), 0) != 0) {
+    if (errno == EEXIST) return false;
+    throw PosixError(errno, CreateMessage(shown));
+  }
+  unlinkat(folder_fd, temp.c_str(), 0);
+  return true;
 }
 
 // Appends to `bytes` what the open file holds from `offset` to its end.
@@ -465,6 +514,147 @@ bool DeleteFileIn(std::string_view folder, std::string_view name) {
     return false;
   }
   return unlinkat(dir.fd.get(), entry.c_str(), 0) == 0;
+}
+
+std::string WriteNewFileIn(std::string_view folder, std::string_view name, std::string_view bytes) {
+  const Folder dir = OpenFolder(folder, name);
+  if (dir.fd.get() < 0) throw PosixError(errno, CreateMessage(dir.shown));
+  if (!IsEntryName(name)) throw PosixError(EISDIR, CreateMessage(dir.shown));
+  const std::string temp = WriteTemporary(dir.fd.get(), bytes, dir.shown);
+  try {
+    const std::string native = ResolvePath(folder);
+    for (int n = 1; n <= kMaxNumberedNames; ++n) {
+      const std::string candidate = n == 1 ? std::string(name) : NumberedName(name, n);
+      // Taken in any case: to the host, as on Windows, "A.SPL" is "a.spl".
+      if (!FindEntryNoCase(native.empty() ? "." : native, candidate).empty()) continue;
+      if (NameWithoutReplacing(dir.fd.get(), temp, candidate, dir.shown)) return candidate;
+    }
+  } catch (const Error&) {
+    unlinkat(dir.fd.get(), temp.c_str(), 0);
+    throw;
+  }
+  unlinkat(dir.fd.get(), temp.c_str(), 0);
+  throw PosixError(EEXIST, CreateMessage(dir.shown));
+}
+
+void SyncFolder(std::string_view folder) {
+  std::string native = ResolvePath(folder);
+  if (native.empty()) native.push_back('.');
+  const std::string what = "Cannot sync folder \"" + std::string(folder) + "\".";
+  FileDescriptor fd(open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() < 0) throw PosixError(errno, what);
+  if (fsync(fd.get()) == 0) return;
+  if (errno == EINVAL)
+    throw Error(ErrorKind::kUnsupported, what + " The file system has no such sync.");
+  throw PosixError(errno, what);
+}
+
+std::string ReadSharedFrom(std::string_view path, std::uint64_t offset, FileStamp* stamp) {
+  // POSIX opens keep nobody out.
+  return ReadFileFrom(path, offset, stamp);
+}
+
+namespace {
+
+// A job held under a read lease where the file system grants one.
+class PosixTakenJob final : public TakenJob {
+ public:
+  PosixTakenJob(FileDescriptor folder_fd, FileDescriptor fd, std::string name, bool leased)
+      : folder_fd_(std::move(folder_fd)),
+        fd_(std::move(fd)),
+        name_(std::move(name)),
+        leased_(leased) {}
+  ~PosixTakenJob() override {
+    if (leased_) fcntl(fd_.get(), F_SETLEASE, F_UNLCK);
+  }
+  void Read(std::uint64_t max_bytes, const std::string& shown) {
+    const auto too_large = [&] {
+      return Error(ErrorKind::kTooLarge, OpenMessage(shown) + " It is larger than " +
+                                             std::to_string(max_bytes) + " bytes.");
+    };
+    struct stat info;
+    if (fstat(fd_.get(), &info) != 0) throw PosixError(errno, OpenMessage(shown));
+    if (static_cast<std::uint64_t>(info.st_size) > max_bytes) throw too_large();
+    if (!ReadToEnd(fd_.get(), 0, max_bytes, OpenMessage(shown), bytes_)) throw too_large();
+    if (fstat(fd_.get(), &info) != 0) throw PosixError(errno, OpenMessage(shown));
+    stamp_ = StampFrom(info);
+  }
+  WriterGuard guard() const override { return leased_ ? WriterGuard::kLease : WriterGuard::kNone; }
+
+  JobDeletion DeleteIfUnchanged() override {
+    if (!Unchanged() || !NameIsOurs(name_)) return JobDeletion::kChanged;
+    // Set aside first, then looked at once more: a writer that opened it in
+    // between (its open waits for the lease) gets it back under its name.
+    const std::string aside = std::string(kTemporaryPrefix) + std::to_string(getpid()) + "-job-" +
+                              std::to_string(aside_counter_++) + ".tmp";
+    if (renameat(folder_fd_.get(), name_.c_str(), folder_fd_.get(), aside.c_str()) != 0) {
+      return errno == ENOENT ? JobDeletion::kChanged : JobDeletion::kFailed;
+    }
+    if (!Unchanged()) {
+      renameat2(folder_fd_.get(), aside.c_str(), folder_fd_.get(), name_.c_str(), RENAME_NOREPLACE);
+      return JobDeletion::kChanged;
+    }
+    if (unlinkat(folder_fd_.get(), aside.c_str(), 0) != 0) {
+      renameat2(folder_fd_.get(), aside.c_str(), folder_fd_.get(), name_.c_str(), RENAME_NOREPLACE);
+      return JobDeletion::kFailed;
+    }
+    return JobDeletion::kDeleted;
+  }
+
+ private:
+  // The open file still has the size and time it had when read, and no
+  // writer has broken the lease.
+  bool Unchanged() const {
+    if (leased_ && fcntl(fd_.get(), F_GETLEASE) != F_RDLCK) return false;
+    struct stat info;
+    return fstat(fd_.get(), &info) == 0 && StampFrom(info) == stamp_;
+  }
+  // `name` in the folder is the file read, not one put in its place.
+  bool NameIsOurs(const std::string& name) const {
+    struct stat info;
+    return fstatat(folder_fd_.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(info.st_mode) && StampFrom(info) == stamp_;
+  }
+
+  static inline std::atomic<unsigned> aside_counter_{0};
+  FileDescriptor folder_fd_;
+  FileDescriptor fd_;
+  std::string name_;
+  bool leased_;
+};
+
+}  // namespace
+
+std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
+                                    std::uint64_t max_bytes) {
+  Folder dir = OpenFolder(folder, name);
+  if (dir.fd.get() < 0) throw PosixError(errno, OpenMessage(dir.shown));
+  if (!IsEntryName(name)) throw PosixError(ENOENT, OpenMessage(dir.shown));
+  const std::string entry(name);
+  struct stat info;
+  if (fstatat(dir.fd.get(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    throw PosixError(errno, OpenMessage(dir.shown));
+  }
+  const auto not_a_file = [&] {
+    return Error(ErrorKind::kNotAFile, OpenMessage(dir.shown) + " It is not a regular file.");
+  };
+  if (!S_ISREG(info.st_mode)) throw not_a_file();
+  FileDescriptor fd(openat(dir.fd.get(), entry.c_str(),
+                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (fd.get() < 0) throw PosixError(errno, OpenMessage(dir.shown));
+  if (fstat(fd.get(), &info) != 0) throw PosixError(errno, OpenMessage(dir.shown));
+  if (!S_ISREG(info.st_mode)) throw not_a_file();
+  IgnoreLeaseBreakSignal();
+  bool leased = fcntl(fd.get(), F_SETLEASE, F_RDLCK) == 0;
+  if (!leased && errno == EAGAIN) {
+    throw Error(ErrorKind::kSharingViolation,
+                OpenMessage(dir.shown) + " Another program has it open for writing.");
+  }
+  // Refused for another reason (not the owner and no CAP_LEASE, a network
+  // file system): nothing tells of writers, and the caller waits for quiet.
+  auto job = std::make_unique<PosixTakenJob>(std::move(dir.fd), std::move(fd), entry, leased);
+  job->Read(max_bytes, dir.shown);
+  return job;
 }
 
 }  // namespace cratemark

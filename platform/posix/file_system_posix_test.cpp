@@ -1,4 +1,5 @@
 // Path resolution exists on POSIX only: Windows resolves names itself.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -89,6 +90,19 @@ TEST(ResolvePathTest, OnlyTemporariesOfProcessesThatAreGoneAreRemoved) {
   EXPECT_FALSE(FileExists(dir.path() + gone));
   EXPECT_TRUE(FileExists(dir.path() + own)) << "a live process may still write it";
   EXPECT_EQ(ListDirectory(dir.path(), "*").size(), 3u);
+}
+
+TEST(TakeJobTest, AWriterThatOpensTheJobAfterItWasReadKeepsIt) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "a.spl";
+  WriteWholeFile(path, "order");
+  auto job = TakeJobIn(dir.path(), "a.spl", 100);
+  if (job->guard() != WriterGuard::kLease) GTEST_SKIP() << "no lease here (owner or CAP_LEASE)";
+  // A non-blocking open breaks the lease at once instead of waiting for it.
+  const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+  if (fd >= 0) close(fd);
+  EXPECT_EQ(job->DeleteIfUnchanged(), JobDeletion::kChanged);
+  EXPECT_TRUE(FileExists(path));
 }
 
 }  // namespace

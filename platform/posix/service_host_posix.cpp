@@ -77,6 +77,8 @@ void Systemctl(const std::vector<std::string>& args) {
 // package's template unit (a test compares them). Restart delays keep a
 // service whose folder is gone from spinning.
 constexpr char kServiceSettings[] =
+    "CapabilityBoundingSet=CAP_LEASE\n"
+    "AmbientCapabilities=CAP_LEASE\n"
     "Type=notify\n"
     "NotifyAccess=main\n"
     "WatchdogSec=60s\n"

@@ -190,9 +190,11 @@ void CreateDirectories(std::string_view path) {
 
 std::string ReadWholeFile(std::string_view path) { return ReadFileFrom(path, 0); }
 
-std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp* stamp) {
-  // Readers may share the file; a writer may not open it while it is read.
-  FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+namespace {
+
+std::string ReadWithSharing(std::string_view path, std::uint64_t offset, FileStamp* stamp,
+                            DWORD share_mode) {
+  FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, share_mode,
                               /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr));
   if (!file.valid()) throw WindowsError(GetLastError(), OpenMessage(path));
@@ -214,6 +216,18 @@ std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp*
   return bytes;
 }
 
+}  // namespace
+
+std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp* stamp) {
+  // Readers may share the file; a writer may not open it while it is read.
+  return ReadWithSharing(path, offset, stamp, FILE_SHARE_READ);
+}
+
+std::string ReadSharedFrom(std::string_view path, std::uint64_t offset, FileStamp* stamp) {
+  return ReadWithSharing(path, offset, stamp,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+}
+
 namespace {
 
 // Writes all of `bytes` at the file's position, in pieces WriteFile takes;
@@ -233,9 +247,13 @@ DWORD WriteAll(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
-void WriteWholeFile(std::string_view path, std::string_view bytes) {
+namespace {
+
+// Writes `bytes` into a new temporary file beside `target` and flushes them;
+// returns its name. `shown` names the target in errors.
+std::wstring WriteTemporary(const std::wstring& target, std::string_view bytes,
+                            std::string_view shown) {
   static std::atomic<unsigned> counter{0};
-  const std::wstring target = ToWide(path);
   const std::size_t slash = target.find_last_of(L"\\/");
   const std::wstring folder = slash == std::wstring::npos ? L"" : target.substr(0, slash + 1);
   // Same folder, so the final move is a rename; ends in ".tmp", never ".spl";
@@ -253,24 +271,36 @@ void WriteWholeFile(std::string_view path, std::string_view bytes) {
     code = GetLastError();
     if (raw == INVALID_HANDLE_VALUE && code != ERROR_FILE_EXISTS) break;
   }
-  if (raw == INVALID_HANDLE_VALUE) throw WindowsError(code, CreateMessage(path));
+  if (raw == INVALID_HANDLE_VALUE) throw WindowsError(code, CreateMessage(shown));
   FileHandle file(raw);
   const auto fail = [&](DWORD error_code) {
     if (file.valid()) file.Close();
     DeleteFileW(temp.c_str());
-    return WindowsError(error_code, CreateMessage(path));
+    return WindowsError(error_code, CreateMessage(shown));
   };
   if (const DWORD error_code = WriteAll(file.get(), bytes)) throw fail(error_code);
   if (!FlushFileBuffers(file.get()) || !file.Close()) throw fail(GetLastError());
+  return temp;
+}
+
+}  // namespace
+
+void WriteWholeFile(std::string_view path, std::string_view bytes) {
+  const std::wstring target = ToWide(path);
+  const std::wstring temp = WriteTemporary(target, bytes, path);
   if (!MoveFileExW(temp.c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    throw fail(GetLastError());
+    const DWORD code = GetLastError();
+    DeleteFileW(temp.c_str());
+    throw WindowsError(code, CreateMessage(path));
   }
 }
 
 void AppendToFile(std::string_view path, std::string_view bytes) {
-  // No sharing: held exclusively while it is written, as a whole write is.
-  FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, /*dwShareMode=*/0,
+  // No other writer; readers that share writing and deleting (the console
+  // following the log) neither fail this append nor are failed by it.
+  FileHandle file(CreateFileW(ToWide(path).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_DELETE,
                               /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr));
   if (!file.valid()) {
@@ -358,7 +388,11 @@ FileStamp StampOfFileIn(std::string_view folder, std::string_view name) {
   return {true, size, UnixNanoseconds(data.ftLastWriteTime)};
 }
 
-std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint64_t max_bytes) {
+namespace {
+
+// ReadFileIn, and the stamp of the file read (taken while writers were kept out).
+std::string ReadEntry(std::string_view folder, std::string_view name, std::uint64_t max_bytes,
+                      FileStamp* stamp) {
   const std::string path = InFolder(folder, name);
   if (!IsEntryName(name)) throw WindowsError(ERROR_INVALID_NAME, OpenMessage(path));
   const auto not_a_file = [&] {
@@ -393,7 +427,14 @@ std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint
   std::string bytes;
   // It may have grown since it was looked at.
   if (!ReadToEnd(file.get(), max_bytes, OpenMessage(path), bytes)) throw too_large();
+  if (stamp) *stamp = StampFromInformation(info);
   return bytes;
+}
+
+}  // namespace
+
+std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint64_t max_bytes) {
+  return ReadEntry(folder, name, max_bytes, /*stamp=*/nullptr);
 }
 
 void WriteWholeFileIn(std::string_view folder, std::string_view name, std::string_view bytes) {
@@ -448,6 +489,78 @@ bool DeleteFileIn(std::string_view folder, std::string_view name) {
     return false;
   }
   return DeleteFileW(ToWide(path).c_str()) != 0;
+}
+
+std::string WriteNewFileIn(std::string_view folder, std::string_view name, std::string_view bytes) {
+  const std::string shown = InFolder(folder, name);
+  if (!IsEntryName(name)) throw WindowsError(ERROR_INVALID_NAME, CreateMessage(shown));
+  const std::wstring temp = WriteTemporary(ToWide(shown), bytes, shown);
+  for (int n = 1; n <= 1000; ++n) {
+    const std::string candidate = n == 1 ? std::string(name) : NumberedName(name, n);
+    // Without MOVEFILE_REPLACE_EXISTING: a taken name is refused, never replaced.
+    if (MoveFileExW(temp.c_str(), ToWide(InFolder(folder, candidate)).c_str(),
+                    MOVEFILE_WRITE_THROUGH)) {
+      return candidate;
+    }
+    const DWORD code = GetLastError();
+    if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) {
+      DeleteFileW(temp.c_str());
+      throw WindowsError(code, CreateMessage(shown));
+    }
+  }
+  DeleteFileW(temp.c_str());
+  throw WindowsError(ERROR_FILE_EXISTS, CreateMessage(shown));
+}
+
+void SyncFolder(std::string_view) {
+  // NTFS journals names itself, and MOVEFILE_WRITE_THROUGH returns only once
+  // the move is on disk; Win32 has no folder sync to ask for.
+}
+
+namespace {
+
+// A job read with writers kept out; its delete keeps them out as well.
+class WindowsTakenJob final : public TakenJob {
+ public:
+  WindowsTakenJob(std::string path, std::string bytes, FileStamp stamp) : path_(std::move(path)) {
+    bytes_ = std::move(bytes);
+    stamp_ = stamp;
+  }
+  WriterGuard guard() const override { return WriterGuard::kShareMode; }
+  JobDeletion DeleteIfUnchanged() override {
+    // Opened for delete sharing reading only: refused while a writer has it,
+    // and no writer can open it until the handle is closed, the file gone.
+    FileHandle file(CreateFileW(ToWide(path_).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ, /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, /*hTemplateFile=*/nullptr));
+    if (!file.valid()) {
+      const DWORD code = GetLastError();
+      return code == ERROR_ACCESS_DENIED ? JobDeletion::kFailed : JobDeletion::kChanged;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.get(), &info) || !(StampFromInformation(info) == stamp_)) {
+      return JobDeletion::kChanged;
+    }
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    if (!SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
+      return JobDeletion::kFailed;
+    }
+    return file.Close() ? JobDeletion::kDeleted : JobDeletion::kFailed;
+  }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
+                                    std::uint64_t max_bytes) {
+  FileStamp stamp;
+  std::string bytes = ReadEntry(folder, name, max_bytes, &stamp);
+  return std::make_unique<WindowsTakenJob>(InFolder(folder, name), std::move(bytes), stamp);
 }
 
 }  // namespace cratemark

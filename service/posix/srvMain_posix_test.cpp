@@ -61,8 +61,7 @@ TEST(ServiceModulePosix, HostileEntriesAreJobsByTheirLeafNameOrPassedOver) {
   // Passed over, each with one line, and left as they were.
   for (const char* entry : {"0fifo.spl", "1zero.spl", "2link.spl"}) {
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(source + entry))) << entry;
-    EXPECT_EQ(CountContaining(site, "## Skipped " + source + entry + " (not a regular file)"),
-              1u)
+    EXPECT_EQ(CountContaining(site, "## Skipped " + source + entry + " (not a regular file)"), 1u)
         << entry;
   }
   EXPECT_EQ(ReadWholeFile(site.P("elsewhere.txt")), OneBlock("Linked"));
@@ -77,7 +76,7 @@ TEST(ServiceModulePosix, ALinkToTheSourceFolderIsTheSourceFolder) {
   Site site;
   std::filesystem::create_directory_symlink(site.P("PreLabel"), site.P("Mirror"));
   auto module = site.Start("Mirror", "Label2");
-  EXPECT_EQ(ReadStatusFile(site.dir()), kStatusDestDirMissing);
+  EXPECT_EQ(ReadStatusFile(SystemFileSystem(), site.dir()), kStatusDestDirMissing);
   module->TimerTimer();
   EXPECT_EQ(ReadWholeFile(site.P("PreLabel/a.spl")).substr(0, 5), "Ann\r\n");
 }
@@ -143,7 +142,8 @@ TEST(ServiceModulePosix, AJobThatCannotBeDeletedIsPrintedOnceUntilItChanges) {
     module->TimerTimer();
     module = site.Start();
     module->TimerTimer();
-    EXPECT_EQ(CountContaining(site, "++ Sending to " + site.P("Label1/b.spl")), 1u);
+    // Beside the labels of the first delivery, which still wait.
+    EXPECT_EQ(CountContaining(site, "++ Sending to " + site.P("Label1/b-2.spl")), 1u);
   }
 }
 

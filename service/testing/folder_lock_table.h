@@ -18,11 +18,13 @@ namespace cratemark::testing {
 
 class FolderLockTable : public LockTable {
  public:
+  // `fs` must outlive the table.
+  explicit FolderLockTable(FileSystem& fs = SystemFileSystem()) : fs_(fs) {}
   void SetDatabaseName(const std::string& directory) override { directory_ = directory; }
   const std::string& DatabaseName() const override { return directory_; }
   void Open() override {
     if (active_) return;
-    if (!FileExists(Path()) || Content() == "unopenable") {
+    if (!fs_.FileExists(Path()) || Content() == "unopenable") {
       throw Error(ErrorKind::kNotFound, "Unable to open table: " + Path());
     }
     active_ = true;
@@ -32,8 +34,8 @@ class FolderLockTable : public LockTable {
   bool Active() const override { return active_; }
   bool FLock() override { return active_ && Content() != "held"; }
   void CreateTable() override {
-    if (FileExists(Path()) && Content() == "unopenable") return;
-    WriteWholeFile(Path(), "");
+    if (fs_.FileExists(Path()) && Content() == "unopenable") return;
+    fs_.WriteWholeFile(Path(), "");
   }
   void SetAfterOpen(std::function<void(LockTable&)> handler) override {
     after_open_ = std::move(handler);
@@ -43,12 +45,13 @@ class FolderLockTable : public LockTable {
   std::string Path() const { return directory_ + kPathSeparator + std::string(kLockTableFileName); }
   std::string Content() const {
     try {
-      return ReadWholeFile(Path());
+      return fs_.ReadWholeFile(Path());
     } catch (const Error&) {
       return "";
     }
   }
 
+  FileSystem& fs_;
   std::string directory_;
   bool active_ = false;
   std::function<void(LockTable&)> after_open_;

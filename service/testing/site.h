@@ -43,9 +43,12 @@ class Site {
   std::unique_ptr<TsrvCratemark> Make() {
     auto source = std::make_unique<FolderLockTable>();
     source_lock_ = source.get();
+    ServiceOptions options;
+    options.settle_time = std::chrono::milliseconds(0);
+    options.quiet_time = std::chrono::milliseconds(0);
+    options.report_error = [this](const std::string& message) { reports.push_back(message); };
     return std::make_unique<TsrvCratemark>(dir_.path(), std::move(source),
-                                           std::make_unique<FolderLockTable>(),
-                                           std::chrono::milliseconds(0));
+                                           std::make_unique<FolderLockTable>(), options);
   }
 
   std::unique_ptr<TsrvCratemark> Start(const std::string& dest = "Label1",
@@ -84,6 +87,7 @@ class Site {
 
   const std::string& dir() const { return dir_.path(); }
   FolderLockTable* source_lock_ = nullptr;
+  Lines reports;  // what the module reported to the event log
 
  private:
   ScopedTempDir dir_;

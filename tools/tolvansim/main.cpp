@@ -74,14 +74,14 @@ int Run(const std::vector<std::string>& args) {
       for (std::size_t p = 2; p < parts.size(); ++p) label.modifiers.push_back(parts[p]);
       labels.push_back(label);
     }
-    WriteTextFile(folder + "\\" + args[2], OrderJobLines(labels), encoding);
+    WriteTextFile(SystemFileSystem(), folder + "\\" + args[2], OrderJobLines(labels), encoding);
     return 0;
   }
   if (command == "lines" && args.size() == 4) {
     Lines lines;
     const long count = std::atol(args[3].c_str());
     for (long i = 0; i < count; ++i) lines.push_back("line " + std::to_string(i));
-    WriteTextFile(folder + "\\" + args[2], lines, TextEncoding::kAnsi);
+    WriteTextFile(SystemFileSystem(), folder + "\\" + args[2], lines, TextEncoding::kAnsi);
     return 0;
   }
   if (command == "serve") {

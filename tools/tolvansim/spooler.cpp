@@ -22,7 +22,7 @@ void Configure(TDbfTable& table, const std::string& folder) {
 
 void PrintJob(const std::string& folder, const std::string& name) {
   const std::string path = folder + "\\" + name;
-  Lines lines = ReadTextFile(path).lines;
+  Lines lines = ReadTextFile(SystemFileSystem(), path).lines;
   std::string out = "=== printed " + name + " ===\n";
   for (const std::string& line : lines) out += line + "\n";
   out += "=== end of " + name + " ===\n";

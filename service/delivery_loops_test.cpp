@@ -1,0 +1,204 @@
+// Every operation of a delivery made to fail, and the power cut after each:
+// whatever happens, the order is still in its folder, its labels are whole
+// in a printer's folder, or its bytes are kept in "Unprinted".
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/error.h"
+#include "platform/testing/fault_file_system.h"
+#include "platform/testing/memory_file_system.h"
+#include "service/srvMain.h"
+#include "service/testing/folder_lock_table.h"
+#include "service/testing/manual_clock.h"
+#include "shared/change_marker.h"
+#include "shared/status_file.h"
+
+namespace cratemark {
+namespace {
+
+using testing::FaultFileSystem;
+using testing::FolderLockTable;
+using testing::ManualClock;
+using testing::MemoryFileSystem;
+
+const std::string kDir = "/site/";
+
+std::string Job(int lines, const std::string& reference) {
+  std::string job = reference + "\r\n";
+  for (int i = 1; i < lines; ++i) job += i == 20 ? "Soup\r\n" : "\r\n";
+  return job;
+}
+
+// What a tick is made to do: the site it starts from.
+struct Scenario {
+  const char* name;
+  std::function<void(MemoryFileSystem&)> arrange;
+  bool reload;  // the tick reloads the settings first
+};
+
+const Scenario kScenarios[] = {
+    {"a delivery", [](MemoryFileSystem&) {}, false},
+    {"a backup delivery",
+     [](MemoryFileSystem& fs) { fs.Put(kDir + "Label1/LOCKSPL.DBF", ""); },  // nobody holds it
+     false},
+    {"a job of another layout", [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/a.spl", Job(150, "Ann")); },
+     false},
+    {"a reload", [](MemoryFileSystem&) {}, true},
+};
+
+void LaySite(MemoryFileSystem& fs, const Scenario& scenario) {
+  fs.Put(kDir + "Cratemark.cfg", "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n");
+  fs.Put(kDir + "LabelDesign.txt", "<Reference>\r\n");
+  fs.Put(kDir + "Label1/LOCKSPL.DBF", "held");  // its spooler serves it
+  fs.CreateDirectories(kDir + "Label2");
+  fs.Put(kDir + "PreLabel/a.spl", Job(100, "Ann"));
+  scenario.arrange(fs);
+}
+
+std::unique_ptr<TsrvCratemark> MakeService(FileSystem& fs, ManualClock& clock) {
+  ServiceOptions options;
+  options.fs = &fs;
+  options.clock = &clock;
+  options.settle_time = std::chrono::milliseconds(0);
+  options.quiet_time = std::chrono::milliseconds(0);
+  options.report_error = [](const std::string&) {};
+  return std::make_unique<TsrvCratemark>(kDir, std::make_unique<FolderLockTable>(fs),
+                                         std::make_unique<FolderLockTable>(fs), options);
+}
+
+// Runs `step`; a failure it throws is what the service host reports.
+void Survive(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const std::exception&) {
+  }
+}
+
+// The order's labels are in a printer's folder, or its bytes in "Unprinted".
+bool Delivered(MemoryFileSystem& fs, const std::string& job) {
+  for (const char* printer : {"Label1", "Label2"}) {
+    for (const std::string& name : fs.FileNames(kDir + printer)) {
+      if (fs.Get(kDir + printer + "/" + name) == "Ann\r\n") return true;
+    }
+  }
+  for (const std::string& name : fs.FileNames(kDir + "Unprinted")) {
+    if (fs.Get(kDir + "Unprinted/" + name) == job) return true;
+  }
+  return false;
+}
+
+// Neither delivered nor still waiting in its folder.
+bool Lost(MemoryFileSystem& fs, const std::string& job) {
+  return !Delivered(fs, job) && fs.Get(kDir + "PreLabel/a.spl") != job;
+}
+
+// Every label file is whole, and the log holds whole lines.
+void ExpectNothingHalfWritten(MemoryFileSystem& fs) {
+  for (const char* printer : {"Label1", "Label2"}) {
+    for (const std::string& name : fs.FileNames(kDir + printer)) {
+      if (name.ends_with(".spl")) {
+        EXPECT_EQ(fs.Get(kDir + printer + "/" + name), "Ann\r\n") << name;
+      }
+    }
+  }
+  const auto log = fs.Get(kDir + "Cratemark.txt");
+  if (log && !log->empty()) {
+    EXPECT_TRUE(log->ends_with("\r\n"));
+  }
+}
+
+// The ticks after a fault: the service goes on, and once the fault is gone
+// the order comes out. A halt the fault caused ends as every halt does: the
+// console's change marker reloads.
+void RunOn(MemoryFileSystem& fs, TsrvCratemark& service, ManualClock& clock) {
+  for (int tick = 0; tick < 8; ++tick) {
+    if (service.Halted() && tick == 4) fs.Put(kDir + "CratemarkConfigChanged", "");
+    clock.Advance(61'000);  // past any retry pause
+    Survive([&] { service.TimerTimer(); });
+  }
+}
+
+std::string JobOf(const Scenario& scenario) {
+  MemoryFileSystem fs;
+  LaySite(fs, scenario);
+  return *fs.Get(kDir + "PreLabel/a.spl");
+}
+
+TEST(DeliveryLoops, FailingAnyOperationLosesNoOrder) {
+  int operations = 0;
+  int lost = 0;
+  for (const Scenario& scenario : kScenarios) {
+    const std::string job = JobOf(scenario);
+    for (bool from_then_on : {false, true}) {
+      for (int n = 1;; ++n) {
+        SCOPED_TRACE(std::string(scenario.name) + (from_then_on ? ", from " : ", once at ") +
+                     std::to_string(n));
+        MemoryFileSystem memory;
+        LaySite(memory, scenario);
+        FaultFileSystem fs(memory);
+        ManualClock clock;
+        auto service = MakeService(fs, clock);
+        service->ServiceStart();
+        if (scenario.reload) memory.Put(kDir + "CratemarkConfigChanged", "");
+        fs.FailAt(n, from_then_on);
+        Survive([&] { service->TimerTimer(); });
+        const bool reached = fs.reached();
+        if (Lost(memory, job)) ++lost;
+        fs.Heal();
+        RunOn(memory, *service, clock);
+        if (Lost(memory, job)) ++lost;
+        EXPECT_TRUE(Delivered(memory, job)) << "not delivered once the fault was gone";
+        ExpectNothingHalfWritten(memory);
+        if (!reached) {
+          operations += n - 1;
+          break;
+        }
+      }
+    }
+  }
+  std::printf("fault loop: %d operations, each failed once and from then on: %d orders lost\n",
+              operations, lost);
+  EXPECT_EQ(lost, 0);
+}
+
+TEST(DeliveryLoops, CuttingThePowerAfterAnyOperationLosesNoOrder) {
+  int cut_points = 0;
+  int lost = 0;
+  for (const Scenario& scenario : kScenarios) {
+    const std::string job = JobOf(scenario);
+    for (int n = 0;; ++n) {
+      SCOPED_TRACE(std::string(scenario.name) + ", cut after " + std::to_string(n));
+      MemoryFileSystem fs;
+      LaySite(fs, scenario);
+      ManualClock clock;
+      {
+        auto service = MakeService(fs, clock);
+        service->ServiceStart();
+        if (scenario.reload) fs.Put(kDir + "CratemarkConfigChanged", "");
+        fs.CutPowerAfter(n);
+        Survive([&] { service->TimerTimer(); });
+      }
+      if (fs.CutIsDue()) fs.CutPowerNow();  // right after the tick's last operation
+      if (!fs.PowerIsOff()) break;          // the tick ended before the cut
+      ++cut_points;
+      fs.PowerOn();
+      if (Lost(fs, job)) ++lost;
+      // The restart, on what survived.
+      auto service = MakeService(fs, clock);
+      Survive([&] { service->ServiceStart(); });
+      RunOn(fs, *service, clock);
+      if (Lost(fs, job)) ++lost;
+      EXPECT_TRUE(Delivered(fs, job)) << "not delivered after the restart";
+      ExpectNothingHalfWritten(fs);
+    }
+  }
+  std::printf("crash loop: %d cut points: %d orders lost\n", cut_points, lost);
+  EXPECT_EQ(lost, 0);
+}
+
+}  // namespace
+}  // namespace cratemark
