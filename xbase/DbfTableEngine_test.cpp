@@ -260,7 +260,9 @@ TEST_F(DbfTableEngineTest, FileHeldExclusivelyByAnotherProcess) {
     table.Open();
     FAIL() << "opened";
   } catch (const EDbfError& error) {
-    EXPECT_EQ(error.what(), "Unable to open table: " + dir_.path() + "LOCKSPL.DBF");
+    EXPECT_EQ(error.what(), "Unable to open table: " + dir_.path() +
+                                "LOCKSPL.DBF\rCannot open file \"" + dir_.path() +
+                                "LOCKSPL.DBF\". Another program holds it exclusively.");
   }
   EXPECT_EQ(table.WorkArea(), 0);
   EXPECT_EQ(table.FLock(), 0);
