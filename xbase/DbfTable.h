@@ -222,6 +222,9 @@ class TDbfTable {
   bool IsEditing() const { return state_ == CursorState::kEdit || state_ == CursorState::kInsert; }
   void ApplyEnvironment();  // copies a registered TDbfEnv's settings
   void BufferToRecord();
+  // Writes the assigned fields into `record` (a raw record); EDbfError for
+  // a value that does not fit its field.
+  void EncodeAssignedFields(std::vector<char>& record);
   // "Field 3 \"QTY\" (N 3,0)": a table field by its position in the file.
   std::string DescribeField(int info_index) const;
   void RefuseEncrypted();  // EDbfError for a table marked encrypted

@@ -205,6 +205,20 @@ void TDbfTable::BufferToRecord() {
   if (inserting && static_cast<int>(fields_.size()) == FFieldCount) {
     std::fill(record.begin(), record.end(), ' ');
   }
+  EncodeAssignedFields(record);
+  if (inserting) {
+    record[0] = ' ';
+  } else if (engine.xb_Deleted() != 0) {
+    record[0] = '*';
+  }
+  engine_record_ = std::move(record);
+  // A write the engine refuses would otherwise look like a stored record.
+  if (engine.xb_PutRecord(engine_record_.data()) == 0) {
+    RaiseError("Unable to write the record to table: " + GetFullTableName());
+  }
+}
+
+void TDbfTable::EncodeAssignedFields(std::vector<char>& record) {
   // Only assigned fields are rewritten: the others keep their bytes exactly,
   // whatever another program wrote there. Memo and blob references are never
   // rewritten here; a changed text goes to the engine after the record.
@@ -225,16 +239,6 @@ void TDbfTable::BufferToRecord() {
     if (result == TEncodeResult::kOutOfBounds) {
       RaiseError(std::string(kOutOfBounds) + "\r" + DescribeField(field->InfoIndex()));
     }
-  }
-  if (inserting) {
-    record[0] = ' ';
-  } else if (engine.xb_Deleted() != 0) {
-    record[0] = '*';
-  }
-  engine_record_ = std::move(record);
-  // A write the engine refuses would otherwise look like a stored record.
-  if (engine.xb_PutRecord(engine_record_.data()) == 0) {
-    RaiseError("Unable to write the record to table: " + GetFullTableName());
   }
 }
 
@@ -276,6 +280,10 @@ void TDbfTable::Post() {
     TXbEngine& engine = Engine();
     engine.xb_Select(iWA);
     if (state_ == CursorState::kInsert && buffer_.RecordNumber() == -1) {
+      // A value that does not fit is refused before the record is appended,
+      // so that a refused post leaves the table as it was.
+      std::vector<char> trial(engine_record_.size(), ' ');
+      EncodeAssignedFields(trial);
       FCountNeedsRefresh = true;
       if (engine.xb_AppendBlank() <= 0) RaiseAppendRefused();
       FRecNo = engine.xb_RecNo();

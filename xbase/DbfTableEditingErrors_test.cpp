@@ -105,6 +105,20 @@ TEST_F(DbfTableEditingErrorsTest, ValuesTooWideAreRefusedAtPostLeavingTheTableEd
   }
 }
 
+TEST_F(DbfTableEditingErrorsTest, ValueTooWideForANewRecordAppendsNothing) {
+  OpenDefinitions({});
+  table_.Edit();  // an empty table: an insert
+  table_.FieldByName("QTY").SetAsInteger(1234);
+  EXPECT_THAT(MessageOf<EDbfError>([&] { table_.Post(); }),
+              StartsWith("Translate error. Value out of bounds\rField 3 \"QTY\""));
+  EXPECT_THAT(Records("LBLPRDEF.DBF"), IsEmpty());
+  EXPECT_EQ(table_.State(), TDataSetState::dsInsert);
+  table_.FieldByName("QTY").SetAsInteger(12);
+  table_.Post();
+  EXPECT_EQ(Records("LBLPRDEF.DBF"),
+            std::vector<std::string>{" " + std::string(6, ' ') + " 12" + std::string(21, ' ')});
+}
+
 TEST_F(DbfTableEditingErrorsTest, ImpossibleDatesReadEmptyAndStayUnlessAssigned) {
   for (const char* date : {"20230229", "00000000", "2024AB01"}) {
     OpenDefinitions({std::string(" ABCDXY  7  12  123.45T") + date});
