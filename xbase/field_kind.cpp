@@ -6,6 +6,10 @@ namespace {
 constexpr int kBinaryIntegerWidth = 4;
 constexpr int kBlockReferenceWidth = 10;
 
+// Narrower than a block reference; 0 is a width still to be given (a field
+// about to be created), not a field of a table.
+bool IsBinaryPointer(int width) { return width > 0 && width < kBlockReferenceWidth; }
+
 }  // namespace
 
 std::string_view FieldKindName(TFieldKind kind) {
@@ -91,12 +95,12 @@ std::optional<TFieldKind> KindForTypeText(std::string_view type, int width, int 
     case 'L':
       return TFieldKind::kBoolean;
     case 'M':
-      if (width < kBlockReferenceWidth) return std::nullopt;
+      if (IsBinaryPointer(width)) return std::nullopt;
       return TFieldKind::kMemo;
     case 'B':
     case 'G':
     case 'P':
-      if (width < kBlockReferenceWidth) return std::nullopt;
+      if (IsBinaryPointer(width)) return std::nullopt;
       return TFieldKind::kBlob;
     default:
       return std::nullopt;
