@@ -159,13 +159,20 @@ TEST_F(ConsoleTablesTest, SetupPageWithoutThePrinterTableShowsTheErrorBox) {
 TEST_F(ConsoleTablesTest, SetupTolvanLabelsOnRealTables) {
   Start();
   // Without the table: the one failure message, and no table file made.
-  EXPECT_EQ(ClickSetupTolvanLabels(), "Failed to set values. Run REBASER");
+  const std::string table_path = program_dir_ + "LBLPRDEF.DBF";
+  EXPECT_EQ(ClickSetupTolvanLabels(),
+            "Failed to set values. Run REBASER\r\n\r\n"
+            "Table, file or directory does not exist.\r\nFile: " +
+                table_path);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "LBLPRDEF.DBF"));
 
   // 38 fields: nothing written.
   WriteDefinition(38, 1);
   const std::string before = Read("LBLPRDEF.DBF");
-  EXPECT_EQ(ClickSetupTolvanLabels(), "Failed to set values. Run REBASER");
+  EXPECT_EQ(ClickSetupTolvanLabels(),
+            "Failed to set values. Run REBASER\r\n\r\n"
+            "Argument out of range: 39 values for the 38 fields of table " +
+                table_path);
   EXPECT_EQ(Read("LBLPRDEF.DBF"), before);
 
   WriteDefinition(45, 2);

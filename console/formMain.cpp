@@ -368,6 +368,13 @@ void TfrmMain::btnClick() {
     definition->Post();
     definition->Close();
   } catch (...) {
+    std::string reason = "Unexpected failure";
+    try {
+      throw;
+    } catch (const std::exception& error) {
+      reason = error.what();
+    } catch (...) {
+    }
     // Never leave the host's record locked by the console.
     try {
       if (definition->IsEditing()) definition->Cancel();
@@ -377,7 +384,8 @@ void TfrmMain::btnClick() {
       if (definition->IsOpen()) definition->Close();
     } catch (...) {
     }
-    ShowPlainMessage("Failed to set values. Run REBASER");
+    // The fixed text, then the table component's reason (which field, why).
+    ShowPlainMessage("Failed to set values. Run REBASER\r\n\r\n" + WithCrLfBreaks(reason));
     return;
   }
   ShowPlainMessage("Changes applied");

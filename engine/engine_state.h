@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/work_areas.h"
 
@@ -33,6 +34,7 @@ struct EngineSettings {
 struct EngineState {
   WorkAreas areas;
   EngineSettings settings;
+  std::string last_open_failure;  // why the last xb_UseEx failed; "" when it did not
 };
 
 EngineState& Engine();

@@ -45,8 +45,9 @@ TableHeader ReadHeader(const LockedFile& file, const std::string& path) {
     bytes.resize(claimed);
     bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
   }
-  std::optional<TableHeader> header = ParseTableHeader(bytes, file.Size());
-  if (!header) throw Error(ErrorKind::kInvalidData, "\"" + path + "\" is not a valid table.");
+  std::string refusal;
+  std::optional<TableHeader> header = ParseTableHeader(bytes, file.Size(), &refusal);
+  if (!header) throw TableRefused(path, refusal);
   return *std::move(header);
 }
 
@@ -72,7 +73,7 @@ void StampToday(TableHeader& header) {
 TableFile::TableFile(const std::string& path, OpenMode mode)
     : file_(path, AccessFor(mode), SharingFor(mode)),
       header_(ReadHeader(file_, path)),
-      is_writable_(mode != OpenMode::kReadOnly && file_.is_writable()),
+      is_writable_(mode != OpenMode::kReadOnly && file_.is_writable() && !header_.is_encrypted),
       is_shared_(mode != OpenMode::kExclusive) {
   if (header_.HasMemoFields()) {
     memo_ = std::make_unique<MemoFile>(MemoPathFor(path), MemoAccessFor(mode), SharingFor(mode));

@@ -13,17 +13,32 @@
 
 #include "engine/memo_file.h"
 #include "engine/table_header.h"
+#include "platform/error.h"
 #include "platform/locked_file.h"
 
 namespace cratemark::engine {
 
 enum class OpenMode { kShared, kReadOnly, kExclusive };
 
+// A file whose header the engine does not accept, with the reason alone
+// ("its record length is 0") beside the whole message.
+class TableRefused : public Error {
+ public:
+  TableRefused(const std::string& path, const std::string& reason)
+      : Error(ErrorKind::kInvalidData, "\"" + path + "\" is not a table: " + reason + "."),
+        reason_(reason) {}
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::string reason_;
+};
+
 class TableFile {
  public:
   // Opens the table at a native path; the memo file beside it (same name,
   // extension ".DBT") when the table has memo fields. Throws Error; a file
-  // that is not a sound table gives ErrorKind::kInvalidData.
+  // whose header is not accepted gives TableRefused. A table marked
+  // encrypted opens for reading only: the engine does not encrypt.
   TableFile(const std::string& path, OpenMode mode);
   ~TableFile();  // writes the date of the last change, when there was one
 

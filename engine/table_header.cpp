@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "engine/ascii.h"
 #include "engine/byte_order.h"
@@ -15,8 +16,21 @@ constexpr std::size_t kMaxNewFields = 1024;
 
 bool IsKnownVersion(std::uint8_t version) {
   // dBase III and IV and the programs that copy them (Clipper among them)
-  // mark their tables with 3 in the low bits; FoxPro and later formats differ.
-  return (version & 0x07) == 0x03;
+  // mark their tables with 3 in the low bits; Visual FoxPro writes 0x30 to
+  // 0x32 and keeps the same record layout (its binary fields are carried
+  // as they are).
+  return (version & 0x07) == 0x03 || (version >= 0x30 && version <= 0x32);
+}
+
+std::string Hex(std::uint8_t byte) {
+  const char* digits = "0123456789ABCDEF";
+  return std::string("0x") + digits[byte >> 4] + digits[byte & 0x0F];
+}
+
+// A refusal: nullopt, with the reason where the caller wants it.
+std::nullopt_t Refused(std::string* refusal, std::string reason) {
+  if (refusal != nullptr) *refusal = std::move(reason);
+  return std::nullopt;
 }
 
 // Width of a field of `type` in a new table, or 0 when `width` and `decimals`
@@ -54,11 +68,18 @@ std::size_t ClaimedHeaderLength(std::string_view prefix) {
   return ReadLe(prefix, 8, 2);
 }
 
-std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_t file_size) {
-  if (bytes.size() < kHeaderPrefixSize || file_size < kHeaderPrefixSize) return std::nullopt;
+std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_t file_size,
+                                            std::string* refusal) {
+  if (bytes.size() < kHeaderPrefixSize || file_size < kHeaderPrefixSize) {
+    return Refused(refusal, "the file (" + std::to_string(file_size) +
+                                " bytes) is shorter than a table header (32 bytes)");
+  }
   TableHeader header;
   header.version = static_cast<std::uint8_t>(bytes[0]);
-  if (!IsKnownVersion(header.version)) return std::nullopt;
+  if (!IsKnownVersion(header.version)) {
+    return Refused(refusal, "its version byte " + Hex(header.version) +
+                                " is not one of dBase III or IV, Clipper or FoxPro");
+  }
   header.update_year = static_cast<std::uint8_t>(bytes[1]);
   header.update_month = static_cast<std::uint8_t>(bytes[2]);
   header.update_day = static_cast<std::uint8_t>(bytes[3]);
@@ -68,8 +89,16 @@ std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_
   header.is_encrypted = bytes[15] != 0;
 
   const std::size_t header_length = header.header_length;
-  if (header_length < kHeaderPrefixSize + kFieldDescriptorSize + 1) return std::nullopt;
-  if (header_length > bytes.size() || header_length > file_size) return std::nullopt;
+  if (header.record_length == 0) return Refused(refusal, "its record length is 0");
+  if (header_length < kHeaderPrefixSize + kFieldDescriptorSize + 1) {
+    return Refused(refusal, "its header length (" + std::to_string(header_length) +
+                                " bytes) cannot hold one field");
+  }
+  if (header_length > bytes.size() || header_length > file_size) {
+    return Refused(refusal, "its header (" + std::to_string(header_length) +
+                                " bytes) reaches past the end of the file (" +
+                                std::to_string(file_size) + " bytes)");
+  }
 
   std::size_t position = kHeaderPrefixSize;
   std::uint32_t offset = 1;  // after the delete marker
@@ -79,10 +108,18 @@ std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_
       is_terminated = true;
       break;
     }
-    if (position + kFieldDescriptorSize > header_length) return std::nullopt;
+    const std::string number = std::to_string(header.fields.size() + 1);
+    if (position + kFieldDescriptorSize > header_length) {
+      return Refused(refusal, "the descriptor of field " + number +
+                                  " reaches past the header length without the 0x0D that "
+                                  "ends the field descriptors");
+    }
     const std::string_view descriptor = bytes.substr(position, kFieldDescriptorSize);
     const std::size_t name_length = descriptor.substr(0, kNameBytes).find('\0');
-    if (name_length == std::string_view::npos || name_length == 0) return std::nullopt;
+    if (name_length == 0) return Refused(refusal, "field " + number + " has no name");
+    if (name_length == std::string_view::npos) {
+      return Refused(refusal, "the name of field " + number + " does not end within its 11 bytes");
+    }
 
     FieldDescriptor field;
     field.name = std::string(descriptor.substr(0, name_length));
@@ -90,14 +127,27 @@ std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_
     field.width = static_cast<std::uint8_t>(descriptor[16]);
     field.decimals = static_cast<std::uint8_t>(descriptor[17]);
     field.offset = offset;
-    if (field.width == 0) return std::nullopt;
+    if (field.width == 0) {
+      return Refused(refusal, "field " + number + " (" + field.name + ") has width 0");
+    }
     offset += field.width;
-    if (offset > header.record_length) return std::nullopt;
+    if (offset > header.record_length) {
+      return Refused(refusal, "the widths of the fields up to field " + number + " (" + field.name +
+                                  ") add up to more than the record length (" +
+                                  std::to_string(header.record_length) + " bytes)");
+    }
     header.fields.push_back(std::move(field));
     position += kFieldDescriptorSize;
   }
-  if (!is_terminated || header.fields.empty()) return std::nullopt;
-  if (offset != header.record_length) return std::nullopt;
+  if (!is_terminated) {
+    return Refused(refusal, "the field descriptors do not end with 0x0D inside the header");
+  }
+  if (header.fields.empty()) return Refused(refusal, "it has no fields");
+  if (offset != header.record_length) {
+    return Refused(refusal, "the field widths and the delete marker add up to " +
+                                std::to_string(offset) + " bytes, the record length says " +
+                                std::to_string(header.record_length));
+  }
 
   // A count beyond the end of the file is what a crash during another
   // program's append leaves behind: the records that are there count.

@@ -47,10 +47,13 @@ constexpr std::uint64_t kRecordCountOffset = 4;
 
 // Parses the header at the start of `bytes` (at least the header's own
 // length; more does no harm) for a file of `file_size` bytes. Every
-// inconsistency gives nullopt: the caller must be able to trust each offset
-// and length it returns. A record count beyond the end of the file becomes
-// the number of whole records the file holds.
-std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_t file_size);
+// inconsistency gives nullopt, and its reason in `refusal` when given ("its
+// record length is 0"): the caller must be able to trust each offset and
+// length it returns. A record count beyond the end of the file becomes the
+// number of whole records the file holds. Field types are not examined:
+// fields of any type are carried.
+std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_t file_size,
+                                            std::string* refusal = nullptr);
 
 // Header length claimed by the first bytes of a file, 0 when too short.
 std::size_t ClaimedHeaderLength(std::string_view prefix);

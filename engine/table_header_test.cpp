@@ -29,34 +29,54 @@ constexpr std::size_t kTerminator = 96;
 
 using MalformedTableTest = EngineTest;
 
-TEST_F(MalformedTableTest, EachFlawMakesTheOpenFail) {
+TEST_F(MalformedTableTest, EachFlawMakesTheOpenFailAndSaysWhy) {
   const struct {
     const char* flaw;
     std::function<void(std::string&)> spoil;
+    const char* reason;  // in xb_LastError
   } cases[] = {
-      {"empty file", [](std::string& b) { b.clear(); }},
-      {"shorter than the fixed header", [](std::string& b) { b.resize(20); }},
-      {"header cut off inside a descriptor", [](std::string& b) { b.resize(50); }},
-      {"unknown version", [](std::string& b) { b[0] = 0x30; }},
+      {"empty file", [](std::string& b) { b.clear(); }, "is shorter than a table header"},
+      {"shorter than the fixed header", [](std::string& b) { b.resize(20); },
+       "the file (20 bytes) is shorter than a table header (32 bytes)"},
+      {"header cut off inside a descriptor", [](std::string& b) { b.resize(50); },
+       "its header (97 bytes) reaches past the end of the file (50 bytes)"},
+      {"unknown version", [](std::string& b) { b[0] = 0x02; },
+       "its version byte 0x02 is not one of dBase III or IV, Clipper or FoxPro"},
       {"header length past the file end",
        [](std::string& b) {
          b[8] = '\xFF';
          b[9] = '\x7F';
-       }},
+       },
+       "its header (32767 bytes) reaches past the end of the file (114 bytes)"},
       {"header length too short for a field",
        [](std::string& b) {
          b[8] = 40;
          b[9] = 0;
-       }},
-      {"no terminator", [](std::string& b) { b[kTerminator] = 'X'; }},
-      {"record length longer than the fields", [](std::string& b) { b[10] = 9; }},
-      {"record length shorter than the fields", [](std::string& b) { b[10] = 7; }},
-      {"field past the record", [](std::string& b) { b[kSecondDescriptor + 16] = '\xF0'; }},
-      {"field of width 0", [](std::string& b) { b[kFirstDescriptor + 16] = 0; }},
+       },
+       "its header length (40 bytes) cannot hold one field"},
+      {"no terminator", [](std::string& b) { b[kTerminator] = 'X'; },
+       "the descriptor of field 3 reaches past the header length"},
+      {"record length zero",
+       [](std::string& b) {
+         b[10] = 0;
+         b[11] = 0;
+       },
+       "its record length is 0"},
+      {"record length longer than the fields", [](std::string& b) { b[10] = 9; },
+       "the field widths and the delete marker add up to 8 bytes, the record length says 9"},
+      {"record length shorter than the fields", [](std::string& b) { b[10] = 7; },
+       "the widths of the fields up to field 2 (QTY) add up to more than the record length (7 "
+       "bytes)"},
+      {"field past the record", [](std::string& b) { b[kSecondDescriptor + 16] = '\xF0'; },
+       "add up to more than the record length"},
+      {"field of width 0", [](std::string& b) { b[kFirstDescriptor + 16] = 0; },
+       "field 1 (NAME) has width 0"},
       {"name without terminator",
-       [](std::string& b) { b.replace(kFirstDescriptor, 11, "NAMEXXXXXXX"); }},
-      {"empty name", [](std::string& b) { b[kFirstDescriptor] = '\0'; }},
-      {"memo field without its memo file", [](std::string& b) { b[kSecondDescriptor + 11] = 'M'; }},
+       [](std::string& b) { b.replace(kFirstDescriptor, 11, "NAMEXXXXXXX"); },
+       "the name of field 1 does not end within its 11 bytes"},
+      {"empty name", [](std::string& b) { b[kFirstDescriptor] = '\0'; }, "field 1 has no name"},
+      {"memo field without its memo file", [](std::string& b) { b[kSecondDescriptor + 11] = 'M'; },
+       "BAD.DBT"},
   };
   for (const auto& c : cases) {
     std::string bytes = SoundTable();
@@ -64,8 +84,16 @@ TEST_F(MalformedTableTest, EachFlawMakesTheOpenFail) {
     const std::string path = PathOf("BAD.DBF");
     WriteBytes(path, bytes);
     EXPECT_LT(xb_UseEx(path.c_str(), "BAD", XB_OPEN_SHARED, 1, 1), 1) << c.flaw;
+    EXPECT_NE(std::string(xb_LastError()).find(c.reason), std::string::npos)
+        << c.flaw << ": " << xb_LastError();
     CloseAllAreas();
   }
+  // A later open that succeeds has nothing to say.
+  const std::string path = PathOf("OK.DBF");
+  WriteBytes(path, SoundTable());
+  ASSERT_GE(xb_UseEx(path.c_str(), "OK", XB_OPEN_SHARED, 1, 1), 1);
+  EXPECT_STREQ(xb_LastError(), "");
+  CloseAllAreas();
 }
 
 TEST_F(MalformedTableTest, TablesOfOtherWritersOpen) {
@@ -76,6 +104,13 @@ TEST_F(MalformedTableTest, TablesOfOtherWritersOpen) {
       {"as written", [](std::string&) {}},
       {"no end marker", [](std::string& b) { b.pop_back(); }},
       {"dBase IV version", [](std::string& b) { b[0] = static_cast<char>(0x8B); }},
+      {"Visual FoxPro version", [](std::string& b) { b[0] = 0x30; }},
+      // Types the engine does not know are carried, never a reason to refuse.
+      {"FoxPro's currency and integer types",
+       [](std::string& b) {
+         b[kFirstDescriptor + 11] = 'Y';
+         b[kSecondDescriptor + 11] = 'I';
+       }},
       {"a padding byte after the terminator",
        [](std::string& b) {
          b.insert(kTerminator + 1, 1, '\0');
@@ -101,6 +136,24 @@ TEST_F(MalformedTableTest, TablesOfOtherWritersOpen) {
     EXPECT_EQ(record, " cd    2") << c.variant;
     CloseAllAreas();
   }
+}
+
+TEST_F(MalformedTableTest, TableMarkedEncryptedOpensForReadingAndIsNeverWritten) {
+  std::string bytes = SoundTable();
+  bytes[15] = 1;
+  const std::string path = PathOf("SECRET.DBF");
+  WriteBytes(path, bytes);
+  ASSERT_GE(xb_UseEx(path.c_str(), "SECRET", XB_OPEN_SHARED, 1, 1), 1);
+  EXPECT_NE(xb_IsEncrypted(0), 0);
+  std::string record(8, '?');
+  xb_GoTop();
+  EXPECT_NE(xb_GetRecord(record.data()), 0);
+  EXPECT_EQ(record, " ab    1");
+  EXPECT_EQ(xb_PutRecord(" zz    9"), 0);
+  EXPECT_EQ(xb_Delete(), 0);
+  EXPECT_EQ(xb_AppendBlank(), 0);
+  CloseAllAreas();
+  EXPECT_EQ(ReadBytes(path), bytes);
 }
 
 TEST(DbfHeaderTest, RecordCountAndHeaderLengthAreChecked) {

@@ -97,6 +97,34 @@ int32_t Moved(Move move) {
   });
 }
 
+// Opens a table into a new work area; throws what the open throws.
+int16_t UseEx(const char* path, const char* alias, int16_t open_mode, int16_t /*table_type*/,
+              int16_t /*commit_level*/) {
+  if (!path || !*path) {
+    Engine().last_open_failure = "No table was named.";
+    return 0;
+  }
+  OpenMode mode = OpenMode::kShared;
+  if (open_mode == XB_OPEN_READONLY) {
+    mode = OpenMode::kReadOnly;
+  } else if (open_mode == XB_OPEN_EXCLUSIVE) {
+    mode = OpenMode::kExclusive;
+  } else if (open_mode != XB_OPEN_SHARED) {
+    Engine().last_open_failure = "The open mode " + std::to_string(open_mode) + " is unknown.";
+    return 0;
+  }
+  const std::string native = NativeTablePath(path);
+  WorkArea area;
+  area.alias = alias && *alias ? cratemark::AnsiToUtf8(alias) : DefaultAlias(native);
+  if (Engine().areas.Find(area.alias) != 0) {
+    Engine().last_open_failure = "The alias " + area.alias + " is in use already.";
+    return 0;
+  }
+  area.table = std::make_unique<TableFile>(native, mode);
+  area.table->GoTop(Engine().settings.hide_deleted);
+  return Engine().areas.Add(std::move(area));
+}
+
 }  // namespace
 
 extern "C" {
@@ -105,26 +133,28 @@ int16_t xb_WorkArea(const char* alias) {
   return Guarded<int16_t>(0, [&] { return Engine().areas.Find(Text(alias)); });
 }
 
-int16_t xb_UseEx(const char* path, const char* alias, int16_t open_mode, int16_t /*table_type*/,
-                 int16_t /*commit_level*/) {
-  return Guarded<int16_t>(0, [&]() -> int16_t {
-    if (!path || !*path) return 0;
-    OpenMode mode = OpenMode::kShared;
-    if (open_mode == XB_OPEN_READONLY) {
-      mode = OpenMode::kReadOnly;
-    } else if (open_mode == XB_OPEN_EXCLUSIVE) {
-      mode = OpenMode::kExclusive;
-    } else if (open_mode != XB_OPEN_SHARED) {
-      return 0;
-    }
-    const std::string native = NativeTablePath(path);
-    WorkArea area;
-    area.alias = alias && *alias ? cratemark::AnsiToUtf8(alias) : DefaultAlias(native);
-    if (Engine().areas.Find(area.alias) != 0) return 0;
-    area.table = std::make_unique<TableFile>(native, mode);
-    area.table->GoTop(Engine().settings.hide_deleted);
-    return Engine().areas.Add(std::move(area));
-  });
+int16_t xb_UseEx(const char* path, const char* alias, int16_t open_mode, int16_t table_type,
+                 int16_t commit_level) {
+  std::string& failure = Engine().last_open_failure;
+  failure.clear();
+  try {
+    const int16_t area = UseEx(path, alias, open_mode, table_type, commit_level);
+    if (area < 1 && failure.empty()) failure = "The engine refused the open.";
+    return area;
+  } catch (const cratemark::engine::TableRefused& refused) {
+    failure = "The file is not a table the engine can open: " + refused.reason() + ".";
+  } catch (const std::exception& error) {
+    failure = error.what();
+  } catch (...) {
+    failure = "The engine refused the open.";
+  }
+  return 0;
+}
+
+const char* xb_LastError(void) {
+  static std::string buffer;
+  return Guarded<const char*>(
+      "", [&] { return Returned(buffer, cratemark::Utf8ToAnsi(Engine().last_open_failure)); });
 }
 
 int16_t xb_Select(int16_t area) { return Engine().areas.Select(area); }

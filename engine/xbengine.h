@@ -42,6 +42,7 @@ XB_API int16_t xb_UseEx(const char* path, const char* alias, int16_t open_mode,
 XB_API int16_t xb_Select(int16_t area);                  /* previous current area */
 XB_API const char* xb_Alias(int16_t area);               /* "" when not in use */
 XB_API int16_t xb_Close(void);                           /* closes current area, drops its locks */
+XB_API const char* xb_LastError(void);                   /* why the last xb_UseEx failed; "" if not */
 
 /* Structure of the current table. */
 XB_API int16_t xb_FieldCount(void);

@@ -109,7 +109,11 @@ void TDbfTable::OpenEngineArea() {
   int16_t area =
       engine.xb_UseEx(path.c_str(), ansi_alias.c_str(), open_mode, engine_type, commit_level_);
   iWA = area;
-  if (iWA < 1) RaiseError("Unable to open table: " + full_name);
+  if (iWA < 1) {
+    // The engine's reason, when it gives one: which part of the file it refused.
+    const std::string reason = AnsiToUtf8(engine.xb_LastError());
+    RaiseError("Unable to open table: " + full_name + (reason.empty() ? "" : "\r" + reason));
+  }
 
   engine.xb_ErrorLevel(static_cast<int16_t>(FErrorLevel));
   engine.xb_SetTurboRead(Flag(turbo_read_));

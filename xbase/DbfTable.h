@@ -164,17 +164,22 @@ class TDbfTable {
   void Insert();
   void Append();
   // Writes the edited or new record, releases the table's engine locks and
-  // re-reads it. A failure (a value that does not fit, or an append, write
-  // or commit the engine refuses; an append says so when the table has
-  // reached its largest size) leaves the table editing, the lock held.
-  // A retried post of an insert rewrites the record already appended.
+  // re-reads it. Only fields assigned since the edit began are rewritten:
+  // the others keep their bytes exactly. A table marked encrypted is never
+  // written: Edit, Insert and Delete refuse it. A failure (a value that does not fit, or an append,
+  // write or commit the engine refuses; an append says so when the table has reached its largest
+  // size) leaves the table editing, the lock held. A retried post of an insert rewrites the record
+  // already appended.
   void Post();
   // Drops the edit or insert (nothing written) and releases the locks.
   void Cancel();
   // Marks the current record deleted; a delete the engine refuses raises.
   void Delete();
-  // Assigns values[i] to the i-th field object; a value without a field
-  // raises Error "Argument out of range" with the earlier ones assigned.
+  // Assigns values[i] to the i-th field of the table file, counting fields
+  // of every type. A value the field cannot take (an integer for a text
+  // field or a field of a type the component does not know, a number out of
+  // range), or more values than fields, raise EDbfError naming the field's
+  // position, name and type, and assign nothing.
   void SetFields(const std::vector<TDbfValue>& values);
   bool Modified() const { return modified_; }
 
@@ -217,6 +222,13 @@ class TDbfTable {
   bool IsEditing() const { return state_ == CursorState::kEdit || state_ == CursorState::kInsert; }
   void ApplyEnvironment();  // copies a registered TDbfEnv's settings
   void BufferToRecord();
+  // Writes the assigned fields into `record` (a raw record); EDbfError for
+  // a value that does not fit its field.
+  void EncodeAssignedFields(std::vector<char>& record);
+  // "Field 3 \"QTY\" (N 3,0)": a table field by its position in the file.
+  std::string DescribeField(int info_index) const;
+  void RefuseEncrypted();  // EDbfError for a table marked encrypted
+  void ForgetAssignments();
   [[noreturn]] void RaiseAppendRefused();
   void WriteModifiedBlobs();
   void SetFieldData(TDbfField& field, const void* native, size_t bytes);

@@ -20,7 +20,44 @@ const char kOutOfBounds[] = "Translate error. Value out of bounds";
 // files uses: no table's data may reach them.
 constexpr int64_t kLockRegionStart = 1'000'000'000;
 
-int Width(std::span<char> raw) { return static_cast<int>(raw.size()); }
+// Whether SetFields hands a value of `type` to a field of `kind`. Numbers
+// and logicals are never turned into text: a value that lands on a text
+// field means the values and the fields do not line up.
+bool KindTakesValue(TFieldKind kind, TDbfValue::Type type) {
+  switch (type) {
+    case TDbfValue::Type::kNull:
+      return kind != TFieldKind::kUnknown;
+    case TDbfValue::Type::kInteger:
+    case TDbfValue::Type::kFloat:
+      return kind == TFieldKind::kSmallInt || kind == TFieldKind::kInteger ||
+             kind == TFieldKind::kFloat || kind == TFieldKind::kCurrency;
+    case TDbfValue::Type::kBoolean:
+      return kind == TFieldKind::kBoolean;
+    case TDbfValue::Type::kText:
+      return kind == TFieldKind::kText || IsBlobKind(kind);
+    case TDbfValue::Type::kDate:
+      return kind == TFieldKind::kDate;
+  }
+  return false;
+}
+
+std::string DescribeValue(const TDbfValue& value) {
+  switch (value.type()) {
+    case TDbfValue::Type::kNull:
+      return "an empty value";
+    case TDbfValue::Type::kInteger:
+      return "the integer " + std::to_string(value.integer());
+    case TDbfValue::Type::kBoolean:
+      return std::string("the logical value ") + (value.boolean() ? "true" : "false");
+    case TDbfValue::Type::kText:
+      return "the text \"" + value.text() + "\"";
+    case TDbfValue::Type::kFloat:
+      return "the number " + FormatGeneralNumber(value.number());
+    case TDbfValue::Type::kDate:
+      return "a date";
+  }
+  return "a value";
+}
 
 }  // namespace
 
@@ -37,10 +74,49 @@ TDataSetState TDbfTable::State() const {
   }
 }
 
+std::string TDbfTable::DescribeField(int info_index) const {
+  const TFieldInfo& info = catalogue_[static_cast<size_t>(info_index)];
+  std::string shape = info.Type.substr(0, 1) + " " + std::to_string(info.Width);
+  if (info.Decimals > 0) shape += "," + std::to_string(info.Decimals);
+  return "Field " + std::to_string(info_index + 1) + " \"" + info.Name + "\" (" + shape + ")";
+}
+
 void TDbfTable::SetFields(const std::vector<TDbfValue>& values) {
+  CheckActive();
+  if (!IsEditing()) RaiseError("Data set must be in Edit or Insert mode to update");
+  if (values.size() > catalogue_.size()) {
+    RaiseError("Argument out of range: " + std::to_string(values.size()) + " values for the " +
+               std::to_string(catalogue_.size()) + " fields of table " + GetFullTableName());
+  }
+  // Value i goes to the i-th field of the file, whatever the kinds of the
+  // fields before it. A refused value leaves the record as it was.
+  const TRecordBuffer saved_buffer = buffer_;
+  const bool saved_modified = modified_;
+  std::vector<bool> saved_assigned;
+  for (const auto& field : fields_) saved_assigned.push_back(field->assigned_);
+  auto restore = [&] {
+    buffer_ = saved_buffer;
+    modified_ = saved_modified;
+    for (size_t i = 0; i < fields_.size(); ++i) fields_[i]->assigned_ = saved_assigned[i];
+  };
   for (size_t i = 0; i < values.size(); ++i) {
-    if (i >= fields_.size()) throw Error(ErrorKind::kOther, "Argument out of range");
-    fields_[i]->SetValue(values[i]);
+    const int position = static_cast<int>(i);
+    TDbfField* field = nullptr;
+    for (const auto& candidate : fields_) {
+      if (candidate->InfoIndex() == position) field = candidate.get();
+    }
+    const std::string refusal =
+        DescribeField(position) + " cannot take " + DescribeValue(values[i]);
+    if (field == nullptr || !KindTakesValue(field->Kind, values[i].type())) {
+      restore();
+      RaiseError(refusal);
+    }
+    try {
+      field->SetValue(values[i]);
+    } catch (const Error& error) {
+      restore();
+      RaiseError(refusal + ": " + error.what());
+    }
   }
 }
 
@@ -51,6 +127,7 @@ void TDbfTable::Edit() {
   CheckActive();
   if (!has_record_) return Insert();
   if (read_only_) throw EDatabaseError::For(name_, "Cannot modify a read-only dataset");
+  RefuseEncrypted();
   if (BeforeEdit) BeforeEdit(*this);
   if (iWA > 0) {
     TXbEngine& engine = Engine();
@@ -71,7 +148,7 @@ void TDbfTable::Edit() {
     }
   }
   state_ = CursorState::kEdit;
-  modified_ = false;
+  ForgetAssignments();
   if (AfterEdit) AfterEdit(*this);
 }
 
@@ -79,12 +156,13 @@ void TDbfTable::Insert() {
   CheckActive();
   SettlePending();
   if (read_only_) throw EDatabaseError::For(name_, "Cannot modify a read-only dataset");
+  RefuseEncrypted();
   if (BeforeInsert) BeforeInsert(*this);
   if (iWA > 0) Engine().xb_Select(iWA);
   FOldRec = has_record_ ? buffer_.RecordNumber() : 0;
   buffer_.Reset();
   state_ = CursorState::kInsert;
-  modified_ = false;
+  ForgetAssignments();
   if (OnNewRecord) OnNewRecord(*this);
   if (iWA > 0) Engine().xb_Select(iWA);
   buffer_.SetRecordNumber(-1);
@@ -93,6 +171,20 @@ void TDbfTable::Insert() {
 }
 
 void TDbfTable::Append() { Insert(); }
+
+void TDbfTable::RefuseEncrypted() {
+  // The engine does not encrypt: whatever we wrote would be neither the
+  // table's cipher nor readable to its owner.
+  if (FIsEncrypted) {
+    RaiseError("The table " + GetFullTableName() +
+               " is marked encrypted: it can be read but not changed.");
+  }
+}
+
+void TDbfTable::ForgetAssignments() {
+  modified_ = false;
+  for (const auto& field : fields_) field->assigned_ = false;
+}
 
 // --- Posting -----------------------------------------------------------------
 
@@ -113,26 +205,7 @@ void TDbfTable::BufferToRecord() {
   if (inserting && static_cast<int>(fields_.size()) == FFieldCount) {
     std::fill(record.begin(), record.end(), ' ');
   }
-  const TFieldCodecContext context = CodecContext();
-  for (const auto& field : fields_) {
-    if (!field->IsBound()) continue;
-    std::optional<std::span<char>> raw = RawCharacters(*field, record);
-    if (!raw) continue;
-    if (IsBlobKind(field->Kind)) {
-      const TBlobEntry& entry = buffer_.Blobs()[static_cast<size_t>(field->blob_index_)];
-      const std::string reference = WriteTextField(
-          std::string_view(entry.block_ref.data(), entry.block_ref.size()), Width(*raw));
-      std::copy(reference.begin(), reference.end(), raw->begin());
-      continue;
-    }
-    const TFieldCodec* codec = FieldCodecFor(field->Kind);
-    if (codec != nullptr &&
-        codec->encode(SlotOf(*field, buffer_),
-                      catalogue_[static_cast<size_t>(field->InfoIndex())].Decimals, context,
-                      *raw) == TEncodeResult::kOutOfBounds) {
-      RaiseError(kOutOfBounds);
-    }
-  }
+  EncodeAssignedFields(record);
   if (inserting) {
     record[0] = ' ';
   } else if (engine.xb_Deleted() != 0) {
@@ -142,6 +215,30 @@ void TDbfTable::BufferToRecord() {
   // A write the engine refuses would otherwise look like a stored record.
   if (engine.xb_PutRecord(engine_record_.data()) == 0) {
     RaiseError("Unable to write the record to table: " + GetFullTableName());
+  }
+}
+
+void TDbfTable::EncodeAssignedFields(std::vector<char>& record) {
+  // Only assigned fields are rewritten: the others keep their bytes exactly,
+  // whatever another program wrote there. Memo and blob references are never
+  // rewritten here; a changed text goes to the engine after the record.
+  const TFieldCodecContext context = CodecContext();
+  for (const auto& field : fields_) {
+    if (!field->IsBound() || !field->assigned_ || IsBlobKind(field->Kind)) continue;
+    std::optional<std::span<char>> raw = RawCharacters(*field, record);
+    if (!raw) continue;
+    const TFieldCodec* codec = FieldCodecFor(field->Kind);
+    if (codec == nullptr) continue;
+    const TFieldInfo& info = catalogue_[static_cast<size_t>(field->InfoIndex())];
+    TEncodeResult result = TEncodeResult::kStored;
+    try {
+      result = codec->encode(SlotOf(*field, buffer_), info.Decimals, context, *raw);
+    } catch (const Error& error) {
+      RaiseError(std::string(error.what()) + "\r" + DescribeField(field->InfoIndex()));
+    }
+    if (result == TEncodeResult::kOutOfBounds) {
+      RaiseError(std::string(kOutOfBounds) + "\r" + DescribeField(field->InfoIndex()));
+    }
   }
 }
 
@@ -183,6 +280,10 @@ void TDbfTable::Post() {
     TXbEngine& engine = Engine();
     engine.xb_Select(iWA);
     if (state_ == CursorState::kInsert && buffer_.RecordNumber() == -1) {
+      // A value that does not fit is refused before the record is appended,
+      // so that a refused post leaves the table as it was.
+      std::vector<char> trial(engine_record_.size(), ' ');
+      EncodeAssignedFields(trial);
       FCountNeedsRefresh = true;
       if (engine.xb_AppendBlank() <= 0) RaiseAppendRefused();
       FRecNo = engine.xb_RecNo();
@@ -205,7 +306,7 @@ void TDbfTable::Post() {
     FOldRec = 0;
   }
   state_ = CursorState::kBrowse;
-  modified_ = false;
+  ForgetAssignments();
   Resync();
   if (AfterPost) AfterPost(*this);
 }
@@ -218,7 +319,7 @@ void TDbfTable::Cancel() {
     if (BeforeCancel) BeforeCancel(*this);
     const bool was_inserting = state_ == CursorState::kInsert;
     state_ = CursorState::kBrowse;
-    modified_ = false;
+    ForgetAssignments();
     if (was_inserting) {
       buffer_.SetRecordNumber(FOldRec);
       buffer_.SetPosition(TRecordPosition::kRecord);
@@ -248,6 +349,7 @@ void TDbfTable::Delete() {
   if (BeforeDelete) BeforeDelete(*this);
   if (BeforeScroll) BeforeScroll(*this);
   if (read_only_ && FErrorFunc == -1) RaiseError("Cannot modify a read-only data set");
+  RefuseEncrypted();
   const bool empty = speed_mode_ ? FRecNo >= FRecCount : !has_record_;
   if (empty && FErrorFunc == -1) RaiseError("Cannot perform this operation on an empty table");
   if (iWA <= 0) return;

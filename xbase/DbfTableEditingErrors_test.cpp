@@ -11,7 +11,9 @@ namespace cratemark {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::StartsWith;
 
 class DbfTableEditingErrorsTest : public DbfEditingFixture {};
 
@@ -91,8 +93,10 @@ TEST_F(DbfTableEditingErrorsTest, ValuesTooWideAreRefusedAtPostLeavingTheTableEd
     table.Edit();
     table.FieldByName("NAME").SetAsString("WXYZ");
     table.FieldByName(c.field).SetValue(c.value);
-    EXPECT_EQ(MessageOf<EDbfError>([&] { table.Post(); }), "Translate error. Value out of bounds")
+    EXPECT_THAT(MessageOf<EDbfError>([&] { table.Post(); }),
+                StartsWith("Translate error. Value out of bounds\rField "))
         << c.field;
+    EXPECT_THAT(table.ErrorMsg(), HasSubstr(std::string("\"") + c.field + "\" (N "));
     EXPECT_EQ(table.State(), TDataSetState::dsEdit);
     EXPECT_EQ(Stored(), kRecord) << "nothing stored";
     EXPECT_THAT(fake_.locks, ElementsAre(1)) << "the record lock is still held";
@@ -101,13 +105,37 @@ TEST_F(DbfTableEditingErrorsTest, ValuesTooWideAreRefusedAtPostLeavingTheTableEd
   }
 }
 
-TEST_F(DbfTableEditingErrorsTest, RecordWithAnImpossibleDateCannotBePostedBack) {
-  OpenDefinitions({" ABCDXY  7  12  123.45T20230229"});
-  EXPECT_EQ(table_.FieldByName("DAY").AsDate(), 0);
+TEST_F(DbfTableEditingErrorsTest, ValueTooWideForANewRecordAppendsNothing) {
+  OpenDefinitions({});
+  table_.Edit();  // an empty table: an insert
+  table_.FieldByName("QTY").SetAsInteger(1234);
+  EXPECT_THAT(MessageOf<EDbfError>([&] { table_.Post(); }),
+              StartsWith("Translate error. Value out of bounds\rField 3 \"QTY\""));
+  EXPECT_THAT(Records("LBLPRDEF.DBF"), IsEmpty());
+  EXPECT_EQ(table_.State(), TDataSetState::dsInsert);
+  table_.FieldByName("QTY").SetAsInteger(12);
+  table_.Post();
+  EXPECT_EQ(Records("LBLPRDEF.DBF"),
+            std::vector<std::string>{" " + std::string(6, ' ') + " 12" + std::string(21, ' ')});
+}
+
+TEST_F(DbfTableEditingErrorsTest, ImpossibleDatesReadEmptyAndStayUnlessAssigned) {
+  for (const char* date : {"20230229", "00000000", "2024AB01"}) {
+    OpenDefinitions({std::string(" ABCDXY  7  12  123.45T") + date});
+    EXPECT_TRUE(table_.FieldByName("DAY").IsNull()) << date;
+    table_.Edit();
+    table_.FieldByName("QTY").SetAsInteger(8);
+    table_.Post();
+    EXPECT_EQ(Stored(), std::string(" ABCDXY  8  12  123.45T") + date);
+    table_.Close();
+  }
+  OpenDefinitions();
   table_.Edit();
-  table_.FieldByName("QTY").SetAsInteger(8);
-  EXPECT_EQ(MessageOf<Error>([&] { table_.Post(); }), "'0.0' is not a valid timestamp");
+  table_.FieldByName("DAY").SetAsDate(0);
+  EXPECT_EQ(MessageOf<EDbfError>([&] { table_.Post(); }),
+            "'0.0' is not a valid timestamp\rField 7 \"DAY\" (D 8)");
   EXPECT_EQ(table_.State(), TDataSetState::dsEdit);
+  EXPECT_EQ(Stored(), kRecord);
 }
 
 TEST_F(DbfTableEditingErrorsTest, EditOfALockedRecordFailsAndStaysBrowsing) {
@@ -119,7 +147,7 @@ TEST_F(DbfTableEditingErrorsTest, EditOfALockedRecordFailsAndStaysBrowsing) {
   EXPECT_EQ(table_.ErrorMsg(), "Record Lock Failure. May be locked by another user or task.");
 }
 
-TEST_F(DbfTableEditingErrorsTest, MoreValuesThanFieldsAssignsTheFirstAndFails) {
+TEST_F(DbfTableEditingErrorsTest, MoreValuesThanFieldsAssignNothing) {
   FakeTable wide;
   std::string record = " ";
   for (int i = 1; i <= 38; ++i) {
@@ -133,9 +161,63 @@ TEST_F(DbfTableEditingErrorsTest, MoreValuesThanFieldsAssignsTheFirstAndFails) {
   table_.Open();
   table_.Edit();
   std::vector<TDbfValue> values(39, TDbfValue::Integer(7));
-  EXPECT_EQ(MessageOf<Error>([&] { table_.SetFields(values); }), "Argument out of range");
-  EXPECT_EQ(table_.FieldByName("F38").AsInteger(), 7);
+  EXPECT_EQ(
+      MessageOf<EDbfError>([&] { table_.SetFields(values); }),
+      "Argument out of range: 39 values for the 38 fields of table " + table_.GetFullTableName());
+  EXPECT_EQ(table_.FieldByName("F1").AsInteger(), 0);
+  EXPECT_FALSE(table_.Modified());
   EXPECT_EQ(table_.State(), TDataSetState::dsEdit);
+}
+
+// Fields 1 C(4), 2 N(3,0), 3 L, 4 of a type the component does not know,
+// 5 L.
+FakeTable MixedKinds() {
+  FakeTable mixed;
+  mixed.fields = {{"NAME", "C", 4, 0},
+                  {"QTY", "N", 3, 0},
+                  {"OK", "L", 1, 0},
+                  {"ODD", "X", 2, 0},
+                  {"LAST", "L", 1, 0}};
+  mixed.records = {" ABCD7  t\x01\x02y"};
+  return mixed;
+}
+
+TEST_F(DbfTableEditingErrorsTest, SetFieldsAssignsByFilePositionAndRefusesWholeLists) {
+  AddTable(table_, "MIXED.DBF", MixedKinds());
+  table_.Open();
+  const struct {
+    std::vector<TDbfValue> values;
+    std::string message;
+  } refused[] = {
+      {{TDbfValue::Integer(99)}, "Field 1 \"NAME\" (C 4) cannot take the integer 99"},
+      {{TDbfValue::Boolean(true)}, "Field 1 \"NAME\" (C 4) cannot take the logical value true"},
+      {{TDbfValue::Text("A"), TDbfValue::Boolean(true)},
+       "Field 2 \"QTY\" (N 3) cannot take the logical value true"},
+      {{TDbfValue::Text("A"), TDbfValue::Integer(40000)},
+       "Field 2 \"QTY\" (N 3) cannot take the integer 40000: 40000 is not a valid value for "
+       "field 'QTY'. The allowed range is -32768 to 32767"},
+      {{TDbfValue::Text("A"), TDbfValue::Integer(1), TDbfValue::Integer(0)},
+       "Field 3 \"OK\" (L 1) cannot take the integer 0"},
+      // The field of the unknown type counts: the fourth value is its own.
+      {{TDbfValue::Text("A"), TDbfValue::Integer(1), TDbfValue::Boolean(false),
+        TDbfValue::Boolean(false)},
+       "Field 4 \"ODD\" (X 2) cannot take the logical value false"},
+  };
+  for (const auto& c : refused) {
+    table_.Edit();
+    EXPECT_EQ(MessageOf<EDbfError>([&] { table_.SetFields(c.values); }), c.message);
+    EXPECT_EQ(table_.ErrorMsg(), c.message);
+    EXPECT_EQ(table_.FieldByName("NAME").AsString(), "ABCD") << "nothing assigned";
+    EXPECT_FALSE(table_.Modified());
+    table_.Cancel();
+    EXPECT_EQ(Records("MIXED.DBF")[0], MixedKinds().records[0]);
+  }
+
+  table_.Edit();
+  table_.SetFields({TDbfValue::Text("WXYZ"), TDbfValue::Integer(42)});
+  table_.Post();
+  // The unassigned logical, the unknown field and the last one keep their bytes.
+  EXPECT_EQ(Records("MIXED.DBF")[0], " WXYZ 42t\x01\x02y");
 }
 
 TEST_F(DbfTableEditingErrorsTest, ReadOnlyTablesRefuseChanges) {

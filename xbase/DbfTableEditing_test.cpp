@@ -21,7 +21,7 @@ TEST_F(DbfTableEditingTest, ConsoleEditCallsTheEngineInThisOrder) {
   EXPECT_THAT(recorder_.Calls(), ElementsAre("xb_Select(1)", "xb_Rlock(1)", "xb_Alias(1)",
                                              "xb_Go(1)", "xb_GetRecord(<buffer>)"));
   recorder_.ClearCalls();
-  table_.SetFields({TDbfValue::Integer(5), TDbfValue::Boolean(true)});
+  table_.SetFields({TDbfValue::Text("5"), TDbfValue::Text("T")});
   EXPECT_THAT(recorder_.Calls(), IsEmpty());
   table_.Post();
   EXPECT_THAT(recorder_.Calls(),
@@ -87,9 +87,9 @@ TEST_F(DbfTableEditingTest, UntouchedFieldsKeepTheirCharactersWhateverTheDecimal
     table.Edit();
     table.FieldByName("CODE").SetAsString("Q");
     table.Post();
-    // "Y" reads true and is written back as "T"; blanks stay blanks.
+    // Only CODE is written: "Y" stays "Y", blanks stay blanks.
     EXPECT_EQ(Stored(0),
-              std::string(" ") + "AB  " + "Q " + "  7" + "    " + "   12.50" + "T" + "        ")
+              std::string(" ") + "AB  " + "Q " + "  7" + "    " + "   12.50" + "Y" + "        ")
         << separator;
   }
 }
@@ -237,9 +237,17 @@ TEST_F(DbfTableEditingTest, ChangedMemosAreWrittenAfterTheRecordAndShortBlobsFai
   EXPECT_THAT(fake_.locks, ElementsAre(1));
 }
 
-TEST_F(DbfTableEditingTest, EncryptedTableWithoutPasswordReadsMasked) {
+TEST_F(DbfTableEditingTest, EncryptedTableReadsMaskedAndRefusesEveryChange) {
   fake_.encrypted = true;
   OpenDefinitions();
+  const std::string refusal = "The table " + table_.GetFullTableName() +
+                              " is marked encrypted: it can be read but not changed.";
+  EXPECT_EQ(MessageOf<EDbfError>([&] { table_.Edit(); }), refusal);
+  EXPECT_EQ(MessageOf<EDbfError>([&] { table_.Append(); }), refusal);
+  EXPECT_EQ(MessageOf<EDbfError>([&] { table_.Delete(); }), refusal);
+  EXPECT_EQ(table_.State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(Stored(), kRecord);
+  EXPECT_THAT(fake_.locks, IsEmpty());
   EXPECT_EQ(table_.FieldByName("NAME").AsString(), "****");
   EXPECT_EQ(table_.FieldByName("CODE").AsString(), "**");
   EXPECT_EQ(table_.FieldByName("QTY").Value(), TDbfValue::Integer(0));

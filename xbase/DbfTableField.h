@@ -89,6 +89,8 @@ class TDbfField {
   bool declared_;
   int info_index_ = -1;
   int blob_index_ = -1;
+  // Assigned since the edit or insert began: only such fields are written.
+  bool assigned_ = false;
 };
 
 }  // namespace cratemark

@@ -83,6 +83,7 @@ void TDbfTable::SetFieldData(TDbfField& field, const void* native, size_t bytes)
   if (!IsEditing()) RaiseError("Data set must be in Edit or Insert mode to update");
   if (!field.IsBound()) return;
   SlotOf(field, buffer_).Store(native, bytes);
+  field.assigned_ = true;
   FieldChanged();
 }
 

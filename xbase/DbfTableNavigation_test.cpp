@@ -157,10 +157,10 @@ TEST_F(DbfNavigationTest, FieldsReadByTheirKind) {
 
   table.Next();
   EXPECT_EQ(subdir.Value(), TDbfValue::Text(""));  // blanks: empty text, not null
-  EXPECT_EQ(qty.Value(), TDbfValue::Integer(0));
+  EXPECT_EQ(qty.Value(), TDbfValue::Integer(7));   // left-aligned
   EXPECT_TRUE(price.IsNull());
-  EXPECT_EQ(ok.Value(), TDbfValue::Boolean(false));
-  EXPECT_EQ(day.Value(), TDbfValue::Date(0));  // no such day
+  EXPECT_EQ(ok.Value(), TDbfValue::Boolean(true));
+  EXPECT_TRUE(day.IsNull());  // no such day
 
   table.Next();
   EXPECT_EQ(qty.Value(), TDbfValue::Integer(0));

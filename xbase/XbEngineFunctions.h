@@ -17,6 +17,7 @@
   X(int16_t, xb_Select, (int16_t area), (area))                                                    \
   X(const char*, xb_Alias, (int16_t area), (area))                                                 \
   X(int16_t, xb_Close, (), ())                                                                     \
+  X(const char*, xb_LastError, (), ())                                                             \
   X(int16_t, xb_FieldCount, (), ())                                                                \
   X(int32_t, xb_RecSize, (), ())                                                                   \
   X(const char*, xb_FieldName, (int16_t number), (number))                                         \

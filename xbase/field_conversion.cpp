@@ -63,8 +63,10 @@ std::string ReadTextField(std::string_view raw, size_t max_chars) {
 
 std::optional<int32_t> ReadIntegerField(std::string_view raw) {
   if (Trim(raw).empty()) return std::nullopt;
+  // Other xBase programs leave numbers left-aligned too.
   std::string_view text = raw;
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   bool negative = false;
   if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
     negative = text.front() == '-';
@@ -83,8 +85,21 @@ std::optional<int32_t> ReadIntegerField(std::string_view raw) {
 }
 
 std::optional<bool> ReadBooleanField(std::string_view raw) {
-  if (Trim(raw).empty()) return std::nullopt;
-  return raw.front() == 'T' || raw.front() == 'Y';
+  if (raw.empty()) return std::nullopt;
+  switch (raw.front()) {
+    case 'T':
+    case 't':
+    case 'Y':
+    case 'y':
+      return true;
+    case 'F':
+    case 'f':
+    case 'N':
+    case 'n':
+      return false;
+    default:  // blank, "?" (not yet set) and anything else: no value
+      return std::nullopt;
+  }
 }
 
 std::optional<double> ReadFloatField(std::string_view raw, char decimal_separator) {
@@ -149,11 +164,13 @@ std::optional<int32_t> ReadDateField(std::string_view raw) {
     return std::nullopt;
   }
   std::string_view view = text;
-  if (view.substr(4, 2) == "00" || view.substr(6, 2) == "00") return 0;
-  int year = Digits(view.substr(0, 4)).value_or(0);
-  int month = Digits(view.substr(4, 2)).value_or(0);
-  int day = Digits(view.substr(6, 2)).value_or(0);
-  return DayNumber(year, month, day);
+  // Zeros and dates that do not exist are what other programs leave for
+  // "no date".
+  const int32_t day_number =
+      DayNumber(Digits(view.substr(0, 4)).value_or(0), Digits(view.substr(4, 2)).value_or(0),
+                Digits(view.substr(6, 2)).value_or(0));
+  if (day_number == 0) return std::nullopt;
+  return day_number;
 }
 
 std::string WriteTextField(std::string_view value, int width) {

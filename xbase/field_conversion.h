@@ -26,18 +26,18 @@ std::optional<TCalendarDate> CalendarDate(int32_t day_number);
 // Never null.
 std::string ReadTextField(std::string_view raw, size_t max_chars);
 // Small integer and integer: blanks and control characters only -> null;
-// otherwise a decimal integer with leading blanks allowed, and 0 for anything
-// that does not convert (trailing blanks included) or leaves 32 bits.
+// otherwise a decimal integer with blanks allowed on either side, and 0 for
+// anything that does not convert or leaves 32 bits.
 std::optional<int32_t> ReadIntegerField(std::string_view raw);
-// Logical: blank -> null; true exactly for a first character "T" or "Y".
+// Logical, by its first character: "T", "t", "Y", "y" true; "F", "f", "N",
+// "n" false; anything else (blank, "?") null.
 std::optional<bool> ReadBooleanField(std::string_view raw);
 // Float: blank -> null; "," counts as a blank and "." as the decimal point,
 // whatever the regional decimal separator is; 0 for anything else that does
 // not convert.
 std::optional<double> ReadFloatField(std::string_view raw, char decimal_separator);
-// Date (8 characters): null when the second character is a blank or the
-// second, sixth or eighth is a zero byte; a month or day "00", or no such
-// date, gives the present day number 0.
+// Date (8 characters "yyyymmdd"): null for blanks, zeros, or anything that
+// is no date.
 std::optional<int32_t> ReadDateField(std::string_view raw);
 
 // --- Writing: exactly `width` characters -------------------------------------

@@ -34,7 +34,8 @@ TEST(FieldConversionTest, IntegersNullWhenBlankZeroWhenJunk) {
   } cases[] = {
       {"  7", 7},
       {"   ", std::nullopt},
-      {"7  ", 0},
+      {"7  ", 7},  // left-aligned, as other programs write it
+      {" 7 ", 7},
       {"1,5", 0},
       {"-12", -12},
       {" +3", 3},
@@ -48,13 +49,14 @@ TEST(FieldConversionTest, IntegersNullWhenBlankZeroWhenJunk) {
   }
 }
 
-TEST(FieldConversionTest, LogicalsAreTrueOnlyForCapitalTOrY) {
+TEST(FieldConversionTest, LogicalsAsXBaseProgramsWriteThem) {
   const struct {
     std::string raw;
     std::optional<bool> expected;
   } cases[] = {
-      {"T", true},  {"Y", true},  {"t", false}, {"y", false},
-      {"F", false}, {"N", false}, {"?", false}, {" ", std::nullopt},
+      {"T", true},         {"Y", true},         {"t", true},         {"y", true},
+      {"F", false},        {"N", false},        {"f", false},        {"n", false},
+      {"?", std::nullopt}, {" ", std::nullopt}, {"X", std::nullopt},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ReadBooleanField(c.raw), c.expected) << '"' << c.raw << '"';
@@ -86,10 +88,13 @@ TEST(FieldConversionTest, DatesValidInvalidAndBlank) {
   } cases[] = {
       {"20240229", DayNumber(2024, 2, 29)},
       {"00010101", 1},
-      {"20230229", 0},  // no such day: present, day 0
-      {"20240001", 0},
-      {"20240100", 0},
-      {"2024AB01", 0},
+      // Zeros and dates that do not exist mean no date.
+      {"00000000", std::nullopt},
+      {"20230229", std::nullopt},
+      {"20240001", std::nullopt},
+      {"20240100", std::nullopt},
+      {"2024AB01", std::nullopt},
+      {"00500101", DayNumber(50, 1, 1)},
       {"        ", std::nullopt},
       {"2 240101", std::nullopt},
       {std::string("2024\0\0\0\0", 8), std::nullopt},

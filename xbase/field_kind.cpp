@@ -1,6 +1,16 @@
 #include "xbase/field_kind.h"
 
 namespace cratemark {
+namespace {
+
+constexpr int kBinaryIntegerWidth = 4;
+constexpr int kBlockReferenceWidth = 10;
+
+// Narrower than a block reference; 0 is a width still to be given (a field
+// about to be created), not a field of a table.
+bool IsBinaryPointer(int width) { return width > 0 && width < kBlockReferenceWidth; }
+
+}  // namespace
 
 std::string_view FieldKindName(TFieldKind kind) {
   switch (kind) {
@@ -76,15 +86,21 @@ std::optional<TFieldKind> KindForTypeText(std::string_view type, int width, int 
     case 'N':
     case 'F':
       return (decimals > 0 || width > 4) ? TFieldKind::kFloat : TFieldKind::kSmallInt;
+    // FoxPro keeps integers in 4 binary bytes, and memos, blobs, pictures
+    // and doubles as binary numbers narrower than a 10-character block
+    // reference: those fields are carried as they are, never read or written.
     case 'I':
+      if (width == kBinaryIntegerWidth) return std::nullopt;
       return TFieldKind::kInteger;
     case 'L':
       return TFieldKind::kBoolean;
     case 'M':
+      if (IsBinaryPointer(width)) return std::nullopt;
       return TFieldKind::kMemo;
     case 'B':
     case 'G':
     case 'P':
+      if (IsBinaryPointer(width)) return std::nullopt;
       return TFieldKind::kBlob;
     default:
       return std::nullopt;

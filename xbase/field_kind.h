@@ -43,7 +43,9 @@ int FieldKindDataSize(TFieldKind kind, int size);
 bool IsBlobKind(TFieldKind kind);  // memo or blob
 
 // Kind of a field discovered in a table, from the engine's type text and the
-// field's width and decimals; nullopt when the letter has no definition.
+// field's width and decimals; nullopt for fields the component does not know
+// (other letters, and FoxPro's binary forms: I of width 4, M, B, G, P
+// narrower than 10). Those are carried byte for byte.
 std::optional<TFieldKind> KindForTypeText(std::string_view type, int width, int decimals);
 
 // A field as the engine creates it (xb_CreateField): its name, the engine's

@@ -12,13 +12,27 @@ TEST(FieldKindTest, KindsFromEngineTypes) {
     std::optional<TFieldKind> kind;
   };
   const Case cases[] = {
-      {"C", 10, 0, TFieldKind::kText},    {"N", 5, 0, TFieldKind::kFloat},
-      {"N", 3, 0, TFieldKind::kSmallInt}, {"N", 4, 0, TFieldKind::kSmallInt},
-      {"N", 8, 2, TFieldKind::kFloat},    {"F", 2, 1, TFieldKind::kFloat},
-      {"I", 4, 0, TFieldKind::kInteger},  {"L", 1, 0, TFieldKind::kBoolean},
-      {"D", 8, 0, TFieldKind::kDate},     {"M", 10, 0, TFieldKind::kMemo},
-      {"Bx", 10, 0, TFieldKind::kBlob},   {"G", 10, 0, TFieldKind::kBlob},
-      {"X", 1, 0, std::nullopt},          {"", 1, 0, std::nullopt},
+      {"C", 10, 0, TFieldKind::kText},
+      {"N", 5, 0, TFieldKind::kFloat},
+      {"N", 3, 0, TFieldKind::kSmallInt},
+      {"N", 4, 0, TFieldKind::kSmallInt},
+      {"N", 8, 2, TFieldKind::kFloat},
+      {"F", 2, 1, TFieldKind::kFloat},
+      {"I", 11, 0, TFieldKind::kInteger},
+      {"L", 1, 0, TFieldKind::kBoolean},
+      {"D", 8, 0, TFieldKind::kDate},
+      {"M", 10, 0, TFieldKind::kMemo},
+      {"Bx", 10, 0, TFieldKind::kBlob},
+      {"G", 10, 0, TFieldKind::kBlob},
+      {"X", 1, 0, std::nullopt},
+      {"", 1, 0, std::nullopt},
+      // FoxPro's binary fields are carried, not read.
+      {"I", 4, 0, std::nullopt},
+      {"B", 8, 0, std::nullopt},
+      {"M", 4, 0, std::nullopt},
+      {"G", 4, 0, std::nullopt},
+      {"Y", 8, 4, std::nullopt},
+      {"T", 8, 0, std::nullopt},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(KindForTypeText(c.type, c.width, c.decimals), c.kind) << c.type << c.width;
