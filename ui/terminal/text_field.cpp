@@ -1,3 +1,4 @@
+// The editing model: text, caret, selection and scrolling of an edit field.
 #include "ui/terminal/text_field.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Tests of the editing model: typing, line breaks, caret moves, selection and scrolling.
 #include "ui/terminal/text_field.h"
 
 #include <gtest/gtest.h>
