@@ -28,6 +28,18 @@ void SeparateNeighbours(const Widgets& widgets) {
       if (!pixels_meet && pixels_stacked && cells_meet) later.PushDownTo(x.bottom());
     }
   }
+  // Controls that stood in one row in pixels stay in one row: when one was
+  // pushed down (below a caption that wrapped), the others follow.
+  for (const std::unique_ptr<Widget>& pushed : widgets) {
+    for (const std::unique_ptr<Widget>& other : widgets) {
+      if (other->container() == pushed->container() &&
+          other->pixels().top == pushed->pixels().top &&
+          other->pixels().height == pushed->pixels().height &&
+          other->box().row < pushed->box().row) {
+        other->PushDownTo(pushed->box().row);
+      }
+    }
+  }
 }
 
 void FitFrames(const Widgets& widgets) {
@@ -38,7 +50,8 @@ void FitFrames(const Widgets& widgets) {
     const CellBox inside{edge.row + 1, edge.col + 1, edge.rows - 2, edge.cols - 2};
     bool fits = true;
     for (const std::unique_ptr<Widget>& child : widgets) {
-      if (child->container() != inner) continue;
+      // Those the frame placed itself lie in its view.
+      if (child->container() != inner || child->IsPlacedByFrame()) continue;
       const CellBox& box = child->box();
       if (box.row < inside.row || box.col < inside.col || box.bottom() > inside.bottom() ||
           box.right() > inside.right()) {
@@ -51,7 +64,8 @@ void FitFrames(const Widgets& widgets) {
 
 void ComputeRunOn(const Widgets& widgets) {
   for (const std::unique_ptr<Widget>& label : widgets) {
-    if (!label->MayRunOn()) continue;
+    // One its frame placed keeps the frame's width.
+    if (!label->MayRunOn() || label->IsPlacedByFrame()) continue;
     const CellBox& own = label->box();
     int room = label->surface().cells.right() - own.col;
     for (const std::unique_ptr<Widget>& other : widgets) {
@@ -71,13 +85,38 @@ void ComputeRunOn(const Widgets& widgets) {
   }
 }
 
+// A one-line label whose text is longer than its room wraps onto the rows
+// below it (which SeparateNeighbours then clears).
+void GrowLabels(const Widgets& widgets) {
+  for (const std::unique_ptr<Widget>& label : widgets) {
+    if (!label->MayRunOn()) continue;
+    const int rows = label->RowsFor(std::max(label->box().cols, label->run_on_cols()));
+    if (rows > label->box().rows) label->GrowTo(rows);
+  }
+}
+
+void ArrangeFrames(const Widgets& widgets) {
+  for (const std::unique_ptr<Widget>& frame : widgets) {
+    const int inner = frame->InnerContainer();
+    if (inner == Widget::kNoContainer) continue;
+    std::vector<Widget*> inside;
+    for (const std::unique_ptr<Widget>& child : widgets) {
+      if (child->container() == inner) inside.push_back(child.get());
+    }
+    frame->ArrangeInside(inside);
+  }
+}
+
 }  // namespace
 
 void LayOutControls(const Widgets& widgets) {
   // In the order they were made, so that a tab control's pages have their
   // cells before the controls on them are mapped.
   for (const std::unique_ptr<Widget>& widget : widgets) widget->Layout();
+  ComputeRunOn(widgets);
+  GrowLabels(widgets);
   SeparateNeighbours(widgets);
+  ArrangeFrames(widgets);
   FitFrames(widgets);
   ComputeRunOn(widgets);
   for (const std::unique_ptr<Widget>& widget : widgets) widget->AfterLayout();

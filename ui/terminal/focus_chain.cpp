@@ -8,7 +8,7 @@
 namespace cratemark::ui::terminal {
 
 Widget* FocusChain::FocusedShown() const {
-  return focus_ != nullptr && focus_->IsShown() ? focus_ : nullptr;
+  return focus_ != nullptr && focus_->IsShown() && focus_->IsFocusable() ? focus_ : nullptr;
 }
 
 void FocusChain::Move(int step) {

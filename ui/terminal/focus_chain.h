@@ -16,7 +16,7 @@ class FocusChain {
 
   void Focus(Widget* widget) { focus_ = widget; }
   const Widget* focused() const { return focus_; }
-  // The focused control while it shows; null otherwise.
+  // The focused control while it shows and takes the focus; null otherwise.
   Widget* FocusedShown() const;
   // On to the next (`step` 1) or previous (-1) shown control that takes the focus.
   void Move(int step);

@@ -3,18 +3,29 @@
 
 namespace cratemark::ui::terminal {
 
+CellBox TerminalEdit::TextArea() const {
+  if (box_.cols < 4) return {box_.row, box_.col, 1, box_.cols};
+  return {box_.row, box_.col + 1, 1, box_.cols - 2};
+}
+
 void TerminalEdit::Paint(Canvas& canvas, bool focused) const {
-  const int row = box_.row;
-  canvas.Fill({row, box_.col, 1, box_.cols}, kField | kUnderline);
+  const CellBox area = TextArea();
+  const int row = area.row;
+  if (area.cols < box_.cols) {
+    // Brackets frame the field, so that an empty one shows on any terminal.
+    canvas.Text(row, box_.col, "[", 1, focused ? kBold : kDim);
+    canvas.Text(row, box_.right() - 1, "]", 1, focused ? kBold : kDim);
+  }
+  canvas.Fill(area, kField | kUnderline);
   const std::u32string& chars = field_.chars(0);
-  for (int i = 0; i < box_.cols; ++i) {
+  for (int i = 0; i < area.cols; ++i) {
     const int column = field_.left_column() + i;
     if (column >= static_cast<int>(chars.size())) break;
     const unsigned look =
         kField | kUnderline | (focused && field_.IsSelected(0, column) ? unsigned{kReverse} : 0u);
-    canvas.Chars(row, box_.col + i, std::u32string_view(&chars[column], 1), 1, look);
+    canvas.Chars(row, area.col + i, std::u32string_view(&chars[column], 1), 1, look);
   }
-  if (focused) canvas.PlaceCursor(row, box_.col + field_.Caret().column - field_.left_column());
+  if (focused) canvas.PlaceCursor(row, area.col + field_.Caret().column - field_.left_column());
 }
 
 bool TerminalEdit::OnKey(const Key& key) {
@@ -44,14 +55,14 @@ bool TerminalEdit::OnKey(const Key& key) {
     default:
       return false;
   }
-  field_.ScrollToCaret(1, box_.cols);
+  field_.ScrollToCaret(1, TextArea().cols);
   return true;
 }
 
 void TerminalEdit::OnMouse(const Mouse& mouse) {
   TakeFocus();
   if (mouse.kind == MouseKind::kClick || mouse.kind == MouseKind::kDoubleClick) {
-    field_.MoveTo({0, field_.left_column() + mouse.col - box_.col}, false);
+    field_.MoveTo({0, field_.left_column() + mouse.col - TextArea().col}, false);
   }
 }
 

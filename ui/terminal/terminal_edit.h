@@ -1,4 +1,4 @@
-// A one-line edit field over the editing model.
+// A one-line edit field over the editing model, its face between brackets.
 #pragma once
 
 #include "ui/terminal/text_field.h"
@@ -19,6 +19,8 @@ class TerminalEdit : public Edit, public Widget {
   void OnMouse(const Mouse& mouse) override;
 
  private:
+  // Where the text goes: inside the brackets when there is room for them.
+  CellBox TextArea() const;
   TextField field_;
 };
 

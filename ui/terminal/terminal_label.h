@@ -1,4 +1,5 @@
-// A label: one line that may run on to its right, or wrapped or centred text.
+// A label: one line that may run on to its right, or wrapped or centred
+// text; a text too long for its room wraps, so that no word is cut.
 #pragma once
 
 #include "ui/terminal/widget.h"
@@ -16,6 +17,7 @@ class TerminalLabel : public Label, public Widget {
   void Paint(Canvas& canvas, bool focused) const override;
   bool TakesClicks() const override { return false; }
   bool MayRunOn() const override { return !style_.word_wrap && !style_.centered; }
+  int RowsFor(int cols) const override;
 
  private:
   std::string text_;

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/controls.h"
 #include "ui/terminal/canvas.h"
@@ -24,7 +26,10 @@ class Widget {
   virtual ~Widget() = default;
 
   // Maps the pixel rectangle onto the surface's cells.
-  virtual void Layout() { box_ = surface_.Map(pixels_); }
+  virtual void Layout() {
+    box_ = surface_.Map(pixels_);
+    clip_.reset();
+  }
   const CellBox& box() const { return box_; }
   const Surface& surface() const { return surface_; }
   void PlaceOnPage(const TabWidget* tab, int index) {
@@ -41,6 +46,16 @@ class Widget {
     box_.row = std::min(row, surface_.cells.bottom() - 1);
     box_.rows = std::max(1, bottom - box_.row);
   }
+  // Taller, keeping the top edge, at most to the surface's bottom.
+  void GrowTo(int rows) {
+    box_.rows = std::max(1, std::min(rows, surface_.cells.bottom() - box_.row));
+  }
+  // Moved to `box` by the frame it sits in, showing only what lies in `clip`.
+  void PlaceAt(const CellBox& box, const CellBox& clip) {
+    box_ = box;
+    clip_ = clip;
+  }
+  bool IsPlacedByFrame() const { return clip_.has_value(); }
   const TabWidget* tab() const { return tab_; }
   int page_index() const { return page_index_; }
   // Visible, and on the active page when it sits on one.
@@ -67,22 +82,32 @@ class Widget {
   // A one-line label may run on into empty cells to its right.
   virtual bool MayRunOn() const { return false; }
   void SetRunOnCols(int cols) { run_on_cols_ = cols; }
+  int run_on_cols() const { return run_on_cols_; }
+  // Text that only shows (labels): the rows it needs at `cols` columns to
+  // show every word whole; 0 for every other control.
+  virtual int RowsFor(int /*cols*/) const { return 0; }
   // Frames and panels: the container of the controls inside, and whether
   // to draw the border (not where the controls inside need its cells).
   virtual int InnerContainer() const { return kNoContainer; }
   virtual void SetBorderShown(bool) {}
+  // Frames: places the controls inside where the mapping from pixels
+  // would cut their words.
+  virtual void ArrangeInside(const std::vector<Widget*>& /*inside*/) {}
 
  protected:
   void TakeFocus();
   // The box less its border, when it is big enough to have one.
   CellBox Inner() const;
   bool HasBorder() const { return box_.rows >= 3 && box_.cols >= 4; }
+  // Whether a row of the control is in view (not scrolled out of its frame).
+  bool IsRowInView(int row) const { return !clip_ || (row >= clip_->row && row < clip_->bottom()); }
   void PaintBorder(Canvas& canvas, bool focused) const;
 
   TerminalWindow& root_;
   const Surface& surface_;
   Rect pixels_;
   CellBox box_;
+  std::optional<CellBox> clip_;
   const TabWidget* tab_ = nullptr;
   int page_index_ = 0;
   int container_ = 0;

@@ -2,8 +2,10 @@
 #include "ui/terminal/testing/fake_screen.h"
 
 #include <algorithm>
+#include <map>
 
 #include "platform/code_page.h"
+#include "ui/terminal/cell_layout.h"
 
 namespace cratemark::ui::terminal {
 
@@ -35,6 +37,16 @@ void FakeScreen::Click(int row, int col, MouseKind kind) {
   step.event.kind = Event::Kind::kMouse;
   step.event.mouse = {kind, row, col};
   script_.push_back(std::move(step));
+}
+
+void FakeScreen::PressNext(const Key& key, std::function<void()> check) {
+  Step then;
+  then.check = std::move(check);
+  script_.push_front(std::move(then));
+  Step press;
+  press.event.kind = Event::Kind::kKey;
+  press.event.key = key;
+  script_.push_front(std::move(press));
 }
 
 void FakeScreen::Resize(int rows, int cols) {
@@ -81,6 +93,67 @@ std::pair<int, int> FakeScreen::Find(std::string_view text) const {
   return {-1, -1};
 }
 
+namespace {
+
+bool IsBreak(char32_t ch) { return ch == U' ' || ch == U'\n' || (ch >= 0x2500 && ch <= 0x257F); }
+
+void CountWords(std::u32string_view text, std::map<std::u32string, int>& counts) {
+  std::u32string word;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || IsBreak(text[i])) {
+      if (!word.empty()) ++counts[word];
+      word.clear();
+    } else {
+      word += text[i];
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> MissingWords(std::string_view shown_text,
+                                      const std::vector<std::string>& texts) {
+  std::map<std::u32string, int> shown;
+  CountWords(Utf8ToCodePoints(shown_text), shown);
+  std::map<std::u32string, int> wanted;
+  for (const std::string& text : texts) {
+    CountWords(Utf8ToCodePoints(ParseCaption(text).text), wanted);
+  }
+  std::vector<std::string> missing;
+  for (const auto& [word, count] : wanted) {
+    for (int i = shown[word]; i < count; ++i) missing.push_back(CodePointsToUtf8(word));
+  }
+  return missing;
+}
+
+std::vector<std::string> FakeScreen::MissingWords(const std::vector<std::string>& texts) const {
+  return terminal::MissingWords(Text(), texts);
+}
+
+std::string FakeScreen::TextIn(const CellBox& box) const {
+  std::string text;
+  for (int row = std::max(box.row, 0); row < std::min(box.bottom(), rows_); ++row) {
+    std::u32string chars;
+    for (int col = std::max(box.col, 0); col < std::min(box.right(), cols_); ++col) {
+      chars += shown_[static_cast<size_t>(row * cols_ + col)].ch;
+    }
+    text += CodePointsToUtf8(chars) + "\n";
+  }
+  return text;
+}
+
+CellBox FakeScreen::ToBorderFrom(int row, int col) const {
+  auto is_border = [this](int r, int c) {
+    const char32_t ch = shown_[static_cast<size_t>(r * cols_ + c)].ch;
+    return ch >= 0x2500 && ch <= 0x257F;
+  };
+  int right = col;
+  while (right < cols_ && !is_border(row, right)) ++right;
+  int bottom = row;
+  while (bottom < rows_ && !is_border(bottom, col)) ++bottom;
+  return {row, col, bottom - row, right - col};
+}
+
 unsigned FakeScreen::LookAt(int row, int col) const {
   return shown_[static_cast<size_t>(row * cols_ + col)].look;
 }
@@ -106,17 +179,19 @@ void FakeScreen::Fill(const CellBox& box, unsigned look) {
 
 void FakeScreen::Border(const CellBox& box, unsigned look) {
   if (box.rows < 2 || box.cols < 2) return;
+  // Box-drawing characters, so that a border never reads as part of a word.
   for (int col = box.col + 1; col < box.right() - 1; ++col) {
-    Put(box.row, col, U'-', look);
-    Put(box.bottom() - 1, col, U'-', look);
+    Put(box.row, col, U'\u2500', look);
+    Put(box.bottom() - 1, col, U'\u2500', look);
   }
   for (int row = box.row + 1; row < box.bottom() - 1; ++row) {
-    Put(row, box.col, U'|', look);
-    Put(row, box.right() - 1, U'|', look);
+    Put(row, box.col, U'\u2502', look);
+    Put(row, box.right() - 1, U'\u2502', look);
   }
-  for (int row : {box.row, box.bottom() - 1}) {
-    for (int col : {box.col, box.right() - 1}) Put(row, col, U'+', look);
-  }
+  Put(box.row, box.col, U'\u250C', look);
+  Put(box.row, box.right() - 1, U'\u2510', look);
+  Put(box.bottom() - 1, box.col, U'\u2514', look);
+  Put(box.bottom() - 1, box.right() - 1, U'\u2518', look);
 }
 
 void FakeScreen::PlaceCursor(int row, int col) {

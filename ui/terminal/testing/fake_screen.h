@@ -21,6 +21,11 @@ Key AltKey(char32_t ch);
 Key NamedKey(KeyName name);
 Key FunctionKey(int number);
 
+// The words of `texts` that `shown` does not hold whole, as FakeScreen's
+// MissingWords counts them.
+std::vector<std::string> MissingWords(std::string_view shown,
+                                      const std::vector<std::string>& texts);
+
 class FakeScreen : public Screen {
  public:
   FakeScreen(int rows, int cols, FakeClock& clock);
@@ -35,6 +40,9 @@ class FakeScreen : public Screen {
   void Pass(std::chrono::milliseconds time);
   // Runs while the program waits, after it painted the screen.
   void Then(std::function<void()> check);
+  // From inside a check: `key` comes next, then `check` (so that a check
+  // can go on for as long as the screen asks it to).
+  void PressNext(const Key& key, std::function<void()> check);
 
   // --- what was shown last ---
   std::string RowText(int row) const;  // UTF-8, trailing blanks kept
@@ -43,6 +51,15 @@ class FakeScreen : public Screen {
   unsigned LookAt(int row, int col) const;
   // Where `text` first stands; {-1, -1} when it is not shown.
   std::pair<int, int> Find(std::string_view text) const;
+  // The words of `texts` (split at blanks; "&" marks of access keys taken
+  // out) that the screen does not show whole, each as often as it is
+  // missing: a word counts as shown where it stands between blanks or
+  // borders, so one cut short or dropped is reported.
+  std::vector<std::string> MissingWords(const std::vector<std::string>& texts) const;
+  // The text of the cells in `box`, each row ending in "\n".
+  std::string TextIn(const CellBox& box) const;
+  // The cells from (row, col) to the border to their right and below.
+  CellBox ToBorderFrom(int row, int col) const;
   int cursor_row() const { return shown_cursor_row_; }
   int cursor_col() const { return shown_cursor_col_; }
 
