@@ -2,8 +2,10 @@
 
 #include <exception>
 
+#include "console/label_definition.h"
 #include "console/label_preview.h"
-#include "console/status_message.h"
+#include "console/status_display.h"
+#include "console/table_guard.h"
 #include "console/test_job.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -30,26 +32,6 @@ constexpr int kPreviewDelayMs = 300;
 // The page area inside the tab control.
 constexpr int kPageWidth = 625;
 constexpr int kPageHeight = 394;
-
-// The values "Setup Tolvan Labels" writes into the first 39 fields of the
-// host's label printer definition.
-std::vector<TypedValue> LabelDefinitionValues() {
-  const int integers_before_23[] = {99, 21, 120, 0,  55, 1, 0, 11, 0, 10, 0,
-                                    8,  0,  9,   12, 0,  1, 1, 1,  1, 2,  0};
-  std::vector<TypedValue> values;
-  for (int value : integers_before_23) values.push_back(TypedValue::Integer(value));
-  values.push_back(TypedValue::Logical(false));  // 23
-  for (int value : {5, 0, 6, 0, 7, 0, 4, 0}) values.push_back(TypedValue::Integer(value));
-  values.push_back(TypedValue::Logical(false));  // 32
-  values.push_back(TypedValue::Integer(3));
-  values.push_back(TypedValue::Integer(0));
-  values.push_back(TypedValue::Logical(false));  // 35
-  values.push_back(TypedValue::Integer(1));
-  values.push_back(TypedValue::Integer(0));
-  values.push_back(TypedValue::Logical(false));  // 38
-  values.push_back(TypedValue::Logical(false));  // 39
-  return values;
-}
 
 // Every line break (CR LF, lone CR, lone LF) as CR LF; a final break stays.
 std::string WithCrLfBreaks(std::string_view text) {
@@ -273,7 +255,9 @@ void TfrmMain::EnterSetupPage() {
 
   std::unique_ptr<ConsoleTable> printers = context_.tables->MakeTable(
       "tblTolvanSpool", context_.program_dir, kPrinterTableFileName, /*read_only=*/true);
-  try {
+  {
+    // Closed after a failed walk too, so the host's table is not left open.
+    TableGuard guard(*printers);
     printers->Open();
     while (!printers->Eof()) {
       const std::string sub_dir = printers->FieldText("SubDir");
@@ -283,15 +267,6 @@ void TfrmMain::EnterSetupPage() {
       printers->Next();
     }
     printers->Close();
-  } catch (...) {
-    // Closed after a failed walk too, so the host's table is not left open.
-    if (printers->IsOpen()) {
-      try {
-        printers->Close();
-      } catch (...) {
-      }
-    }
-    throw;
   }
 
   SelectNoCase(*listPrnSource, spl_dir_source_);
@@ -361,21 +336,14 @@ void TfrmMain::btnClick() {
       context_.tables->MakeTable("tblTolvanLBLDef", context_.program_dir,
                                  kLabelPrinterDefinitionFileName, /*read_only=*/false);
   try {
+    // Never leave the host's record locked by the console.
+    TableGuard guard(*definition);
     definition->Open();
     definition->Edit();
     definition->SetFields(LabelDefinitionValues());
     definition->Post();
     definition->Close();
   } catch (...) {
-    // Never leave the host's record locked by the console.
-    try {
-      if (definition->IsEditing()) definition->Cancel();
-    } catch (...) {
-    }
-    try {
-      if (definition->IsOpen()) definition->Close();
-    } catch (...) {
-    }
     ShowPlainMessage("Failed to set values. Run REBASER");
     return;
   }
@@ -413,10 +381,8 @@ void TfrmMain::btnLoadLastClick() {
 void TfrmMain::btnTestDesignClick() {
   Guarded([this] {
     const Lines job = BuildTestJobLines(context_.now(), morning_designator_, afternoon_designator_);
-    AppendToLogView("++ Sending TEST file to " + context_.program_dir + spl_dir_dest_ +
-                    "\\TestLabel.spl");
-    WriteTextFile(context_.program_dir + spl_dir_source_ + "\\TestLabel.spl", job,
-                  TextEncoding::kAnsi);
+    AppendToLogView("++ Sending TEST file to " + TestJobPath(context_.program_dir, spl_dir_dest_));
+    WriteTextFile(TestJobPath(context_.program_dir, spl_dir_source_), job, TextEncoding::kAnsi);
   });
 }
 
@@ -502,24 +468,23 @@ void TfrmMain::TimerTimer() {
   if (!status_code_) return;
   // Shown again only when that would change what the user sees (after the
   // not-running message, or new printer names), so an idle tick redraws nothing.
-  const std::int16_t code = *status_code_;
-  const bool is_shown_as_wanted =
-      txtErrorLabel->Text() ==
-          StatusMessage(code, spl_dir_source_, spl_dir_dest_, spl_dir_backup_) &&
-      (code == 0 ? !txtErrorLabel->IsVisible() && !txtErrorLabel->IsBlinking()
-                 : txtErrorLabel->IsVisible());
-  if (!is_shown_as_wanted) ShowStatusCode(code);
+  if (!IsStatusShown(*status_code_, Printers(), ShownStatus())) ShowStatusCode(*status_code_);
+}
+
+PrinterNames TfrmMain::Printers() const {
+  return {spl_dir_source_, spl_dir_dest_, spl_dir_backup_};
+}
+
+StatusDisplay TfrmMain::ShownStatus() const {
+  return {txtErrorLabel->Text(), txtErrorLabel->IsVisible(), txtErrorLabel->IsBlinking()};
 }
 
 void TfrmMain::ShowStatusCode(std::int16_t code) {
-  txtErrorLabel->SetText(StatusMessage(code, spl_dir_source_, spl_dir_dest_, spl_dir_backup_));
-  if (code == 0) {
-    txtErrorLabel->SetBlinking(false);
-    txtErrorLabel->SetVisible(false);
-  } else if (!txtErrorLabel->IsVisible()) {
-    txtErrorLabel->SetBlinking(true);
-    txtErrorLabel->SetVisible(true);
-  }
+  const StatusDisplay shown = ShownStatus();
+  const StatusDisplay wanted = StatusDisplayFor(code, Printers(), shown);
+  txtErrorLabel->SetText(wanted.text);
+  if (wanted.is_blinking != shown.is_blinking) txtErrorLabel->SetBlinking(wanted.is_blinking);
+  if (wanted.is_visible != shown.is_visible) txtErrorLabel->SetVisible(wanted.is_visible);
 }
 
 }  // namespace cratemark
