@@ -16,6 +16,7 @@
 #include "shared/label_design.h"
 #include "shared/settings_file.h"
 #include "shared/status_file.h"
+#include "ui/line_breaks.h"
 
 namespace cratemark {
 
@@ -32,23 +33,6 @@ constexpr int kPreviewDelayMs = 300;
 // The page area inside the tab control.
 constexpr int kPageWidth = 625;
 constexpr int kPageHeight = 394;
-
-// Every line break (CR LF, lone CR, lone LF) as CR LF; a final break stays.
-std::string WithCrLfBreaks(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      result += "\r\n";
-    } else if (text[i] == '\n') {
-      result += "\r\n";
-    } else {
-      result += text[i];
-    }
-  }
-  return result;
-}
 
 // Inserts `insertion` before the character at `column` (after the last one
 // when the column lies beyond the end), counting characters, not bytes.
@@ -288,7 +272,7 @@ void TfrmMain::ReadDesignIntoEditor() {
   TextEncoding encoding = TextEncoding::kAnsi;
   const std::string text =
       DecodeText(ReadWholeFile(LabelDesignPath(context_.program_dir)), &encoding);
-  reLabelDesign->SetText(WithCrLfBreaks(text));
+  reLabelDesign->SetText(ui::WithCrLfBreaks(text));
   design_encoding_ = encoding;
 }
 

@@ -1,8 +1,8 @@
 // A one-line edit field over the editing model, its face between brackets.
 #pragma once
 
-#include "ui/terminal/text_field.h"
 #include "ui/terminal/widget.h"
+#include "ui/text_field.h"
 
 namespace cratemark::ui::terminal {
 
@@ -21,7 +21,7 @@ class TerminalEdit : public Edit, public Widget {
  private:
   // Where the text goes: inside the brackets when there is room for them.
   CellBox TextArea() const;
-  TextField field_;
+  ui::TextField field_;
 };
 
 }  // namespace cratemark::ui::terminal

@@ -1,8 +1,8 @@
 // The multi-line design editor over the editing model.
 #pragma once
 
-#include "ui/terminal/text_field.h"
 #include "ui/terminal/widget.h"
+#include "ui/text_field.h"
 
 namespace cratemark::ui::terminal {
 
@@ -30,7 +30,7 @@ class TerminalEditor : public Editor, public Widget {
   void Changed() {
     if (on_change_) on_change_();
   }
-  TextField field_;
+  ui::TextField field_;
   Handler on_change_;
 };
 

@@ -2,6 +2,7 @@
 #include "ui/terminal/terminal_log_view.h"
 
 #include "platform/code_page.h"
+#include "ui/line_breaks.h"
 
 namespace cratemark::ui::terminal {
 
@@ -13,19 +14,10 @@ void TerminalLogView::SetText(std::string_view text) {
 }
 
 void TerminalLogView::AddLines(std::string_view text) {
-  const std::u32string chars = Utf8ToCodePoints(text);
-  std::u32string line;
-  for (size_t i = 0; i < chars.size(); ++i) {
-    if (chars[i] == U'\r' || chars[i] == U'\n') {
-      if (chars[i] == U'\r' && i + 1 < chars.size() && chars[i + 1] == U'\n') ++i;
-      lines_.push_back(std::move(line));
-      line.clear();
-    } else {
-      line += chars[i];
-    }
-  }
   // A final break shows no empty line of its own.
-  if (!line.empty()) lines_.push_back(std::move(line));
+  for (std::string_view line : SplitAtLineBreaks(text, FinalBreak::kEndsLine)) {
+    lines_.push_back(Utf8ToCodePoints(line));
+  }
 }
 
 void TerminalLogView::AppendText(std::string_view text) {
