@@ -5,6 +5,7 @@
 
 #include "platform/code_page.h"
 #include "platform/text.h"
+#include "ui/line_breaks.h"
 
 namespace cratemark::ui::terminal {
 
@@ -34,18 +35,11 @@ MessageAnswer MessageLayer::SafeAnswer() const {
 void MessageLayer::Layout(int rows, int cols) {
   const int wrap_width = std::max(10, std::min(cols - 8, 64));
   lines_.clear();
-  std::u32string paragraph;
-  const std::u32string text = Utf8ToCodePoints(options_.text);
-  for (size_t i = 0; i <= text.size(); ++i) {
-    if (i == text.size() || text[i] == U'\n') {
-      if (!paragraph.empty() && paragraph.back() == U'\r') paragraph.pop_back();
-      std::vector<std::u32string> wrapped = WrapWords(paragraph, wrap_width);
-      if (wrapped.empty()) wrapped.emplace_back();
-      lines_.insert(lines_.end(), wrapped.begin(), wrapped.end());
-      paragraph.clear();
-    } else {
-      paragraph += text[i];
-    }
+  for (std::string_view paragraph :
+       SplitAtLineBreaks(options_.text, FinalBreak::kStartsEmptyLine)) {
+    std::vector<std::u32string> wrapped = WrapWords(Utf8ToCodePoints(paragraph), wrap_width);
+    if (wrapped.empty()) wrapped.emplace_back();
+    lines_.insert(lines_.end(), wrapped.begin(), wrapped.end());
   }
   int buttons_width = 0;
   for (const Caption& caption : captions_) {
