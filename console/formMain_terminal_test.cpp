@@ -3,13 +3,11 @@
 // has, the focus, message boxes, the about box, the preview and resizing.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "console/formMain.h"
 #include "console/testing/fake_console_tables.h"
-#include "platform/file_system.h"
+#include "platform/scoped_temp_dir.h"
 #include "ui/clock_text.h"
 #include "ui/terminal/terminal_toolkit.h"
 #include "ui/terminal/testing/fake_screen.h"
@@ -62,24 +60,18 @@ std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<st
 class ConsoleOnTerminalTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::random_device random;
-    dir_ = std::filesystem::temp_directory_path() /
-           ("cratemark-terminal-console-" + std::to_string(random()));
-    std::filesystem::create_directories(dir_);
-    program_dir_ = dir_.string() + kPathSeparator;
     tables_.tables["TolvanSpool.DBF"] = {{"Name", "SubDir"},
                                          {{"a", "PreLabel"}, {"b", "Label1"}, {"c", "Label2"}}};
     testing::FakeTableData definition;
     for (int i = 1; i <= 39; ++i) definition.fields.push_back("F" + std::to_string(i));
     definition.records.emplace_back(39, "old");
     tables_.tables["LBLPRDEF.DBF"] = definition;
-    std::ofstream(dir_ / "LabelDesign.txt", std::ios::binary)
+    std::ofstream(dir_.path() + "LabelDesign.txt", std::ios::binary)
         << "Ref: <Reference>\r\nItem: <Item Name>\r\n";
   }
   void TearDown() override {
     form_.reset();
     toolkit_.reset();
-    std::filesystem::remove_all(dir_);
   }
 
   // The console on a screen of `rows` x `cols`; the script is written on
@@ -89,7 +81,7 @@ class ConsoleOnTerminalTest : public ::testing::Test {
     screen_ = screen.get();
     toolkit_ = ui::MakeTerminalToolkit(std::move(screen), clock_);
     form_ = std::make_unique<TfrmMain>(
-        *toolkit_, ConsoleContext{program_dir_, &tables_, [this] { return clock_.LocalNow(); }});
+        *toolkit_, ConsoleContext{dir_.path(), &tables_, [this] { return clock_.LocalNow(); }});
   }
   FakeScreen& screen() { return *screen_; }
   void Run() { toolkit_->Run(form_->window()); }
@@ -170,8 +162,7 @@ class ConsoleOnTerminalTest : public ::testing::Test {
     });
   }
 
-  std::filesystem::path dir_;
-  std::string program_dir_;
+  ScopedTempDir dir_;
   testing::FakeConsoleTables tables_;
   FakeClock clock_;
   FakeScreen* screen_ = nullptr;
