@@ -2,8 +2,10 @@
 
 #include <exception>
 
+#include "console/label_definition.h"
 #include "console/label_preview.h"
-#include "console/status_message.h"
+#include "console/status_display.h"
+#include "console/table_guard.h"
 #include "console/test_job.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
@@ -14,6 +16,7 @@
 #include "shared/label_design.h"
 #include "shared/settings_file.h"
 #include "shared/status_file.h"
+#include "ui/line_breaks.h"
 
 namespace cratemark {
 
@@ -30,43 +33,6 @@ constexpr int kPreviewDelayMs = 300;
 // The page area inside the tab control.
 constexpr int kPageWidth = 625;
 constexpr int kPageHeight = 394;
-
-// The values "Setup Tolvan Labels" writes into the first 39 fields of the
-// host's label printer definition.
-std::vector<TypedValue> LabelDefinitionValues() {
-  const int integers_before_23[] = {99, 21, 120, 0,  55, 1, 0, 11, 0, 10, 0,
-                                    8,  0,  9,   12, 0,  1, 1, 1,  1, 2,  0};
-  std::vector<TypedValue> values;
-  for (int value : integers_before_23) values.push_back(TypedValue::Integer(value));
-  values.push_back(TypedValue::Logical(false));  // 23
-  for (int value : {5, 0, 6, 0, 7, 0, 4, 0}) values.push_back(TypedValue::Integer(value));
-  values.push_back(TypedValue::Logical(false));  // 32
-  values.push_back(TypedValue::Integer(3));
-  values.push_back(TypedValue::Integer(0));
-  values.push_back(TypedValue::Logical(false));  // 35
-  values.push_back(TypedValue::Integer(1));
-  values.push_back(TypedValue::Integer(0));
-  values.push_back(TypedValue::Logical(false));  // 38
-  values.push_back(TypedValue::Logical(false));  // 39
-  return values;
-}
-
-// Every line break (CR LF, lone CR, lone LF) as CR LF; a final break stays.
-std::string WithCrLfBreaks(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      result += "\r\n";
-    } else if (text[i] == '\n') {
-      result += "\r\n";
-    } else {
-      result += text[i];
-    }
-  }
-  return result;
-}
 
 // Inserts `insertion` before the character at `column` (after the last one
 // when the column lies beyond the end), counting characters, not bytes.
@@ -274,7 +240,9 @@ void TfrmMain::EnterSetupPage() {
 
   std::unique_ptr<ConsoleTable> printers = context_.tables->MakeTable(
       "tblTolvanSpool", context_.program_dir, kPrinterTableFileName, /*read_only=*/true);
-  try {
+  {
+    // Closed after a failed walk too, so the host's table is not left open.
+    TableGuard guard(*printers);
     printers->Open();
     while (!printers->Eof()) {
       const std::string sub_dir = printers->FieldText("SubDir");
@@ -284,15 +252,6 @@ void TfrmMain::EnterSetupPage() {
       printers->Next();
     }
     printers->Close();
-  } catch (...) {
-    // Closed after a failed walk too, so the host's table is not left open.
-    if (printers->IsOpen()) {
-      try {
-        printers->Close();
-      } catch (...) {
-      }
-    }
-    throw;
   }
 
   SelectNoCase(*listPrnSource, spl_dir_source_);
@@ -314,7 +273,7 @@ void TfrmMain::ReadDesignIntoEditor() {
   TextEncoding encoding = TextEncoding::kAnsi;
   const std::string text =
       DecodeText(ReadWholeFile(LabelDesignPath(context_.program_dir)), &encoding);
-  reLabelDesign->SetText(WithCrLfBreaks(text));
+  reLabelDesign->SetText(ui::WithCrLfBreaks(text));
   design_encoding_ = encoding;
 }
 
@@ -362,6 +321,8 @@ void TfrmMain::btnClick() {
       context_.tables->MakeTable("tblTolvanLBLDef", context_.program_dir,
                                  kLabelPrinterDefinitionFileName, /*read_only=*/false);
   try {
+    // Never leave the host's record locked by the console.
+    TableGuard guard(*definition);
     definition->Open();
     definition->Edit();
     definition->SetFields(LabelDefinitionValues());
@@ -375,17 +336,8 @@ void TfrmMain::btnClick() {
       reason = error.what();
     } catch (...) {
     }
-    // Never leave the host's record locked by the console.
-    try {
-      if (definition->IsEditing()) definition->Cancel();
-    } catch (...) {
-    }
-    try {
-      if (definition->IsOpen()) definition->Close();
-    } catch (...) {
-    }
     // The fixed text, then the table component's reason (which field, why).
-    ShowPlainMessage("Failed to set values. Run REBASER\r\n\r\n" + WithCrLfBreaks(reason));
+    ShowPlainMessage("Failed to set values. Run REBASER\r\n\r\n" + ui::WithCrLfBreaks(reason));
     return;
   }
   ShowPlainMessage("Changes applied");
@@ -423,10 +375,9 @@ void TfrmMain::btnLoadLastClick() {
 void TfrmMain::btnTestDesignClick() {
   Guarded([this] {
     const Lines job = BuildTestJobLines(context_.now(), morning_designator_, afternoon_designator_);
-    AppendToLogView("++ Sending TEST file to " + context_.program_dir + spl_dir_dest_ +
-                    "\\TestLabel.spl");
-    WriteTextFile(SystemFileSystem(), context_.program_dir + spl_dir_source_ + "\\TestLabel.spl",
-                  job, TextEncoding::kAnsi);
+    AppendToLogView("++ Sending TEST file to " + TestJobPath(context_.program_dir, spl_dir_dest_));
+    WriteTextFile(SystemFileSystem(), TestJobPath(context_.program_dir, spl_dir_source_), job,
+                  TextEncoding::kAnsi);
   });
 }
 
@@ -512,24 +463,23 @@ void TfrmMain::TimerTimer() {
   if (!status_code_) return;
   // Shown again only when that would change what the user sees (after the
   // not-running message, or new printer names), so an idle tick redraws nothing.
-  const std::int16_t code = *status_code_;
-  const bool is_shown_as_wanted =
-      txtErrorLabel->Text() ==
-          StatusMessage(code, spl_dir_source_, spl_dir_dest_, spl_dir_backup_) &&
-      (code == 0 ? !txtErrorLabel->IsVisible() && !txtErrorLabel->IsBlinking()
-                 : txtErrorLabel->IsVisible());
-  if (!is_shown_as_wanted) ShowStatusCode(code);
+  if (!IsStatusShown(*status_code_, Printers(), ShownStatus())) ShowStatusCode(*status_code_);
+}
+
+PrinterNames TfrmMain::Printers() const {
+  return {spl_dir_source_, spl_dir_dest_, spl_dir_backup_};
+}
+
+StatusDisplay TfrmMain::ShownStatus() const {
+  return {txtErrorLabel->Text(), txtErrorLabel->IsVisible(), txtErrorLabel->IsBlinking()};
 }
 
 void TfrmMain::ShowStatusCode(std::int16_t code) {
-  txtErrorLabel->SetText(StatusMessage(code, spl_dir_source_, spl_dir_dest_, spl_dir_backup_));
-  if (code == 0) {
-    txtErrorLabel->SetBlinking(false);
-    txtErrorLabel->SetVisible(false);
-  } else if (!txtErrorLabel->IsVisible()) {
-    txtErrorLabel->SetBlinking(true);
-    txtErrorLabel->SetVisible(true);
-  }
+  const StatusDisplay shown = ShownStatus();
+  const StatusDisplay wanted = StatusDisplayFor(code, Printers(), shown);
+  txtErrorLabel->SetText(wanted.text);
+  if (wanted.is_blinking != shown.is_blinking) txtErrorLabel->SetBlinking(wanted.is_blinking);
+  if (wanted.is_visible != shown.is_visible) txtErrorLabel->SetVisible(wanted.is_visible);
 }
 
 }  // namespace cratemark

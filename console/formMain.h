@@ -13,6 +13,7 @@
 #include "console/console_table.h"
 #include "console/file_follower.h"
 #include "console/formAbout.h"
+#include "console/status_display.h"
 #include "platform/local_time.h"
 #include "platform/text_file.h"
 #include "ui/window.h"
@@ -100,6 +101,8 @@ class TfrmMain {
   void MakePreviewWindow();
   void RefreshPreview();
   void TakePrinterCopies();
+  PrinterNames Printers() const;
+  StatusDisplay ShownStatus() const;
   void WriteSettingsLines();  // "Cratemark.cfg", in the encoding it was read in
   // A line of the console's own in the log view, until the log is read again.
   void AppendToLogView(const std::string& line);

@@ -12,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/program_dir_option.h"
 #include "platform/single_instance.h"
+#include "ui/terminal/curses_screen.h"
 #include "ui/terminal/terminal_toolkit.h"
 
 namespace {
@@ -50,7 +51,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
-    std::unique_ptr<ui::Toolkit> toolkit = ui::MakeTerminalToolkit();
+    std::unique_ptr<ui::Toolkit> toolkit =
+        ui::MakeTerminalToolkit(ui::terminal::OpenCursesScreen(), ui::terminal::SystemClock());
     DbfConsoleTables tables;
     TfrmMain form(
         *toolkit,

@@ -1,3 +1,4 @@
+// The texts of the service's status codes.
 #include "console/status_message.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The test print's sample job and where it goes.
 #include "console/test_job.h"
 
 #include <cstdio>
@@ -31,6 +32,10 @@ Lines BuildTestJobLines(const LocalTime& time, std::string_view morning,
   for (int i = 1; i <= 10; ++i) lines.push_back("Mod Line " + std::to_string(i));
   lines.resize(100);
   return lines;
+}
+
+std::string TestJobPath(std::string_view program_dir, std::string_view spl_dir) {
+  return std::string(program_dir) + std::string(spl_dir) + "\\" + kTestJobFileName;
 }
 
 }  // namespace cratemark

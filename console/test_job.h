@@ -16,6 +16,13 @@ namespace cratemark {
 std::string TestJobTime(const LocalTime& time, std::string_view morning,
                         std::string_view afternoon);
 
+// The test job's name in the source printer's spool folder.
+inline constexpr char kTestJobFileName[] = "TestLabel.spl";
+
+// The test job in the spool folder `spl_dir`: joined onto the program
+// folder as the host's paths are, with "\" before the file name.
+std::string TestJobPath(std::string_view program_dir, std::string_view spl_dir);
+
 Lines BuildTestJobLines(const LocalTime& time, std::string_view morning,
                         std::string_view afternoon);
 

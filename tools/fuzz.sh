@@ -11,8 +11,8 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
-all_targets=(order_job_fuzz label_design_fuzz settings_file_fuzz status_file_fuzz
-             label_composer_fuzz dbf_open_fuzz dbf_table_fuzz file_follower_fuzz)
+# Every target, as fuzz/targets.txt lists them.
+mapfile -t all_targets < <(awk '/^[a-z]/ { print $1 }' fuzz/targets.txt)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 build=${CRATEMARK_FUZZ_BUILD:-build/fuzz}

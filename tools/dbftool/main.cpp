@@ -11,13 +11,13 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/code_page.h"
 #include "platform/file_system.h"
+#include "tools/split_at.h"
 #include "xbase/DbfTable.h"
 #include "xbase/XbEngine.h"
 #include "xbase/field_kind.h"
@@ -32,17 +32,9 @@ int Usage() {
   return 2;
 }
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::stringstream stream(text);
-  std::string part;
-  while (std::getline(stream, part, separator)) parts.push_back(part);
-  return parts;
-}
-
 // A field given as NAME:TYPE[:WIDTH[:DECIMALS]].
 TEngineField ParseField(const std::string& text) {
-  std::vector<std::string> parts = Split(text, ':');
+  std::vector<std::string> parts = tools::SplitAt(text, ':');
   if (parts.size() < 2 || parts.size() > 4 || parts[0].empty() || parts[1].size() != 1) {
     throw std::runtime_error("bad field: " + text);
   }

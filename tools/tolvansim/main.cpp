@@ -20,6 +20,7 @@
 
 #include "platform/file_system.h"
 #include "shared/host_files.h"
+#include "tools/split_at.h"
 #include "tools/tolvansim/order_job.h"
 #include "tools/tolvansim/printer_table.h"
 #include "tools/tolvansim/spooler.h"
@@ -32,17 +33,6 @@ using namespace cratemark::tolvansim;
 std::atomic<bool> g_stop{false};
 
 extern "C" void OnStopSignal(int) { g_stop = true; }
-
-std::vector<std::string> SplitAt(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t end = text.find(separator, start);
-    parts.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) return parts;
-    start = end + 1;
-  }
-}
 
 int Usage() {
   std::fputs(
@@ -57,60 +47,88 @@ int Usage() {
   return 2;
 }
 
+// Each command gets the whole argument list: its name, the folder, the rest.
+int WriteOrder(const std::vector<std::string>& args) {
+  TextEncoding encoding = TextEncoding::kAnsi;
+  std::vector<OrderLabel> labels;
+  for (std::size_t i = 3; i < args.size(); ++i) {
+    if (args[i] == "--utf16") {
+      encoding = TextEncoding::kUtf16LE;
+      continue;
+    }
+    std::vector<std::string> parts = tools::SplitAt(args[i], '|');
+    OrderLabel label{parts[0], parts.size() > 1 ? parts[1] : "", {}};
+    for (std::size_t p = 2; p < parts.size(); ++p) label.modifiers.push_back(parts[p]);
+    labels.push_back(label);
+  }
+  WriteTextFile(SystemFileSystem(), args[1] + "\\" + args[2], OrderJobLines(labels), encoding);
+  return 0;
+}
+
+int WriteLines(const std::vector<std::string>& args) {
+  Lines lines;
+  const long count = std::atol(args[3].c_str());
+  for (long i = 0; i < count; ++i) lines.push_back("line " + std::to_string(i));
+  WriteTextFile(SystemFileSystem(), args[1] + "\\" + args[2], lines, TextEncoding::kAnsi);
+  return 0;
+}
+
+int Serve(const std::vector<std::string>& args) {
+  std::signal(SIGTERM, OnStopSignal);
+  std::signal(SIGINT, OnStopSignal);
+  SpoolerOptions options;
+  options.folder = args[1];
+  options.take_jobs = !(args.size() > 2 && args[2] == "--hold");
+  ServePrinter(options, g_stop);
+  return 0;
+}
+
+int MakeLockTable(const std::vector<std::string>& args) {
+  CreateLockTable(args[1]);
+  return 0;
+}
+
+int IsHeld(const std::vector<std::string>& args) { return LockTableHeld(args[1]) ? 0 : 1; }
+
+int PrinterDown(const std::vector<std::string>& args) {
+  WriteWholeFile(args[1] + "\\" + std::string(kSpoolerMarkerFileName), "Printer offline\r\n");
+  return 0;
+}
+
+int PrinterUp(const std::vector<std::string>& args) {
+  DeleteFileAt(args[1] + "\\" + std::string(kSpoolerMarkerFileName));
+  return 0;
+}
+
+int MakePrinters(const std::vector<std::string>& args) {
+  std::string program_dir = args[1];
+  if (program_dir.back() != '/' && program_dir.back() != '\\') program_dir += kPathSeparator;
+  CreatePrinterTable(program_dir, std::vector<std::string>(args.begin() + 2, args.end()));
+  return 0;
+}
+
+struct Command {
+  const char* name;
+  std::size_t min_args, max_args;  // the whole list, the command's name included
+  int (*run)(const std::vector<std::string>& args);
+};
+
+constexpr std::size_t kAny = static_cast<std::size_t>(-1);
+
+const Command kCommands[] = {
+    {"order", 3, kAny, WriteOrder}, {"lines", 4, 4, WriteLines},
+    {"serve", 2, kAny, Serve},      {"locktable", 2, kAny, MakeLockTable},
+    {"held", 2, kAny, IsHeld},      {"down", 2, kAny, PrinterDown},
+    {"up", 2, kAny, PrinterUp},     {"printers", 2, kAny, MakePrinters},
+};
+
 int Run(const std::vector<std::string>& args) {
   if (args.size() < 2) return Usage();
-  const std::string& command = args[0];
-  const std::string& folder = args[1];
-  if (command == "order" && args.size() >= 3) {
-    TextEncoding encoding = TextEncoding::kAnsi;
-    std::vector<OrderLabel> labels;
-    for (std::size_t i = 3; i < args.size(); ++i) {
-      if (args[i] == "--utf16") {
-        encoding = TextEncoding::kUtf16LE;
-        continue;
-      }
-      std::vector<std::string> parts = SplitAt(args[i], '|');
-      OrderLabel label{parts[0], parts.size() > 1 ? parts[1] : "", {}};
-      for (std::size_t p = 2; p < parts.size(); ++p) label.modifiers.push_back(parts[p]);
-      labels.push_back(label);
+  for (const Command& command : kCommands) {
+    if (args[0] == command.name && args.size() >= command.min_args &&
+        args.size() <= command.max_args) {
+      return command.run(args);
     }
-    WriteTextFile(SystemFileSystem(), folder + "\\" + args[2], OrderJobLines(labels), encoding);
-    return 0;
-  }
-  if (command == "lines" && args.size() == 4) {
-    Lines lines;
-    const long count = std::atol(args[3].c_str());
-    for (long i = 0; i < count; ++i) lines.push_back("line " + std::to_string(i));
-    WriteTextFile(SystemFileSystem(), folder + "\\" + args[2], lines, TextEncoding::kAnsi);
-    return 0;
-  }
-  if (command == "serve") {
-    std::signal(SIGTERM, OnStopSignal);
-    std::signal(SIGINT, OnStopSignal);
-    SpoolerOptions options;
-    options.folder = folder;
-    options.take_jobs = !(args.size() > 2 && args[2] == "--hold");
-    ServePrinter(options, g_stop);
-    return 0;
-  }
-  if (command == "locktable") {
-    CreateLockTable(folder);
-    return 0;
-  }
-  if (command == "held") return LockTableHeld(folder) ? 0 : 1;
-  if (command == "down") {
-    WriteWholeFile(folder + "\\" + std::string(kSpoolerMarkerFileName), "Printer offline\r\n");
-    return 0;
-  }
-  if (command == "up") {
-    DeleteFileAt(folder + "\\" + std::string(kSpoolerMarkerFileName));
-    return 0;
-  }
-  if (command == "printers") {
-    std::string program_dir = folder;
-    if (program_dir.back() != '/' && program_dir.back() != '\\') program_dir += kPathSeparator;
-    CreatePrinterTable(program_dir, std::vector<std::string>(args.begin() + 2, args.end()));
-    return 0;
   }
   return Usage();
 }

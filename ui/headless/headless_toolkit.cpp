@@ -1,3 +1,4 @@
+// The headless toolkit's controls, windows and clock.
 #include "ui/headless/headless_toolkit.h"
 
 #include <algorithm>
@@ -5,31 +6,10 @@
 #include "platform/code_page.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
+#include "ui/blink_rhythm.h"
 #include "ui/clock_text.h"
 
 namespace cratemark::ui::headless {
-
-namespace {
-
-constexpr int kBlinkPhaseMs = 500;
-
-std::vector<std::string> SplitAtCrLf(std::string_view text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (;;) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
-      return lines;
-    }
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-}
-
-int CharCount(std::string_view utf8) { return static_cast<int>(Utf8ToCodePoints(utf8).size()); }
-
-}  // namespace
 
 // --- list box ---
 
@@ -70,8 +50,7 @@ void HeadlessListBox::DoubleClickEmptyArea() {
 // --- editor ---
 
 void HeadlessEditor::SetText(std::string_view text) {
-  lines_ = SplitAtCrLf(text);
-  anchor_ = caret_ = {};
+  field_.SetText(text);
   Changed();
 }
 
@@ -79,66 +58,20 @@ void HeadlessEditor::Changed() {
   if (on_change_) on_change_();
 }
 
-std::string HeadlessEditor::Text() const {
-  std::string text;
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += lines_[i];
-  }
-  return text;
-}
-
-std::string HeadlessEditor::Line(int index) const {
-  if (index < 0 || index >= LineCount()) return {};
-  return lines_[index];
-}
-
-TextPosition HeadlessEditor::SelectionStart() const {
-  auto before = [](TextPosition a, TextPosition b) {
-    return a.line < b.line || (a.line == b.line && a.column < b.column);
-  };
-  return before(anchor_, caret_) ? anchor_ : caret_;
-}
-
 void HeadlessEditor::ReplaceLine(int index, std::string_view text) {
   if (index < 0 || index >= LineCount()) return;
-  // A line break inside the replacement splits the line, as in a real editor.
-  std::vector<std::string> parts = SplitAtCrLf(text);
-  lines_.erase(lines_.begin() + index);
-  lines_.insert(lines_.begin() + index, parts.begin(), parts.end());
-  int last = index + static_cast<int>(parts.size()) - 1;
-  anchor_ = caret_ = {last, CharCount(lines_[last])};
+  field_.ReplaceLine(index, text);
   Changed();
 }
 
 void HeadlessEditor::Type(std::string_view text) {
-  const TextPosition at = Clamp(caret_);
-  const std::u32string line = Utf8ToCodePoints(lines_[at.line]);
-  const std::string before = CodePointsToUtf8(line.substr(0, at.column));
-  const std::string after = CodePointsToUtf8(line.substr(at.column));
-  std::vector<std::string> parts = SplitAtCrLf(text);
-  const int end_column = CharCount(parts.back()) + (parts.size() == 1 ? at.column : 0);
-  parts.front().insert(0, before);
-  parts.back() += after;
-  lines_.erase(lines_.begin() + at.line);
-  lines_.insert(lines_.begin() + at.line, parts.begin(), parts.end());
-  anchor_ = caret_ = {at.line + static_cast<int>(parts.size()) - 1, end_column};
+  field_.Type(Utf8ToCodePoints(text));
   Changed();
 }
 
 void HeadlessEditor::SelectRange(TextPosition from, TextPosition to) {
-  anchor_ = Clamp(from);
-  caret_ = Clamp(to);
-}
-
-bool HeadlessEditor::HasSelection() const {
-  return anchor_.line != caret_.line || anchor_.column != caret_.column;
-}
-
-TextPosition HeadlessEditor::Clamp(TextPosition position) const {
-  position.line = std::clamp(position.line, 0, LineCount() - 1);
-  position.column = std::clamp(position.column, 0, CharCount(lines_[position.line]));
-  return position;
+  field_.MoveTo(from, false);
+  field_.MoveTo(to, true);
 }
 
 // --- log view ---
@@ -175,9 +108,7 @@ void HeadlessTimer::SetEnabled(bool enabled) {
   enabled_ = enabled;
 }
 
-bool HeadlessBlinkLabel::IsLit() const {
-  return !blinking_ || (toolkit_.now_ms() / kBlinkPhaseMs) % 2 == 0;
-}
+bool HeadlessBlinkLabel::IsLit() const { return !blinking_ || IsBlinkLit(toolkit_.now_ms()); }
 
 // --- tab control ---
 

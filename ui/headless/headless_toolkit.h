@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/text_field.h"
 #include "ui/window.h"
 
 namespace cratemark::ui::headless {
@@ -83,31 +84,29 @@ class HeadlessListBox : public ListBox, public ControlBase {
   Handler on_double_click_;
 };
 
-// Positions inside the editor are counted in characters (code points).
+// The editing model the terminal's editor has too, so that tests type as a
+// user does. Positions are counted in characters (code points).
 class HeadlessEditor : public Editor, public ControlBase {
  public:
-  HeadlessEditor() : lines_(1) {}
   CRATEMARK_HEADLESS_CONTROL_BASICS
   void SetText(std::string_view text) override;
-  std::string Text() const override;
-  int LineCount() const override { return static_cast<int>(lines_.size()); }
-  std::string Line(int index) const override;
-  TextPosition SelectionStart() const override;
+  std::string Text() const override { return field_.Text(); }
+  int LineCount() const override { return field_.LineCount(); }
+  std::string Line(int index) const override { return field_.Line(index); }
+  TextPosition SelectionStart() const override { return field_.SelectionStart(); }
   void ReplaceLine(int index, std::string_view text) override;
   void OnChange(Handler handler) override { on_change_ = std::move(handler); }
-  // User actions. Typing inserts at the caret (CR LF starts a new line) and
-  // leaves the caret after the inserted text.
-  void MoveCaret(TextPosition position) { anchor_ = caret_ = Clamp(position); }
+  // User actions. Typing replaces a selection, inserts at the caret (a line
+  // break starts a new line) and leaves the caret after the inserted text.
+  void MoveCaret(TextPosition position) { field_.MoveTo(position, false); }
   void Type(std::string_view text);
   void SelectRange(TextPosition from, TextPosition to);
-  TextPosition Caret() const { return caret_; }
-  bool HasSelection() const;
+  TextPosition Caret() const { return field_.Caret(); }
+  bool HasSelection() const { return field_.HasSelection(); }
 
  private:
-  TextPosition Clamp(TextPosition position) const;
   void Changed();
-  std::vector<std::string> lines_;
-  TextPosition anchor_, caret_;
+  TextField field_{/*multi_line=*/true};
   Handler on_change_;
 };
 

@@ -68,7 +68,6 @@ enum class KeyName {
   kFunction,   // F1..F12 in `number`
   kPageNext,   // Ctrl+PgDn
   kPagePrior,  // Ctrl+PgUp
-  kQuit,       // Ctrl+Q
 };
 
 struct Key {

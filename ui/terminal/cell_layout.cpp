@@ -1,3 +1,4 @@
+// Mapping pixels to cells, captions with access keys, and word wrapping.
 #include "ui/terminal/cell_layout.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Tests of the pixel-to-cell mapping, captions and word wrapping.
 #include "ui/terminal/cell_layout.h"
 
 #include <gtest/gtest.h>

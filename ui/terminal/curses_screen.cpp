@@ -1,5 +1,7 @@
 // The screen on ncurses (wide-character build). Everything curses-specific
 // of the terminal toolkit stays in this file.
+#include "ui/terminal/curses_screen.h"
+
 #include <curses.h>
 #include <langinfo.h>
 #include <poll.h>
@@ -12,7 +14,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "ui/terminal/screen.h"
+#include "ui/terminal/curses_keys.h"
 
 namespace cratemark::ui::terminal {
 
@@ -151,7 +153,7 @@ class CursesScreen : public Screen {
   Event Wait(int timeout_ms) override {
     if (IsStopRequested()) return EventOf(Event::Kind::kStop);
     // Keys curses has read ahead are taken before waiting on the terminal.
-    Event event = ReadOne();
+    Event event = ReadCursesEvent();
     if (event.kind != Event::Kind::kNone) return event;
     pollfd input{STDIN_FILENO, POLLIN, 0};
     const int ready = poll(&input, 1, timeout_ms);
@@ -161,11 +163,9 @@ class CursesScreen : public Screen {
       lost_terminal_ = true;
       return EventOf(Event::Kind::kStop);
     }
-    if (ready <= 0) {
-      // A resize interrupts the wait; curses reports it as a key.
-      return ReadOne();
-    }
-    return ReadOne();
+    // A key, or a resize (which interrupts the wait and which curses reports
+    // as a key), or nothing when the time ran out.
+    return ReadCursesEvent();
   }
 
   bool IsStopRequested() const override { return g_stop_signal != 0 || lost_terminal_; }
@@ -206,165 +206,6 @@ class CursesScreen : public Screen {
     if (!is_utf8_) return L'?';
     const wchar_t wide = static_cast<wchar_t>(c);
     return wcwidth(wide) == 1 ? wide : L'?';
-  }
-
-  Event ReadOne() {
-    timeout(0);
-    wint_t ch = 0;
-    const int kind = get_wch(&ch);
-    if (kind == ERR) return {};
-    Event event = EventOf(Event::Kind::kKey);
-    Key& key = event.key;
-    if (kind == KEY_CODE_YES) return FromKeyCode(static_cast<int>(ch));
-    switch (ch) {
-      case 27: {
-        // Alt+key arrives as Escape and the key at once.
-        timeout(30);
-        wint_t next = 0;
-        const int next_kind = get_wch(&next);
-        if (next_kind == OK && next != 27 && next >= 0x20) {
-          key.name = KeyName::kChar;
-          key.ch = static_cast<char32_t>(next);
-          key.alt = true;
-        } else {
-          key.name = KeyName::kEscape;
-        }
-        return event;
-      }
-      case '\t':
-        key.name = KeyName::kTab;
-        return event;
-      case '\r':
-      case '\n':
-        key.name = KeyName::kEnter;
-        return event;
-      case 127:
-      case 8:
-        key.name = KeyName::kBackspace;
-        return event;
-      case 12:
-        // Ctrl+L: paint the whole screen anew, as terminal programs do after
-        // something else wrote over it.
-        clearok(curscr, TRUE);
-        return EventOf(Event::Kind::kResize);
-      default:
-        if (ch < 0x20) return {};  // other control characters mean nothing here
-        key.name = KeyName::kChar;
-        key.ch = static_cast<char32_t>(ch);
-        return event;
-    }
-  }
-
-  Event FromKeyCode(int code) {
-    Event event = EventOf(Event::Kind::kKey);
-    Key& key = event.key;
-    switch (code) {
-      case KEY_RESIZE:
-        return EventOf(Event::Kind::kResize);
-      case KEY_MOUSE: {
-        MEVENT mouse{};
-        if (getmouse(&mouse) != OK) return {};
-        Event click = EventOf(Event::Kind::kMouse);
-        click.mouse.row = mouse.y;
-        click.mouse.col = mouse.x;
-        if (mouse.bstate & BUTTON1_DOUBLE_CLICKED) {
-          click.mouse.kind = MouseKind::kDoubleClick;
-        } else if (mouse.bstate & BUTTON1_CLICKED) {
-          click.mouse.kind = MouseKind::kClick;
-        } else if (mouse.bstate & BUTTON4_PRESSED) {
-          click.mouse.kind = MouseKind::kWheelUp;
-        } else if (mouse.bstate & BUTTON5_PRESSED) {
-          click.mouse.kind = MouseKind::kWheelDown;
-        } else {
-          return {};
-        }
-        return click;
-      }
-      case KEY_UP:
-        key.name = KeyName::kUp;
-        return event;
-      case KEY_DOWN:
-        key.name = KeyName::kDown;
-        return event;
-      case KEY_LEFT:
-        key.name = KeyName::kLeft;
-        return event;
-      case KEY_RIGHT:
-        key.name = KeyName::kRight;
-        return event;
-      case KEY_SR:
-        key.name = KeyName::kUp;
-        key.shift = true;
-        return event;
-      case KEY_SF:
-        key.name = KeyName::kDown;
-        key.shift = true;
-        return event;
-      case KEY_SLEFT:
-        key.name = KeyName::kLeft;
-        key.shift = true;
-        return event;
-      case KEY_SRIGHT:
-        key.name = KeyName::kRight;
-        key.shift = true;
-        return event;
-      case KEY_HOME:
-        key.name = KeyName::kHome;
-        return event;
-      case KEY_END:
-        key.name = KeyName::kEnd;
-        return event;
-      case KEY_SHOME:
-        key.name = KeyName::kHome;
-        key.shift = true;
-        return event;
-      case KEY_SEND:
-        key.name = KeyName::kEnd;
-        key.shift = true;
-        return event;
-      case KEY_PPAGE:
-        key.name = KeyName::kPageUp;
-        return event;
-      case KEY_NPAGE:
-        key.name = KeyName::kPageDown;
-        return event;
-      case KEY_DC:
-        key.name = KeyName::kDelete;
-        return event;
-      case KEY_BACKSPACE:
-        key.name = KeyName::kBackspace;
-        return event;
-      case KEY_ENTER:
-        key.name = KeyName::kEnter;
-        return event;
-      case KEY_BTAB:
-        key.name = KeyName::kBackTab;
-        return event;
-      default:
-        break;
-    }
-    if (code >= KEY_F(1) && code <= KEY_F(12)) {
-      key.name = KeyName::kFunction;
-      key.number = code - KEY_F0;
-      return event;
-    }
-    // Keys with Ctrl that terminfo names but curses numbers at run time.
-    const char* name = keyname(code);
-    const std::string text = name != nullptr ? name : "";
-    if (text == "kNXT5") {
-      key.name = KeyName::kPageNext;
-    } else if (text == "kPRV5") {
-      key.name = KeyName::kPagePrior;
-    } else if (text == "kHOM5") {
-      key.name = KeyName::kHome;
-      key.ctrl = true;
-    } else if (text == "kEND5") {
-      key.name = KeyName::kEnd;
-      key.ctrl = true;
-    } else {
-      return {};
-    }
-    return event;
   }
 
   SCREEN* screen_ = nullptr;

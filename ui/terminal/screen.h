@@ -2,8 +2,6 @@
 // come from it. One at a time per process.
 #pragma once
 
-#include <memory>
-
 #include "ui/terminal/canvas.h"
 
 namespace cratemark::ui::terminal {
@@ -26,10 +24,5 @@ class Screen : public Canvas {
   // True once a request to end has come; it stays.
   virtual bool IsStopRequested() const = 0;
 };
-
-// Takes over the terminal on standard input and output; the terminal is
-// given back as it was when the screen is destroyed, and on the signals
-// that end the program. Throws when there is no usable terminal.
-std::unique_ptr<Screen> OpenCursesScreen();
 
 }  // namespace cratemark::ui::terminal

@@ -5,32 +5,22 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "ui/blink_rhythm.h"
 #include "ui/windows/win32_window.h"
 
 namespace cratemark::ui::win32 {
 
 namespace {
 
-// One half-second rhythm for the whole program, from the system clock, so
-// that every blinking text flashes together whatever moment it started.
-constexpr ULONGLONG kBlinkPhaseMs = 500;
-bool IsBlinkLit() { return (GetTickCount64() / kBlinkPhaseMs) % 2 == 0; }
+// The program's blink rhythm on the system's tick count.
+bool IsBlinkLitNow() { return IsBlinkLit(static_cast<long long>(GetTickCount64())); }
 
 }  // namespace
-
-std::wstring Wide(std::string_view utf8) {
-  const std::u16string units = Utf8ToUtf16(utf8);
-  return std::wstring(units.begin(), units.end());
-}
-
-std::string Narrow(std::wstring_view wide) {
-  return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
-}
 
 std::string WindowText(HWND hwnd) {
   std::wstring text(GetWindowTextLengthW(hwnd) + 1, L'\0');
   text.resize(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size())));
-  return Narrow(text);
+  return FromWide(text);
 }
 
 void NativeControl::AddHint(std::string_view hint) { root_.AddTool(hwnd_, hint); }
@@ -38,7 +28,7 @@ void NativeControl::AddHint(std::string_view hint) { root_.AddTool(hwnd_, hint);
 // --- list box ---
 
 void Win32ListBox::Add(std::string_view item) {
-  SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+  SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(item).c_str()));
 }
 
 int Win32ListBox::Count() const { return static_cast<int>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)); }
@@ -49,7 +39,7 @@ std::string Win32ListBox::Item(int index) const {
   std::wstring text(length + 1, L'\0');
   length = SendMessageW(hwnd_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
   text.resize(length == LB_ERR ? 0 : length);
-  return Narrow(text);
+  return FromWide(text);
 }
 
 int Win32ListBox::Selected() const {
@@ -64,7 +54,7 @@ void Win32ListBox::OnCommand(int code) {
 // --- editor ---
 
 void Win32Editor::SetText(std::string_view text) {
-  SetWindowTextW(hwnd_, Wide(text).c_str());
+  SetWindowTextW(hwnd_, ToWide(text).c_str());
   // A multi-line edit control sends no EN_CHANGE for WM_SETTEXT.
   if (on_change_) on_change_();
 }
@@ -86,7 +76,7 @@ std::string Win32Editor::Line(int index) const {
   line[0] = static_cast<wchar_t>(line.size());
   LRESULT copied = SendMessageW(hwnd_, EM_GETLINE, index, reinterpret_cast<LPARAM>(line.data()));
   line.resize(copied);
-  return Narrow(line);
+  return FromWide(line);
 }
 
 TextPosition Win32Editor::SelectionStart() const {
@@ -103,7 +93,7 @@ void Win32Editor::ReplaceLine(int index, std::string_view text) {
   LRESULT length = SendMessageW(hwnd_, EM_LINELENGTH, start, 0);
   SendMessageW(hwnd_, EM_SETSEL, start, start + length);
   SendMessageW(hwnd_, EM_REPLACESEL, /*can_undo=*/TRUE,
-               reinterpret_cast<LPARAM>(Wide(text).c_str()));
+               reinterpret_cast<LPARAM>(ToWide(text).c_str()));
 }
 
 // --- log view ---
@@ -115,7 +105,7 @@ void Win32LogView::AppendLine(std::string_view line) {
   text += "\r\n";
   const int end = GetWindowTextLengthW(hwnd_);
   SendMessageW(hwnd_, EM_SETSEL, end, end);
-  SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
 }
 
 void Win32LogView::AppendText(std::string_view text) {
@@ -128,7 +118,7 @@ void Win32LogView::AppendText(std::string_view text) {
   SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
   const int end = GetWindowTextLengthW(hwnd_);
   SendMessageW(hwnd_, EM_SETSEL, end, end);
-  SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
   SendMessageW(hwnd_, EM_SETSEL, selection_start, selection_end);
   const LRESULT now_visible = SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0);
   SendMessageW(hwnd_, EM_LINESCROLL, 0, first_visible - now_visible);
@@ -171,7 +161,7 @@ void Win32Picture::OnDraw(DRAWITEMSTRUCT* item) {
 // --- blink label ---
 
 void Win32BlinkLabel::SetText(std::string_view text) {
-  SetWindowTextW(hwnd_, Wide(text).c_str());
+  SetWindowTextW(hwnd_, ToWide(text).c_str());
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -181,7 +171,7 @@ void Win32BlinkLabel::SetBlinking(bool blinking) {
 }
 
 HBRUSH Win32BlinkLabel::OnColor(HDC dc) {
-  const bool lit = !blinking_ || IsBlinkLit();
+  const bool lit = !blinking_ || IsBlinkLitNow();
   SetTextColor(dc, lit ? RGB(255, 0, 0) : GetSysColor(COLOR_BTNFACE));
   SetBkMode(dc, TRANSPARENT);
   return GetSysColorBrush(COLOR_BTNFACE);

@@ -5,14 +5,13 @@
 
 #include <string>
 
+#include "platform/windows/wide_string.h"
 #include "ui/controls.h"
 
 namespace cratemark::ui::win32 {
 
 class Win32Window;
 
-std::wstring Wide(std::string_view utf8);
-std::string Narrow(std::wstring_view wide);
 std::string WindowText(HWND hwnd);
 
 // What every native control shares: its handle, its hint and the
@@ -46,7 +45,7 @@ class Win32Label : public Label, public NativeControl {
  public:
   using NativeControl::NativeControl;
   CRATEMARK_WIN32_CONTROL_BASICS
-  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
+  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, ToWide(text).c_str()); }
   std::string Text() const override { return WindowText(hwnd_); }
 };
 
@@ -54,7 +53,7 @@ class Win32Edit : public Edit, public NativeControl {
  public:
   using NativeControl::NativeControl;
   CRATEMARK_WIN32_CONTROL_BASICS
-  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
+  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, ToWide(text).c_str()); }
   std::string Text() const override { return WindowText(hwnd_); }
 };
 
@@ -96,7 +95,7 @@ class Win32LogView : public LogView, public NativeControl {
  public:
   using NativeControl::NativeControl;
   CRATEMARK_WIN32_CONTROL_BASICS
-  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, Wide(text).c_str()); }
+  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, ToWide(text).c_str()); }
   std::string Text() const override { return WindowText(hwnd_); }
   void AppendLine(std::string_view line) override;
   void AppendText(std::string_view text) override;

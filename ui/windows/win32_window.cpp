@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/local_time.h"
+#include "ui/blink_rhythm.h"
 #include "ui/clock_text.h"
 #include "ui/windows/win32_toolkit.h"
 
@@ -17,10 +18,20 @@ constexpr wchar_t kPageClass[] = L"CratemarkPage";
 constexpr wchar_t kPanelClass[] = L"CratemarkPanel";
 // The toolkit's own timer: blink rhythm and clock pane, every 500 ms.
 constexpr UINT_PTR kPulseTimerId = 0x7FFF;
-constexpr UINT kPulseMs = 500;
+constexpr UINT kPulseMs = kBlinkPhaseMs;
 
 Win32Window* WindowOf(HWND hwnd) {
   return reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+// The window a window, page or panel belongs to, passed to CreateWindowEx
+// and kept on WM_NCCREATE; null before that.
+Win32Window* OwnerOf(HWND hwnd, UINT message, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  return WindowOf(hwnd);
 }
 
 }  // namespace
@@ -29,7 +40,7 @@ Win32Window* WindowOf(HWND hwnd) {
 
 HWND Win32Container::Create(const wchar_t* window_class, std::string_view text, DWORD style,
                             DWORD ex_style, Rect rect, HFONT font, int id) {
-  HWND hwnd = CreateWindowExW(ex_style, window_class, Wide(text).c_str(), WS_CHILD | style,
+  HWND hwnd = CreateWindowExW(ex_style, window_class, ToWide(text).c_str(), WS_CHILD | style,
                               left_ + rect.left, top_ + rect.top, rect.width, rect.height, parent_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleW(nullptr), /*lpParam=*/nullptr);
@@ -125,7 +136,7 @@ Container& Win32Window::KeepContainer(std::unique_ptr<Win32Container> container)
 // --- tab control ---
 
 Container& Win32TabControl::AddPage(std::string_view caption) {
-  std::wstring text = Wide(caption);
+  std::wstring text = ToWide(caption);
   TCITEMW item{};
   item.mask = TCIF_TEXT;
   item.pszText = text.data();
@@ -204,7 +215,7 @@ Win32Window::Win32Window(const WindowSpec& options, const Fonts& fonts, HWND own
     left = std::max(0, std::min(static_cast<int>(beside.right), screen_width - width));
     top = std::max(0, static_cast<int>(beside.top));
   }
-  hwnd_ = CreateWindowExW(ex_style, kWindowClass, Wide(options.title).c_str(), style, left, top,
+  hwnd_ = CreateWindowExW(ex_style, kWindowClass, ToWide(options.title).c_str(), style, left, top,
                           width, height, owner, /*hMenu=*/nullptr, GetModuleHandleW(nullptr), this);
   parent_ = hwnd_;
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
@@ -225,7 +236,7 @@ Win32Window::~Win32Window() {
 }
 
 void Win32Window::AddTool(HWND control, std::string_view hint) {
-  std::wstring text = Wide(hint);
+  std::wstring text = ToWide(hint);
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -312,8 +323,8 @@ MessageAnswer Win32Window::ShowMessage(const MessageBoxSpec& options) {
   }
   flags |= options.default_button == 1 ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
   HWND owner = GetActiveWindow();
-  const int answer = MessageBoxW(owner != nullptr ? owner : hwnd_, Wide(options.text).c_str(),
-                                 Wide(options.caption).c_str(), flags);
+  const int answer = MessageBoxW(owner != nullptr ? owner : hwnd_, ToWide(options.text).c_str(),
+                                 ToWide(options.caption).c_str(), flags);
   switch (answer) {
     case IDYES:
       return MessageAnswer::kYes;
@@ -327,24 +338,15 @@ MessageAnswer Win32Window::ShowMessage(const MessageBoxSpec& options) {
 // --- message handling: the procedures only dispatch ---
 
 LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    auto* window = static_cast<Win32Window*>(create->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-    window->hwnd_ = hwnd;
-  }
-  Win32Window* window = WindowOf(hwnd);
+  Win32Window* window = OwnerOf(hwnd, message, lparam);
   if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_NCCREATE) window->hwnd_ = hwnd;
   return window->Handle(message, wparam, lparam);
 }
 
 // Pages pass their controls' notifications on to the window they belong to.
 LRESULT CALLBACK Win32Window::PageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  Win32Window* window = WindowOf(hwnd);
+  Win32Window* window = OwnerOf(hwnd, message, lparam);
   switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -361,11 +363,7 @@ LRESULT CALLBACK Win32Window::PageProc(HWND hwnd, UINT message, WPARAM wparam, L
 // A panel passes its controls' notifications on like a page, paints its
 // white face and bevel, and gives its labels a white background.
 LRESULT CALLBACK Win32Window::PanelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  Win32Window* window = WindowOf(hwnd);
+  Win32Window* window = OwnerOf(hwnd, message, lparam);
   switch (message) {
     case WM_ERASEBKGND: {
       RECT face;
@@ -471,7 +469,7 @@ void Win32Window::OnPulse() {
   }
   if (status_bar_ != nullptr) {
     SendMessageW(status_bar_, SB_SETTEXTW, 1,
-                 reinterpret_cast<LPARAM>(Wide(ClockText(NowLocal())).c_str()));
+                 reinterpret_cast<LPARAM>(ToWide(ClockText(NowLocal())).c_str()));
   }
 }
 

@@ -95,9 +95,9 @@ class Win32Window : public Window, public Win32Container {
   }
   Container& KeepContainer(std::unique_ptr<Win32Container> container);
   void AddTool(HWND control, std::string_view hint);
-  void RegisterBlinking(Win32BlinkLabel* label) { blink_labels_.push_back(label); }
 
-  // The window procedure of every window of this toolkit, pages included.
+  // The window procedure of the toolkit's windows; pages and panels have
+  // their own, which pass their controls' notifications on to their window.
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK PanelProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

@@ -8,7 +8,7 @@
 
 #include "ui/controls.h"
 
-namespace cratemark::ui::terminal {
+namespace cratemark::ui {
 
 class TextField {
  public:
@@ -69,4 +69,4 @@ class TextField {
   int top_line_ = 0, left_column_ = 0;
 };
 
-}  // namespace cratemark::ui::terminal
+}  // namespace cratemark::ui

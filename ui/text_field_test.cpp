@@ -1,10 +1,11 @@
-#include "ui/terminal/text_field.h"
+// Tests of the editing model: typing, line breaks, caret moves, selection and scrolling.
+#include "ui/text_field.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-namespace cratemark::ui::terminal {
+namespace cratemark::ui {
 namespace {
 
 struct EditCase {
@@ -77,6 +78,14 @@ TEST(TextFieldTest, EditsTheTextAsAnEditorDoes) {
        },
        "abcdef\r\nx\r\nabcdef",
        {2, 5}},
+      {"pasted CR LF is one break, a lone CR or LF one each",
+       "ab",
+       [](TextField& f) {
+         f.End(false);
+         f.Type(U"1\r\n2\r3\n");
+       },
+       "ab1\r\n2\r\n3\r\n",
+       {3, 0}},
       {"a one-line field keeps breaks out",
        "ab",
        [](TextField& f) {
@@ -126,4 +135,4 @@ TEST(TextFieldTest, ScrollsOnlyAsFarAsTheCaretNeeds) {
 }
 
 }  // namespace
-}  // namespace cratemark::ui::terminal
+}  // namespace cratemark::ui

@@ -1,10 +1,12 @@
-#include "ui/terminal/text_field.h"
+// The editing model: text, caret, selection and scrolling of an edit field.
+#include "ui/text_field.h"
 
 #include <algorithm>
 
 #include "platform/code_page.h"
+#include "ui/line_breaks.h"
 
-namespace cratemark::ui::terminal {
+namespace cratemark::ui {
 
 namespace {
 
@@ -13,15 +15,9 @@ bool Before(TextPosition a, TextPosition b) {
 }
 
 std::vector<std::u32string> SplitLines(std::string_view text) {
-  std::vector<std::u32string> lines(1);
-  const std::u32string chars = Utf8ToCodePoints(text);
-  for (size_t i = 0; i < chars.size(); ++i) {
-    if (chars[i] == U'\r' || chars[i] == U'\n') {
-      if (chars[i] == U'\r' && i + 1 < chars.size() && chars[i + 1] == U'\n') ++i;
-      lines.emplace_back();
-    } else {
-      lines.back() += chars[i];
-    }
+  std::vector<std::u32string> lines;
+  for (std::string_view line : SplitAtLineBreaks(text, FinalBreak::kStartsEmptyLine)) {
+    lines.push_back(Utf8ToCodePoints(line));
   }
   return lines;
 }
@@ -105,8 +101,11 @@ void TextField::DeleteSelection() {
 
 void TextField::Type(std::u32string_view text) {
   DeleteSelection();
-  for (char32_t c : text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char32_t c = text[i];
     if (c == U'\r' || c == U'\n') {
+      // CR LF, as pasted text has it, is one break.
+      if (c == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n') ++i;
       Break();
       continue;
     }
@@ -205,4 +204,4 @@ void TextField::ScrollBy(int lines, int rows) {
   top_line_ = std::clamp(top_line_ + lines, 0, std::max(0, LineCount() - std::max(rows, 1)));
 }
 
-}  // namespace cratemark::ui::terminal
+}  // namespace cratemark::ui
