@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/error.h"
+#include "platform/folder_claim.h"
 #include "platform/text.h"
 #include "platform/wildcard.h"
 
@@ -375,6 +376,28 @@ std::unique_ptr<TakenJob> MemoryFileSystem::TakeJobIn(std::string_view folder,
     throw Error(ErrorKind::kTooLarge, "Cannot open file \"" + path + "\". It is too large.");
   }
   return std::make_unique<Job>(*this, std::string(folder), std::string(name), inode);
+}
+
+namespace {
+
+class MemoryClaim final : public FolderClaim {
+ public:
+  MemoryClaim(std::shared_ptr<std::set<std::string>> claims, std::string key)
+      : claims_(std::move(claims)), key_(std::move(key)) {}
+  ~MemoryClaim() override { claims_->erase(key_); }
+
+ private:
+  std::shared_ptr<std::set<std::string>> claims_;
+  std::string key_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderClaim> MemoryFileSystem::ClaimFolder(std::string_view path) {
+  Step();
+  const std::string key = KeyOf(path);
+  if (!claims_->insert(key).second) return nullptr;
+  return std::make_unique<MemoryClaim>(claims_, key);
 }
 
 }  // namespace cratemark::testing
