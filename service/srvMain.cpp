@@ -68,7 +68,7 @@ void TsrvCratemark::ServiceStart() {
   timer_enabled_ = true;
   reload_retry_.reset();
   ConfigureService();
-  if (settings_unreadable_) ReloadLater(settings_failure_);
+  if (settings_unreadable_) SettingsUnreadable();
 }
 
 void TsrvCratemark::ServiceStop() {
@@ -282,6 +282,10 @@ bool TsrvCratemark::Reload() {
   std::string failure;
   try {
     ConfigureService();
+    if (settings_unreadable_ && !settings_known_) {
+      SettingsUnreadable();
+      return false;
+    }
     if (settings_unreadable_) failure = settings_failure_;
   } catch (const Error& error) {
     failure = error.what();
@@ -314,6 +318,22 @@ void TsrvCratemark::ReloadLater(const std::string& failure) {
   WriteLog("# The service takes no job: " + failure + " It tries again within " +
            std::to_string(kMaxRetryPause.count()) + " s.");
   report_error_("The service takes no job: " + failure);
+}
+
+void TsrvCratemark::SettingsUnreadable() {
+  if (settings_known_) return ReloadLater(settings_failure_);
+  // Never read in this run: what was written back are the defaults, which
+  // may not be this site's printers. The service waits for the console's
+  // Save & Activate rather than take jobs on a guess.
+  FlushHeldLines();
+  reload_retry_.reset();
+  halted_ = true;
+  const std::string why = settings_failure_ + " Check the printers and press Save & Activate.";
+  if (why != settings_told_) {
+    WriteLog("# The service takes no job: " + why);
+    report_error_("The service takes no job: " + why);
+    settings_told_ = why;
+  }
 }
 
 void TsrvCratemark::FlushHeldLines() {
@@ -374,6 +394,8 @@ void TsrvCratemark::ConfigureService() {
 void TsrvCratemark::LoadSettings() {
   try {
     settings_ = ReadSettingsFile(fs_, program_dir_);
+    settings_known_ = true;
+    settings_told_.clear();
   } catch (const Error& error) {
     // Unreadable: keep the current values and write them back for the user;
     // the service says so and reads them again after a pause.

@@ -106,6 +106,9 @@ class TsrvCratemark : public ServiceModule {
   bool Reload();
   // Halts until a reload after a growing pause; says why once per failure.
   void ReloadLater(const std::string& failure);
+  // The settings could not be read: retried when the values in use are the
+  // site's, else the service waits for the console.
+  void SettingsUnreadable();
   // Logs what the current retry held back.
   void FlushHeldLines();
   void LoadSettings();
@@ -169,6 +172,8 @@ class TsrvCratemark : public ServiceModule {
   std::optional<Retry> reload_retry_;     // the start-up configuration, again after a pause
   bool settings_unreadable_ = false;      // the last configuration could not read them
   std::string settings_failure_;
+  bool settings_known_ = false;  // read once in this run
+  std::string settings_told_;    // the failure last logged for unreadable settings
   bool source_lock_taken_ = false;  // the source printer's lock is ours
   bool waiting_for_source_lock_ = false;
   std::chrono::steady_clock::time_point next_lock_try_;
