@@ -66,8 +66,8 @@ void ServiceController::Handle(ServiceControl control) {
                 std::string("Service failed on ") + ControlName(control) + ": " + e.what());
     state_ = control == ServiceControl::kStart ? ServiceState::kStopped : before;
     const auto* error = dynamic_cast<const Error*>(&e);
-    start_refused_ = control == ServiceControl::kStart && error &&
-                     error->kind() == ErrorKind::kAlreadyServed;
+    start_refused_ =
+        control == ServiceControl::kStart && error && error->kind() == ErrorKind::kAlreadyServed;
   }
 }
 

@@ -48,18 +48,18 @@ const Scenario kScenarios[] = {
     {"a backup delivery",
      [](MemoryFileSystem& fs) { fs.Put(kDir + "Label1/LOCKSPL.DBF", ""); },  // nobody holds it
      false},
-    {"a job of another layout", [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/a.spl", Job(150, "Ann")); },
-     false},
+    {"a job of another layout",
+     [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/a.spl", Job(150, "Ann")); }, false},
     {"a reload", [](MemoryFileSystem&) {}, true},
     {"a log that reaches its bound", [](MemoryFileSystem&) {}, false, /*log_bound=*/400},
     {"a source printer Tolvan's spooler still serves",
      [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/LOCKSPL.DBF", "held"); }, false,
-     kActivityLogMaxBytes,
-     [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/LOCKSPL.DBF", ""); }},
+     kActivityLogMaxBytes, [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/LOCKSPL.DBF", ""); }},
 };
 
 void LaySite(MemoryFileSystem& fs, const Scenario& scenario) {
-  fs.Put(kDir + "Cratemark.cfg", "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n");
+  fs.Put(kDir + "Cratemark.cfg",
+         "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n");
   fs.Put(kDir + "LabelDesign.txt", "<Reference>\r\n");
   fs.Put(kDir + "Label1/LOCKSPL.DBF", "held");  // its spooler serves it
   fs.CreateDirectories(kDir + "Label2");

@@ -99,7 +99,6 @@ class TsrvCratemark : public ServiceModule {
     }
   };
 
-
   void AppendLog(const std::string& line);
   // ConfigureService, with a failure kept for a retry after a growing pause
   // and logged once as long as it stays the same; true when it went through.
@@ -172,8 +171,8 @@ class TsrvCratemark : public ServiceModule {
   std::optional<Retry> reload_retry_;     // the start-up configuration, again after a pause
   bool settings_unreadable_ = false;      // the last configuration could not read them
   std::string settings_failure_;
-  bool settings_known_ = false;  // read once in this run
-  std::string settings_told_;    // the failure last logged for unreadable settings
+  bool settings_known_ = false;     // read once in this run
+  std::string settings_told_;       // the failure last logged for unreadable settings
   bool source_lock_taken_ = false;  // the source printer's lock is ours
   bool waiting_for_source_lock_ = false;
   std::chrono::steady_clock::time_point next_lock_try_;

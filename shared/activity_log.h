@@ -76,7 +76,7 @@ class ActivityLog {
   std::string kept_path_;
   std::string old_path_;
   std::uint64_t max_bytes_;
-  std::uint64_t size_ = 0;  // of the process's file
+  std::uint64_t size_ = 0;      // of the process's file
   std::string pending_;         // encoded lines not yet in the file
   bool has_written_ = false;    // this process has created its file
   bool has_link_ = false;       // the file has its kept name too

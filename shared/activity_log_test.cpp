@@ -98,9 +98,9 @@ TEST(ActivityLogTest, TheLastRunsLogSurvivesARestartAsTheOldLog) {
     const char* name;
     bool shown, kept;  // which names the last run left
   };
-  for (const Case& c : {Case{"ended without a stop", true, true},
-                        Case{"stopped: only its kept name", false, true},
-                        Case{"from before the kept name", true, false}}) {
+  for (const Case& c :
+       {Case{"ended without a stop", true, true}, Case{"stopped: only its kept name", false, true},
+        Case{"from before the kept name", true, false}}) {
     SCOPED_TRACE(c.name);
     ScopedTempDir dir;
     {
@@ -133,7 +133,8 @@ TEST(ActivityLogTest, ALogAtItsBoundBecomesTheOldLogAndNoLineIsLost) {
     ASSERT_TRUE(FileExists(path)) << "the log is always there while the service runs";
     EXPECT_LE(StampOf(path).size, 5 * line_size);
     // The two files hold the newest lines, the old one first, none lost.
-    const std::string both = (FileExists(old_path) ? ReadWholeFile(old_path) : "") + ReadWholeFile(path);
+    const std::string both =
+        (FileExists(old_path) ? ReadWholeFile(old_path) : "") + ReadWholeFile(path);
     EXPECT_TRUE(all.ends_with(both)) << i;
     EXPECT_GE(both.size(), std::min(all.size(), 6 * line_size));
   }

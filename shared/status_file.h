@@ -21,7 +21,7 @@ inline constexpr std::int16_t kStatusSourceLockTableFailed = 3;
 inline constexpr std::int16_t kStatusBackupDirMissing = 4;
 inline constexpr std::int16_t kStatusDesignUnreadable = 5;
 inline constexpr std::int16_t kStatusServiceNotRunning = 6;
-inline constexpr std::int16_t kStatusSettingsUnreadable = 7;  // "Cratemark.cfg" cannot be read
+inline constexpr std::int16_t kStatusSettingsUnreadable = 7;     // "Cratemark.cfg" cannot be read
 inline constexpr std::int16_t kStatusSourceServedElsewhere = 8;  // another holds the source lock
 inline constexpr std::int16_t kStatusReloadFailed = 9;  // the start-up configuration failed
 

@@ -66,12 +66,13 @@ TEST_F(ServiceHalt, NoJobIsTakenWhileTolvansSpoolerStillServesTheSourcePrinter) 
   }
   Child spooler(folder_.Sim({"serve", folder_.Path("PreLabel"), "--hold"}), "/dev/null",
                 folder_.Path(messages));
-  ASSERT_TRUE(WaitUntil(
-      [&] { return folder_.ReadFile(messages).find("tolvansim: serving") != std::string::npos; }))
-      << folder_.ReadFile(messages);
+  ASSERT_TRUE(WaitUntil([&] {
+    return folder_.ReadFile(messages).find("tolvansim: serving") != std::string::npos;
+  })) << folder_.ReadFile(messages);
   Child service = folder_.StartService();
   ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "8"; }))
-      << folder_.Status() << "\n" << JoinLines(folder_.LogMessages());
+      << folder_.Status() << "\n"
+      << JoinLines(folder_.LogMessages());
   EXPECT_EQ(LinesContaining("## Tolvan's spooler still serves PreLabel"), 1u);
   Order("a.spl");
   std::this_thread::sleep_for(2500ms);
@@ -141,7 +142,8 @@ TEST_F(ServiceHalt, ALogPastItsBoundBecomesTheOldLogWithNoLineLostAndNoMomentWit
     }
   });
   const auto skipped = [&] {
-    const std::string both = folder_.ReadFile("Cratemark.old.txt") + folder_.ReadFile("Cratemark.txt");
+    const std::string both =
+        folder_.ReadFile("Cratemark.old.txt") + folder_.ReadFile("Cratemark.txt");
     std::size_t lines = 0;
     for (std::size_t at = both.find("## Skipped "); at != std::string::npos;
          at = both.find("## Skipped ", at + 1)) {
@@ -149,7 +151,8 @@ TEST_F(ServiceHalt, ALogPastItsBoundBecomesTheOldLogWithNoLineLostAndNoMomentWit
     }
     return lines;
   };
-  EXPECT_TRUE(WaitUntil([&] { return skipped() == count; }, 20000ms)) << skipped() << " of " << count;
+  EXPECT_TRUE(WaitUntil([&] { return skipped() == count; }, 20000ms))
+      << skipped() << " of " << count;
   done = true;
   watcher.join();
   EXPECT_EQ(missing, 0) << "Cratemark.txt was missing while the service ran";
@@ -158,7 +161,8 @@ TEST_F(ServiceHalt, ALogPastItsBoundBecomesTheOldLogWithNoLineLostAndNoMomentWit
   StopsCleanly(service);
   // The run's log survives the next start as the old log.
   Child again = folder_.StartService();
-  ASSERT_TRUE(WaitUntil([&] { return folder_.ReadFile("Cratemark.old.txt").find("Stopping") != std::string::npos; }));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return folder_.ReadFile("Cratemark.old.txt").find("Stopping") != std::string::npos; }));
   StopsCleanly(again);
 }
 

@@ -27,7 +27,7 @@ std::unique_ptr<FolderClaim> ClaimFolder(std::string_view path) {
   if (fd < 0) throw PosixError(errno, "Cannot open file \"" + std::string(path) + "\".");
   // An open-file-description lock: per open, not per process, and seen by a
   // Windows program under Wine locking the same byte.
-  struct flock lock{};
+  struct flock lock {};
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
   lock.l_start = 0;

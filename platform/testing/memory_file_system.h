@@ -94,6 +94,9 @@ class MemoryFileSystem final : public FileSystem {
   std::shared_ptr<Inode> Find(std::string_view path) const;
   std::shared_ptr<Inode> FindIn(std::string_view folder, std::string_view name) const;
   std::shared_ptr<Inode> NewInode(std::string_view bytes);
+  // The regular file to read, or the error a read of it gives.
+  std::shared_ptr<Inode> EntryToRead(std::string_view folder, std::string_view name,
+                                     std::uint64_t max_bytes) const;
   FileStamp StampFrom(const Inode& inode) const;
 
   std::map<std::string, Folder> folders_;  // by normalized, upper-cased path

@@ -89,7 +89,7 @@ class Site {
 
   const std::string& dir() const { return dir_.path(); }
   FolderLockTable* source_lock_ = nullptr;
-  Lines reports;  // what the module reported to the event log
+  Lines reports;      // what the module reported to the event log
   ManualClock clock;  // what the module's pauses count on
 
  private:
