@@ -93,7 +93,8 @@ wait_for 15 grep -q 'The service takes no job' "$program/Cratemark.txt" || fail 
 [ "$(tr -d '\r\n' <"$program/Cratemark.err")" = 9 ] || fail "status $(cat "$program/Cratemark.err") for a failed reload"
 rmdir "$program/Cratemark.cfg"
 mv "$program/Cratemark.cfg.away" "$program/Cratemark.cfg"
-wait_for 30 test "$(tr -d '\r\n' <"$program/Cratemark.err")" = 0 || fail "not running again after the settings came back"
+status_is() { [ "$(tr -d '\r\n' <"$program/Cratemark.err")" = "$1" ]; }
+wait_for 30 status_is 0 || fail "not running again after the settings came back"
 
 # A job of another layout is kept, unchanged, in Unprinted.
 printf 'odd\r\n' >"$program/PreLabel/odd.tmp" && mv "$program/PreLabel/odd.tmp" "$program/PreLabel/odd.spl"
