@@ -466,7 +466,9 @@ TEST_F(ConsoleTest, StatusMessagesFollowTheStatusFile) {
       {"4\r\n", "Printer \"Label2\" NOT configured"},
       {"5\r\n", "LabelDesign.txt does not exist."},
       {"65537\r\n", "Printer \"PreLabel\" NOT configured"},
-      {"7\r\n", ""},
+      {"7\r\n", "Cratemark.cfg cannot be read"},
+      {"8\r\n", "Tolvan's spooler still serves PreLabel"},
+      {"42\r\n", ""},  // unknown: shown blank
       {"-1\r\n", ""},
       {"65536\r\n", nullptr},
       {"65542\r\n", "Cratemark Service is not running!!!"},

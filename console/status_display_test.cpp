@@ -28,5 +28,23 @@ TEST(StatusDisplayTest, ZeroHidesAndOthersShowBlinkingOnlyWhenTheyAppear) {
   EXPECT_FALSE(IsStatusShown(0, printers, {"", false, true}));
 }
 
+TEST(StatusDisplayTest, EveryCodeTheServiceWritesHasAText) {
+  const PrinterNames printers{"PreLabel", "Label1", "Label2"};
+  const std::pair<std::int16_t, const char*> texts[] = {
+      {1, "Printer \"PreLabel\" NOT configured"},
+      {2, "Printer \"Label1\" NOT configured"},
+      {3, "Cannot open or create LockSPL.dbf"},
+      {4, "Printer \"Label2\" NOT configured"},
+      {5, "LabelDesign.txt does not exist."},
+      {7, "Cratemark.cfg cannot be read"},
+      {8, "Tolvan's spooler still serves PreLabel"},
+      {9, "Settings could not be applied; see the log"},
+  };
+  for (const auto& [code, text] : texts) {
+    EXPECT_EQ(StatusDisplayFor(code, printers, {}), (StatusDisplay{text, true, true})) << code;
+  }
+  EXPECT_EQ(StatusDisplayFor(42, printers, {}).text, "") << "an unknown code shows nothing";
+}
+
 }  // namespace
 }  // namespace cratemark

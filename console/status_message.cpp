@@ -25,6 +25,12 @@ std::string StatusMessage(std::int16_t code, std::string_view spl_dir_source,
       return "LabelDesign.txt does not exist.";
     case kStatusServiceNotRunning:
       return "Cratemark Service is not running!!!";
+    case kStatusSettingsUnreadable:
+      return "Cratemark.cfg cannot be read";
+    case kStatusSourceServedElsewhere:
+      return "Tolvan's spooler still serves " + std::string(spl_dir_source);
+    case kStatusReloadFailed:
+      return "Settings could not be applied; see the log";
     default:
       return {};
   }

@@ -19,6 +19,7 @@ enum class ErrorKind {
   kTooLarge,           // more than a reader accepts
   kNotAFile,           // a folder, link, FIFO, device or socket where a file was expected
   kUnsupported,        // the file system does not offer the operation
+  kAlreadyServed,      // another process already serves what this one would
   kOther,
 };
 // clang-format on

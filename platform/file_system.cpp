@@ -1,6 +1,8 @@
 // The machine's FileSystem: each method is the free function of its name.
 #include "platform/file_system.h"
 
+#include "platform/folder_claim.h"
+
 namespace cratemark {
 namespace {
 
@@ -63,6 +65,9 @@ class SystemFs final : public FileSystem {
   std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
                                       std::uint64_t max_bytes) override {
     return cratemark::TakeJobIn(folder, name, max_bytes);
+  }
+  std::unique_ptr<FolderClaim> ClaimFolder(std::string_view path) override {
+    return cratemark::ClaimFolder(path);
   }
 };
 

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/folder_claim.h"
+
 namespace cratemark {
 
 // The separator the system inserts between a directory and a name it adds
@@ -239,6 +241,9 @@ class FileSystem {
   // and holds it. ErrorKind::kSharingViolation while a writer has it open.
   virtual std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
                                               std::uint64_t max_bytes) = 0;
+
+  // ClaimFolder (folder_claim.h) through `path`.
+  virtual std::unique_ptr<FolderClaim> ClaimFolder(std::string_view path) = 0;
 };
 
 // The machine's file system.

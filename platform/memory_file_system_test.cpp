@@ -13,7 +13,7 @@ TEST(MemoryFileSystem, APowerCutUndoesNamesNotMadeDurable) {
   MemoryFileSystem fs;
   fs.Put("/p/a/old.spl", "old");
   fs.CreateDirectories("/p/b");
-  fs.WriteWholeFile("/p/a/whole.txt", "whole");                   // syncs its folder
+  fs.WriteWholeFile("/p/a/whole.txt", "whole");                     // syncs its folder
   EXPECT_EQ(fs.WriteNewFileIn("/p/b", "new.spl", "x"), "new.spl");  // named, folder not synced
   fs.WriteNewFileIn("/p/b", "synced.spl", "y");
   fs.SyncFolder("/p/b");

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/error.h"
 #include "platform/error_channel.h"
 
 namespace cratemark {
@@ -64,6 +65,9 @@ void ServiceController::Handle(ServiceControl control) {
     ReportError(service_name_,
                 std::string("Service failed on ") + ControlName(control) + ": " + e.what());
     state_ = control == ServiceControl::kStart ? ServiceState::kStopped : before;
+    const auto* error = dynamic_cast<const Error*>(&e);
+    start_refused_ =
+        control == ServiceControl::kStart && error && error->kind() == ErrorKind::kAlreadyServed;
   }
 }
 

@@ -28,11 +28,16 @@ class ServiceController {
 
   ServiceState state() const { return state_; }
 
+  // The start failed because another process already serves the folder
+  // (ErrorKind::kAlreadyServed): the host ends without asking for a restart.
+  bool start_refused() const { return start_refused_; }
+
  private:
   ServiceModule& module_;
   std::string service_name_;
   std::string program_file_name_;
   ServiceState state_ = ServiceState::kStopped;
+  bool start_refused_ = false;
 };
 
 }  // namespace cratemark

@@ -11,6 +11,11 @@ namespace cratemark {
 
 inline constexpr int kPollIntervalMs = 1000;
 
+// The exit status of a service that did not start because another one
+// already serves its folder: the supervisor must not restart it
+// (RestartPreventExitStatus= in the systemd units).
+inline constexpr int kExitFolderServed = 78;
+
 // What the host drives. Handlers report failure by throwing.
 class ServiceModule {
  public:

@@ -38,6 +38,9 @@ struct Scenario {
   const char* name;
   std::function<void(MemoryFileSystem&)> arrange;
   bool reload;  // the tick reloads the settings first
+  std::uint64_t log_bound = kActivityLogMaxBytes;
+  // Done once the fault is gone, as a site's user would.
+  std::function<void(MemoryFileSystem&)> afterwards = [](MemoryFileSystem&) {};
 };
 
 const Scenario kScenarios[] = {
@@ -45,13 +48,18 @@ const Scenario kScenarios[] = {
     {"a backup delivery",
      [](MemoryFileSystem& fs) { fs.Put(kDir + "Label1/LOCKSPL.DBF", ""); },  // nobody holds it
      false},
-    {"a job of another layout", [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/a.spl", Job(150, "Ann")); },
-     false},
+    {"a job of another layout",
+     [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/a.spl", Job(150, "Ann")); }, false},
     {"a reload", [](MemoryFileSystem&) {}, true},
+    {"a log that reaches its bound", [](MemoryFileSystem&) {}, false, /*log_bound=*/400},
+    {"a source printer Tolvan's spooler still serves",
+     [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/LOCKSPL.DBF", "held"); }, false,
+     kActivityLogMaxBytes, [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/LOCKSPL.DBF", ""); }},
 };
 
 void LaySite(MemoryFileSystem& fs, const Scenario& scenario) {
-  fs.Put(kDir + "Cratemark.cfg", "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n");
+  fs.Put(kDir + "Cratemark.cfg",
+         "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n");
   fs.Put(kDir + "LabelDesign.txt", "<Reference>\r\n");
   fs.Put(kDir + "Label1/LOCKSPL.DBF", "held");  // its spooler serves it
   fs.CreateDirectories(kDir + "Label2");
@@ -59,8 +67,10 @@ void LaySite(MemoryFileSystem& fs, const Scenario& scenario) {
   scenario.arrange(fs);
 }
 
-std::unique_ptr<TsrvCratemark> MakeService(FileSystem& fs, ManualClock& clock) {
+std::unique_ptr<TsrvCratemark> MakeService(FileSystem& fs, ManualClock& clock,
+                                           const Scenario& scenario) {
   ServiceOptions options;
+  options.log_max_bytes = scenario.log_bound;
   options.fs = &fs;
   options.clock = &clock;
   options.settle_time = std::chrono::milliseconds(0);
@@ -105,9 +115,11 @@ void ExpectNothingHalfWritten(MemoryFileSystem& fs) {
       }
     }
   }
-  const auto log = fs.Get(kDir + "Cratemark.txt");
-  if (log && !log->empty()) {
-    EXPECT_TRUE(log->ends_with("\r\n"));
+  for (const char* name : {"Cratemark.txt", "Cratemark.old.txt"}) {
+    const auto log = fs.Get(kDir + name);
+    if (log && !log->empty()) {
+      EXPECT_TRUE(log->ends_with("\r\n")) << name;
+    }
   }
 }
 
@@ -141,7 +153,7 @@ TEST(DeliveryLoops, FailingAnyOperationLosesNoOrder) {
         LaySite(memory, scenario);
         FaultFileSystem fs(memory);
         ManualClock clock;
-        auto service = MakeService(fs, clock);
+        auto service = MakeService(fs, clock, scenario);
         service->ServiceStart();
         if (scenario.reload) memory.Put(kDir + "CratemarkConfigChanged", "");
         fs.FailAt(n, from_then_on);
@@ -149,9 +161,13 @@ TEST(DeliveryLoops, FailingAnyOperationLosesNoOrder) {
         const bool reached = fs.reached();
         if (Lost(memory, job)) ++lost;
         fs.Heal();
+        scenario.afterwards(memory);
         RunOn(memory, *service, clock);
         if (Lost(memory, job)) ++lost;
         EXPECT_TRUE(Delivered(memory, job)) << "not delivered once the fault was gone";
+        if (!reached && scenario.log_bound < kActivityLogMaxBytes) {
+          EXPECT_TRUE(memory.Get(kDir + "Cratemark.old.txt")) << "the log never reached its bound";
+        }
         ExpectNothingHalfWritten(memory);
         if (!reached) {
           operations += n - 1;
@@ -176,7 +192,7 @@ TEST(DeliveryLoops, CuttingThePowerAfterAnyOperationLosesNoOrder) {
       LaySite(fs, scenario);
       ManualClock clock;
       {
-        auto service = MakeService(fs, clock);
+        auto service = MakeService(fs, clock, scenario);
         service->ServiceStart();
         if (scenario.reload) fs.Put(kDir + "CratemarkConfigChanged", "");
         fs.CutPowerAfter(n);
@@ -187,8 +203,9 @@ TEST(DeliveryLoops, CuttingThePowerAfterAnyOperationLosesNoOrder) {
       ++cut_points;
       fs.PowerOn();
       if (Lost(fs, job)) ++lost;
+      scenario.afterwards(fs);
       // The restart, on what survived.
-      auto service = MakeService(fs, clock);
+      auto service = MakeService(fs, clock, scenario);
       Survive([&] { service->ServiceStart(); });
       RunOn(fs, *service, clock);
       if (Lost(fs, job)) ++lost;

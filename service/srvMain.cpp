@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "platform/error_channel.h"
 #include "platform/file_system.h"
+#include "platform/folder_claim.h"
 #include "platform/text.h"
 #include "shared/change_marker.h"
 #include "shared/host_files.h"
@@ -36,7 +37,7 @@ TsrvCratemark::TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable>
       quiet_time_(options.quiet_time),
       report_error_(std::move(options.report_error)),
       settings_(ServiceDefaultSettings()),
-      log_(fs_, program_dir_),
+      log_(fs_, program_dir_, options.log_max_bytes),
       tblLockSPL_(std::move(tblLockSPL)),
       tblLockSPLCheck_(std::move(tblLockSPLCheck)),
       job_settle_(options.settle_time, clock_) {
@@ -54,8 +55,20 @@ TsrvCratemark::~TsrvCratemark() {
 }
 
 void TsrvCratemark::ServiceStart() {
+  // Before anything is written: a second service on the folder would take
+  // the first one's log names and deliver its orders twice.
+  if (!claim_) {
+    claim_ = fs_.ClaimFolder(program_dir_ + std::string(kServiceLockFileName));
+    if (!claim_) {
+      throw Error(ErrorKind::kAlreadyServed,
+                  "Another Cratemark service already serves the folder \"" + program_dir_ +
+                      "\"; this one ends and touches none of its files.");
+    }
+  }
   timer_enabled_ = true;
+  reload_retry_.reset();
   ConfigureService();
+  if (settings_unreadable_) SettingsUnreadable();
 }
 
 void TsrvCratemark::ServiceStop() {
@@ -68,9 +81,20 @@ void TsrvCratemark::ServiceStop() {
 }
 
 void TsrvCratemark::TimerTimer() {
-  if (ChangeMarkerExists(fs_, program_dir_)) {
-    ConfigureService();
-    DeleteChangeMarker(fs_, program_dir_);
+  const auto now = clock_.Now();
+  if (reload_retry_) {
+    // A reload that failed, or settings that could not be read: again once
+    // its pause is over, marker or not.
+    if (now >= reload_retry_->next && Reload()) DeleteChangeMarker(fs_, program_dir_);
+  } else if (ChangeMarkerExists(fs_, program_dir_)) {
+    if (Reload()) DeleteChangeMarker(fs_, program_dir_);
+  } else if (waiting_for_source_lock_ && now >= next_lock_try_) {
+    // Tolvan's spooler let go of the source printer: take it and start.
+    if (tblLockSPL_->Active() && tblLockSPL_->FLock()) {
+      Reload();
+    } else {
+      next_lock_try_ = now + kSourceLockRetry;
+    }
   }
 
   // A halted service takes no job, so it need not list them either.
@@ -129,14 +153,8 @@ TsrvCratemark::Taking TsrvCratemark::TakeJob(const std::string& source_dir,
     Failed(job_path, stamp, error.what());
   }
   taken_.reset();
-  if (holding_lines_) {
-    holding_lines_ = false;
-    // The same failure as last time is not news; anything else is.
-    if (!repeated_failure_) {
-      for (const std::string& line : attempt_lines_) AppendLog(line);
-    }
-  }
-  repeated_failure_ = false;
+  // Not the same failure as last time (which dropped them): news.
+  FlushHeldLines();
   return taking;
 }
 
@@ -227,20 +245,15 @@ void TsrvCratemark::Failed(const std::string& job_path, const FileStamp& stamp,
   const bool news = !(retry.stamp == stamp) || retry.failure != failure;
   if (!(retry.stamp == stamp)) retry.pause = std::chrono::seconds(0);
   retry.stamp = stamp;
-  // 1, 2, 4, ... seconds, then a minute at the most.
-  retry.pause = std::min<std::chrono::seconds>(
-      kMaxRetryPause, retry.pause.count() == 0 ? std::chrono::seconds(1) : retry.pause * 2);
-  retry.next = clock_.Now() + retry.pause;
-  repeated_failure_ = !news;
-  if (news) {
-    if (holding_lines_) {
-      for (const std::string& line : attempt_lines_) AppendLog(line);
-      holding_lines_ = false;
-    }
-    WriteLog("# " + job_path + " stays in its folder and is tried again: " + failure);
-    report_error_("The order \"" + job_path + "\" could not be printed: " + failure);
-  }
+  retry.Postpone(clock_.Now());
   retry.failure = failure;
+  if (!news) {
+    holding_lines_ = false;  // the same failure again: nothing new to say
+    return;
+  }
+  FlushHeldLines();
+  WriteLog("# " + job_path + " stays in its folder and is tried again: " + failure);
+  report_error_("The order \"" + job_path + "\" could not be printed: " + failure);
 }
 
 void TsrvCratemark::PassOver(const std::string& job_path, const FileStamp& stamp,
@@ -257,10 +270,83 @@ std::string TsrvCratemark::TooLarge() {
   return "larger than " + std::to_string(kMaxJobBytes) + " bytes";
 }
 
-void TsrvCratemark::tblLockSPLAfterOpen(LockTable& table) { table.FLock(); }
+void TsrvCratemark::tblLockSPLAfterOpen(LockTable& table) {
+  const bool taken = table.FLock();
+  if (&table == tblLockSPL_.get()) source_lock_taken_ = taken;
+}
+
+bool TsrvCratemark::Reload() {
+  // A retry's lines are logged only when it ends otherwise than last time.
+  attempt_lines_.clear();
+  holding_lines_ = reload_retry_.has_value();
+  std::string failure;
+  try {
+    ConfigureService();
+    if (settings_unreadable_ && !settings_known_) {
+      SettingsUnreadable();
+      return false;
+    }
+    if (settings_unreadable_) failure = settings_failure_;
+  } catch (const Error& error) {
+    failure = error.what();
+    // Where the status file itself is the failure this cannot be written.
+    try {
+      WriteStatus(kStatusReloadFailed);
+    } catch (const Error&) {
+    }
+  }
+  if (failure.empty()) {
+    FlushHeldLines();
+    reload_retry_.reset();
+    return true;
+  }
+  ReloadLater(failure);
+  return false;
+}
+
+void TsrvCratemark::ReloadLater(const std::string& failure) {
+  halted_ = true;
+  Retry& retry = reload_retry_ ? *reload_retry_ : reload_retry_.emplace();
+  const bool news = retry.failure != failure;
+  retry.Postpone(clock_.Now());
+  retry.failure = failure;
+  if (!news) {
+    holding_lines_ = false;  // the same failure again: nothing new to say
+    return;
+  }
+  FlushHeldLines();
+  WriteLog("# The service takes no job: " + failure + " It tries again within " +
+           std::to_string(kMaxRetryPause.count()) + " s.");
+  report_error_("The service takes no job: " + failure);
+}
+
+void TsrvCratemark::SettingsUnreadable() {
+  if (settings_known_) return ReloadLater(settings_failure_);
+  // Never read in this run: what was written back are the defaults, which
+  // may not be this site's printers. The service waits for the console's
+  // Save & Activate rather than take jobs on a guess.
+  FlushHeldLines();
+  reload_retry_.reset();
+  halted_ = true;
+  const std::string why = settings_failure_ + " Check the printers and press Save & Activate.";
+  if (why != settings_told_) {
+    WriteLog("# The service takes no job: " + why);
+    report_error_("The service takes no job: " + why);
+    settings_told_ = why;
+  }
+}
+
+void TsrvCratemark::FlushHeldLines() {
+  if (holding_lines_) {
+    holding_lines_ = false;
+    for (const std::string& line : attempt_lines_) AppendLog(line);
+  }
+}
 
 void TsrvCratemark::ConfigureService() {
   halted_ = false;
+  settings_unreadable_ = false;
+  waiting_for_source_lock_ = false;
   WriteStatus(kStatusOk);
 
   // Read only to find out whether it can be; each job reads it afresh.
@@ -308,10 +394,15 @@ void TsrvCratemark::ConfigureService() {
 void TsrvCratemark::LoadSettings() {
   try {
     settings_ = ReadSettingsFile(fs_, program_dir_);
-  } catch (const Error&) {
-    // Unreadable: keep the current values and write them back for the user.
+    settings_known_ = true;
+    settings_told_.clear();
+  } catch (const Error& error) {
+    // Unreadable: keep the current values and write them back for the user;
+    // the service says so and reads them again after a pause.
+    settings_unreadable_ = true;
+    settings_failure_ = std::string(error.what()) + " The settings in use were written back.";
+    WriteStatus(kStatusSettingsUnreadable);
     WriteSettingsFile(fs_, program_dir_, settings_);
-    halted_ = true;
   }
 }
 
@@ -326,17 +417,36 @@ void TsrvCratemark::OpenSourceLockTable(const std::string& source_dir) {
     WriteStatus(kStatusSourceDirMissing);
     return;
   }
-  if (tblLockSPL_->Active()) return;  // lock held since an earlier run
-  try {
-    tblLockSPL_->Open();
-    return;
-  } catch (const std::exception&) {
+  if (tblLockSPL_->Active()) {
+    // Held since an earlier run, or still waited for.
+    if (!source_lock_taken_) source_lock_taken_ = tblLockSPL_->FLock();
+  } else {
+    source_lock_taken_ = false;
+    bool opened = true;
+    try {
+      tblLockSPL_->Open();
+    } catch (const std::exception&) {
+      opened = false;
+    }
+    if (!opened) {
+      tblLockSPL_->CreateTable();  // its failure ends the run
+      try {
+        tblLockSPL_->Open();
+      } catch (const std::exception&) {
+        WriteStatus(kStatusSourceLockTableFailed);
+        return;
+      }
+    }
   }
-  tblLockSPL_->CreateTable();  // its failure ends the run
-  try {
-    tblLockSPL_->Open();
-  } catch (const std::exception&) {
-    WriteStatus(kStatusSourceLockTableFailed);
+  // The lock is the licence to take the printer's jobs: while Tolvan's
+  // spooler (or another site's service) holds it, both would print them.
+  if (!source_lock_taken_) {
+    WriteLog("## Tolvan's spooler still serves " + settings_.spl_dir_source +
+             ": no job is taken until its lock on " + source_dir +
+             " is free (tried every few seconds)");
+    WriteStatus(kStatusSourceServedElsewhere);
+    waiting_for_source_lock_ = true;
+    next_lock_try_ = clock_.Now() + kSourceLockRetry;
   }
 }
 

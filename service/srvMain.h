@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/folder_claim.h"
 #include "platform/service_host.h"
 #include "platform/text_file.h"
 #include "service/delivery_plan.h"
@@ -31,8 +32,15 @@ namespace cratemark {
 // aside: longer than a host's stall between two sittings of one job.
 inline constexpr std::chrono::seconds kJobQuietTime{5};
 
-// The longest pause before a job that could not be delivered is tried again.
+// The longest pause before a job that could not be delivered, or a reload
+// that failed, is tried again.
 inline constexpr std::chrono::seconds kMaxRetryPause{60};
+
+// How often the source printer's lock is tried while another holds it.
+inline constexpr std::chrono::seconds kSourceLockRetry{3};
+
+// The file in the program folder whose lock says which service serves it.
+inline constexpr std::string_view kServiceLockFileName = "Cratemark.lock";
 
 // What the service runs on; tests replace each.
 struct ServiceOptions {
@@ -43,6 +51,7 @@ struct ServiceOptions {
   // Where failures the service handles itself are reported (the event log
   // or the journal); ReportError with the program's name when empty.
   std::function<void(const std::string&)> report_error;
+  std::uint64_t log_max_bytes = kActivityLogMaxBytes;
 };
 
 class TsrvCratemark : public ServiceModule {
@@ -75,15 +84,32 @@ class TsrvCratemark : public ServiceModule {
   // A job of the source folder: taken, waiting (being written, or paused
   // after a failure), and then the tick goes on to the next.
   enum class Taking { kHandled, kWaiting };
-  // A job whose delivery failed: tried again after `pause`, unless it changes.
+  // Something that failed, tried again after `pause` (a job, unless it
+  // changes; the start-up configuration).
   struct Retry {
     FileStamp stamp;
     std::chrono::steady_clock::time_point next;
     std::chrono::seconds pause{0};
     std::string failure;  // what went wrong last time; logged once
+    // The next try: after 1, 2, 4, ... seconds, then a minute at the most.
+    void Postpone(std::chrono::steady_clock::time_point now) {
+      pause = std::min<std::chrono::seconds>(
+          kMaxRetryPause, pause.count() == 0 ? std::chrono::seconds(1) : pause * 2);
+      next = now + pause;
+    }
   };
 
   void AppendLog(const std::string& line);
+  // ConfigureService, with a failure kept for a retry after a growing pause
+  // and logged once as long as it stays the same; true when it went through.
+  bool Reload();
+  // Halts until a reload after a growing pause; says why once per failure.
+  void ReloadLater(const std::string& failure);
+  // The settings could not be read: retried when the values in use are the
+  // site's, else the service waits for the console.
+  void SettingsUnreadable();
+  // Logs what the current retry held back.
+  void FlushHeldLines();
   void LoadSettings();
   void OpenSourceLockTable(const std::string& source_dir);
   // Points the check table at `directory`, opens it and tries its lock;
@@ -139,9 +165,17 @@ class TsrvCratemark : public ServiceModule {
   std::unique_ptr<TakenJob> taken_;       // the job being delivered
   Lines attempt_lines_;                   // what the current attempt logged
   bool holding_lines_ = false;            // a retry: its lines wait to be seen as new
-  bool repeated_failure_ = false;         // the attempt failed as the one before
   std::set<std::string> unsyncable_;      // folders whose sync the file system refuses
   bool log_failing_ = false;              // the activity log cannot be written
+  std::unique_ptr<FolderClaim> claim_;    // this service serves the program folder
+  std::optional<Retry> reload_retry_;     // the start-up configuration, again after a pause
+  bool settings_unreadable_ = false;      // the last configuration could not read them
+  std::string settings_failure_;
+  bool settings_known_ = false;     // read once in this run
+  std::string settings_told_;       // the failure last logged for unreadable settings
+  bool source_lock_taken_ = false;  // the source printer's lock is ours
+  bool waiting_for_source_lock_ = false;
+  std::chrono::steady_clock::time_point next_lock_try_;
 };
 
 }  // namespace cratemark

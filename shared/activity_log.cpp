@@ -14,10 +14,12 @@ std::string LogLineText(const LocalTime& time, std::string_view message) {
   return DateTimeText(time) + " : " + std::string(message);
 }
 
-ActivityLog::ActivityLog(FileSystem& fs, std::string program_dir)
+ActivityLog::ActivityLog(FileSystem& fs, std::string program_dir, std::uint64_t max_bytes)
     : fs_(fs),
       path_(ActivityLogPath(program_dir)),
-      kept_path_(program_dir + std::string(kActivityLogKeptFileName)) {}
+      kept_path_(program_dir + std::string(kActivityLogKeptFileName)),
+      old_path_(program_dir + std::string(kActivityLogOldFileName)),
+      max_bytes_(max_bytes) {}
 
 void ActivityLog::Write(std::string_view message) { WriteAt(NowLocal(), message); }
 
@@ -26,10 +28,22 @@ bool ActivityLog::IsOurs(std::string_view path) const {
   return stamp.exists && stamp.identity == identity_;
 }
 
+// The last run's log, under its own name (the run ended without a stop) or
+// its kept name (stopped, or a site's folder from before the old log),
+// becomes the old log rather than being lost.
+void ActivityLog::KeepLastRun() {
+  if (fs_.FileExists(path_)) {
+    fs_.RenameFile(path_, old_path_);
+  } else if (fs_.FileExists(kept_path_)) {
+    fs_.RenameFile(kept_path_, old_path_);
+  }
+}
+
 // A new file under the log's name, holding what is pending, with its kept
 // name beside it.
 void ActivityLog::StartFile() {
   fs_.WriteWholeFile(path_, pending_);
+  size_ = pending_.size();
   pending_.clear();
   has_written_ = true;
   identity_ = fs_.StampOf(path_).identity;
@@ -56,24 +70,46 @@ void ActivityLog::PutBack() {
   }
 }
 
+void ActivityLog::Rotate(const std::string& current) {
+  if (has_link_) {
+    // A second name first, then the new file in place of the first: the log
+    // is under its name at every moment.
+    const std::string link = old_path_ + ".link.tmp";
+    fs_.DeleteFileAt(link);
+    fs_.LinkFile(current, link);
+    fs_.RenameFile(link, old_path_);
+  } else {
+    fs_.RenameFile(current, old_path_);
+  }
+  StartFile();
+}
+
 void ActivityLog::WriteAt(const LocalTime& time, std::string_view message) {
   pending_ += EncodeText(LogLineText(time, message), TextEncoding::kAnsi);
   pending_ += "\r\n";
   // A new process starts a new file, whatever an earlier one left.
-  if (!has_written_) return StartFile();
+  if (!has_written_) {
+    KeepLastRun();
+    return StartFile();
+  }
 
   const bool is_shown = IsOurs(path_);
   const bool is_kept = IsOurs(kept_path_);
+  if ((is_shown || is_kept) && size_ + pending_.size() > max_bytes_) {
+    return Rotate(is_shown ? path_ : kept_path_);
+  }
   if (is_shown && (!has_link_ || is_kept)) {
     // The usual case: one write and one flush. A failed append is cut off
     // again, so the file never holds a torn line, and the line stays pending.
     fs_.AppendToFile(path_, pending_);
+    size_ += pending_.size();
     pending_.clear();
     return;
   }
   if (is_shown) {
     // Someone removed the kept name: the file gets it again.
     fs_.AppendToFile(path_, pending_);
+    size_ += pending_.size();
     pending_.clear();
     fs_.DeleteFileAt(kept_path_);
     fs_.LinkFile(path_, kept_path_);
@@ -84,6 +120,7 @@ void ActivityLog::WriteAt(const LocalTime& time, std::string_view message) {
     // else: the line joins the file first, then the file comes back whole,
     // so readers never see it without the new line.
     fs_.AppendToFile(kept_path_, pending_);
+    size_ += pending_.size();
     pending_.clear();
     PutBack();
     return;

@@ -1,10 +1,14 @@
 // The activity log "Cratemark.txt": one line per message, each the local
 // date-and-time text, " : " and the message, followed by CR LF, in the ANSI
-// code page. The file always holds every line the process has written, and
-// the process keeps none of them in memory, however long it runs:
+// code page. The process keeps none of its lines in memory, however long it
+// runs, and the log never grows past a bound:
 //
-// - the first line of a process replaces any earlier file, and the file gets
-//   a second name, "Cratemark.txt.kept" (a hard link: one file, two names);
+// - the first line of a process starts a new file; the last run's log, left
+//   under either name, becomes "Cratemark.old.txt". The file gets a second
+//   name, "Cratemark.txt.kept" (a hard link: one file, two names);
+// - a line that would take the file past the bound first makes the file
+//   "Cratemark.old.txt" (a second name, then the new file put in its place
+//   in one rename), so "Cratemark.txt" never goes missing meanwhile;
 // - each later line is appended with one write and one flush;
 // - stop and pause remove the name "Cratemark.txt" only; the next line is
 //   appended through the kept name and the file is put back under its own
@@ -26,6 +30,11 @@ namespace cratemark {
 
 inline constexpr std::string_view kActivityLogFileName = "Cratemark.txt";
 inline constexpr std::string_view kActivityLogKeptFileName = "Cratemark.txt.kept";
+inline constexpr std::string_view kActivityLogOldFileName = "Cratemark.old.txt";
+
+// The most a log file holds; the one before it is kept as the old log, so
+// the two never take more than twice this.
+inline constexpr std::uint64_t kActivityLogMaxBytes = 2 * 1024 * 1024;
 
 std::string ActivityLogPath(std::string_view program_dir);
 
@@ -37,7 +46,8 @@ std::string LogLineText(const LocalTime& time, std::string_view message);
 class ActivityLog {
  public:
   // `fs` must outlive the log.
-  ActivityLog(FileSystem& fs, std::string program_dir);
+  ActivityLog(FileSystem& fs, std::string program_dir,
+              std::uint64_t max_bytes = kActivityLogMaxBytes);
 
   // Forms the line for now (or `time`) and adds it to the file. When the
   // write throws (Error), the line is kept and goes into the file, before
@@ -55,12 +65,18 @@ class ActivityLog {
 
  private:
   bool IsOurs(std::string_view path) const;
+  void KeepLastRun();
   void StartFile();
   void PutBack();
+  // Makes the file under `current` the old log and starts a new one.
+  void Rotate(const std::string& current);
 
   FileSystem& fs_;
   std::string path_;
   std::string kept_path_;
+  std::string old_path_;
+  std::uint64_t max_bytes_;
+  std::uint64_t size_ = 0;      // of the process's file
   std::string pending_;         // encoded lines not yet in the file
   bool has_written_ = false;    // this process has created its file
   bool has_link_ = false;       // the file has its kept name too

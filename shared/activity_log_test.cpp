@@ -81,11 +81,67 @@ TEST(ActivityLogTest, FileMatchesAWholeRewriteAcrossStartPauseContinueAndStop) {
   EXPECT_FALSE(FileExists(path));
   write();
   EXPECT_EQ(log.pending_bytes(), 0u);
-  // No temporary file is left: only the log and its second name.
+  // No temporary file is left: only the log, its second name and the log
+  // of the process before, kept as the old log.
   std::set<std::string> names;
   for (const DirectoryEntry& entry : ListDirectory(dir.path(), "*")) names.insert(entry.name);
   EXPECT_EQ(names, (std::set<std::string>{std::string(kActivityLogFileName),
-                                          std::string(kActivityLogKeptFileName)}));
+                                          std::string(kActivityLogKeptFileName),
+                                          std::string(kActivityLogOldFileName)}));
+  EXPECT_EQ(ReadWholeFile(dir.path() + std::string(kActivityLogOldFileName)),
+            "left by an earlier process\r\n");
+}
+
+TEST(ActivityLogTest, TheLastRunsLogSurvivesARestartAsTheOldLog) {
+  const std::string old_name(kActivityLogOldFileName);
+  struct Case {
+    const char* name;
+    bool shown, kept;  // which names the last run left
+  };
+  for (const Case& c :
+       {Case{"ended without a stop", true, true}, Case{"stopped: only its kept name", false, true},
+        Case{"from before the kept name", true, false}}) {
+    SCOPED_TRACE(c.name);
+    ScopedTempDir dir;
+    {
+      ActivityLog last_run(SystemFileSystem(), dir.path());
+      last_run.WriteAt(kAfternoon, "last run");
+    }
+    const std::string path = ActivityLogPath(dir.path());
+    const std::string kept = dir.path() + std::string(kActivityLogKeptFileName);
+    if (!c.shown) std::filesystem::remove(path);
+    if (!c.kept) std::filesystem::remove(kept);
+    ActivityLog log(SystemFileSystem(), dir.path());
+    log.WriteAt(kAfternoon, "this run");
+    EXPECT_EQ(ReadWholeFile(dir.path() + old_name), LogLineText(kAfternoon, "last run") + "\r\n");
+    EXPECT_EQ(ReadWholeFile(path), LogLineText(kAfternoon, "this run") + "\r\n");
+    EXPECT_EQ(ReadWholeFile(kept), ReadWholeFile(path)) << "the kept name is this run's";
+  }
+}
+
+TEST(ActivityLogTest, ALogAtItsBoundBecomesTheOldLogAndNoLineIsLost) {
+  ScopedTempDir dir;
+  const std::string path = ActivityLogPath(dir.path());
+  const std::string old_path = dir.path() + std::string(kActivityLogOldFileName);
+  const std::size_t line_size = LogLineText(kAfternoon, "line 00").size() + 2;
+  ActivityLog log(SystemFileSystem(), dir.path(), /*max_bytes=*/5 * line_size);
+  std::string all;
+  for (int i = 0; i < 12; ++i) {
+    const std::string message = "line " + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    log.WriteAt(kAfternoon, message);
+    all += LogLineText(kAfternoon, message) + "\r\n";
+    ASSERT_TRUE(FileExists(path)) << "the log is always there while the service runs";
+    EXPECT_LE(StampOf(path).size, 5 * line_size);
+    // The two files hold the newest lines, the old one first, none lost.
+    const std::string both =
+        (FileExists(old_path) ? ReadWholeFile(old_path) : "") + ReadWholeFile(path);
+    EXPECT_TRUE(all.ends_with(both)) << i;
+    EXPECT_GE(both.size(), std::min(all.size(), 6 * line_size));
+  }
+  // Stop and continue keep working on the new file.
+  EXPECT_TRUE(log.RemoveFile());
+  log.WriteAt(kAfternoon, "line 12");
+  EXPECT_TRUE(ReadWholeFile(path).ends_with(LogLineText(kAfternoon, "line 12") + "\r\n"));
 }
 
 TEST(ActivityLogTest, RemoveBeforeTheFirstLineDeletesAnEarlierProcessFile) {

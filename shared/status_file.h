@@ -13,7 +13,7 @@ namespace cratemark {
 
 inline constexpr std::string_view kStatusFileName = "Cratemark.err";
 
-// Status codes. The service writes 0 to 5; 6 is the console's own.
+// Status codes. The service writes 0 to 5 and 7 to 9; 6 is the console's own.
 inline constexpr std::int16_t kStatusOk = 0;
 inline constexpr std::int16_t kStatusSourceDirMissing = 1;
 inline constexpr std::int16_t kStatusDestDirMissing = 2;
@@ -21,6 +21,9 @@ inline constexpr std::int16_t kStatusSourceLockTableFailed = 3;
 inline constexpr std::int16_t kStatusBackupDirMissing = 4;
 inline constexpr std::int16_t kStatusDesignUnreadable = 5;
 inline constexpr std::int16_t kStatusServiceNotRunning = 6;
+inline constexpr std::int16_t kStatusSettingsUnreadable = 7;     // "Cratemark.cfg" cannot be read
+inline constexpr std::int16_t kStatusSourceServedElsewhere = 8;  // another holds the source lock
+inline constexpr std::int16_t kStatusReloadFailed = 9;  // the start-up configuration failed
 
 std::string StatusFilePath(std::string_view program_dir);
 

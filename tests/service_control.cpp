@@ -42,10 +42,10 @@ int Fail(const char* what) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wstring(argv[1]) == L"hold") {
-    HANDLE file = CreateFileW(argv[2], GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr);
+    HANDLE file =
+        CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                    /*hTemplateFile=*/nullptr);
     if (file == INVALID_HANDLE_VALUE) return Fail("CreateFile");
     Sleep(static_cast<DWORD>(std::stoul(argv[3]) * 1000));
     CloseHandle(file);

@@ -74,7 +74,10 @@ TEST_F(ServiceE2e, FirstStartInAnEmptyFolderWritesDefaultsAndReportsMissingPrint
   EXPECT_EQ(folder_.LogMessages(),
             (Lines{"! Starting service...", "! Source Spool Directory is: \"" + d + "PreLabel\"",
                    not_found, "! Destination Spool Directory is: \"" + d + "Label1\"", not_found,
-                   "! Backup Spool Directory is: \"" + d + "Label2\"", not_found}));
+                   "! Backup Spool Directory is: \"" + d + "Label2\"", not_found,
+                   "# The service takes no job: Cannot open file \"" + d +
+                       "Cratemark.cfg\". No such file or directory (2) The settings in use were "
+                       "written back. Check the printers and press Save & Activate."}));
 
   service.Signal(SIGTERM);
   EXPECT_EQ(service.Wait(), 0);
@@ -265,7 +268,8 @@ TEST_F(ServiceE2e, JobsOfAnyLengthAndEncoding) {
 TEST_F(ServiceE2e, DesignGoneWhenAJobComesHaltsWithStatus5AndKeepsTheJob) {
   folder_.SetUp();
   Child service = folder_.StartService();
-  ASSERT_TRUE(WaitUntil([&] { return folder_.Status() == "0"; }));
+  // Started and configured: status 0 comes before the design is checked.
+  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == 4; }));
   std::filesystem::remove(folder_.Path("LabelDesign.txt"));
   Order("kept.spl", {"Ann|Soup", "Bob|Tea", "Cy|Pie"});
   ASSERT_TRUE(WaitUntil([&] { return LogHas("# Failed to print..."); }));

@@ -210,12 +210,18 @@ TEST_F(ServiceFault, UnreadableSettings) {
     ASSERT_EQ(RunTool(folder.Sim({"order", folder.Path("PreLabel"), "a.spl", "Ann|Soup"})), 0);
     Child service = folder.StartService("/dev/null", folder.Path("stderr"));
     if (c.starts) {
-      // Halted without a status code; the settings are written back.
-      ASSERT_TRUE(WaitUntil([&] { return folder.LogMessages().size() >= 4; }));
+      // Halted with its status and a line that names the file; the settings
+      // are written back, but not used until the console saves them.
+      ASSERT_TRUE(WaitUntil([&] { return folder.LogMessages().size() >= 5; }));
       EXPECT_TRUE(
           WaitUntil([&] { return folder.ReadFile("Cratemark.cfg").starts_with("SPLDirSource="); }));
+      EXPECT_TRUE(WaitUntil([&] { return folder.Status() == "7"; }));
+      EXPECT_NE(JoinLines(folder.LogMessages()).find("Cratemark.cfg"), std::string::npos);
       std::this_thread::sleep_for(1500ms);
       EXPECT_TRUE(folder.Exists("PreLabel/a.spl"));
+      folder.WriteFile("CratemarkConfigChanged", "");
+      EXPECT_TRUE(WaitUntil([&] { return !folder.Exists("PreLabel/a.spl"); }))
+          << "taken once the console saved";
       service.Signal(SIGTERM);
       EXPECT_EQ(service.Wait(), 0);
     } else {

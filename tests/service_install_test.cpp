@@ -80,8 +80,7 @@ TEST_F(ServiceInstall, TheUnitHasTheTemplateUnitsServiceSettings) {
   std::ifstream template_unit(std::string(std::getenv("CRATEMARK_SOURCE_DIR")) +
                               "/packaging/debian/cratemark@.service");
   ASSERT_TRUE(template_unit) << "no template unit";
-  const std::vector<std::string> site_or_user{
-      "ExecStart=", "User=", "Group=", "ReadWritePaths="};
+  const std::vector<std::string> site_or_user{"ExecStart=", "User=", "Group=", "ReadWritePaths="};
   std::string line;
   bool in_service = false;
   int compared = 0;

@@ -84,6 +84,18 @@ wait_for 15 test -f "$program/Label2/away.spl" || fail "labels not sent to the b
 grep -q 'Could not write to' "$program/Cratemark.txt" || fail "write failure not logged"
 mv "$program/Label1.away" "$program/Label1"
 
+# Settings that cannot be read at a reload halt with a log line and a
+# status, and are tried again until they can be.
+mv "$program/Cratemark.cfg" "$program/Cratemark.cfg.away"
+mkdir "$program/Cratemark.cfg"
+: >"$program/CratemarkConfigChanged"
+wait_for 15 grep -q 'The service takes no job' "$program/Cratemark.txt" || fail "no line for the failed reload"
+[ "$(tr -d '\r\n' <"$program/Cratemark.err")" = 9 ] || fail "status $(cat "$program/Cratemark.err") for a failed reload"
+rmdir "$program/Cratemark.cfg"
+mv "$program/Cratemark.cfg.away" "$program/Cratemark.cfg"
+status_is() { [ "$(tr -d '\r\n' <"$program/Cratemark.err")" = "$1" ]; }
+wait_for 30 status_is 0 || fail "not running again after the settings came back"
+
 # A job of another layout is kept, unchanged, in Unprinted.
 printf 'odd\r\n' >"$program/PreLabel/odd.tmp" && mv "$program/PreLabel/odd.tmp" "$program/PreLabel/odd.spl"
 wait_for 20 test -f "$program/Unprinted/odd.spl" || fail "job of another layout not kept"

@@ -76,9 +76,22 @@ TDataSetState TDbfTable::State() const {
 
 std::string TDbfTable::DescribeField(int info_index) const {
   const TFieldInfo& info = catalogue_[static_cast<size_t>(info_index)];
-  std::string shape = info.Type.substr(0, 1) + " " + std::to_string(info.Width);
-  if (info.Decimals > 0) shape += "," + std::to_string(info.Decimals);
-  return "Field " + std::to_string(info_index + 1) + " \"" + info.Name + "\" (" + shape + ")";
+  // Appended piece by piece: GCC 12 at -O2 warns (-Wrestrict, falsely) on
+  // the same text built with operator+ chains.
+  std::string text = "Field ";
+  text += std::to_string(info_index + 1);
+  text += " \"";
+  text += info.Name;
+  text += "\" (";
+  text += info.Type.substr(0, 1);
+  text += ' ';
+  text += std::to_string(info.Width);
+  if (info.Decimals > 0) {
+    text += ',';
+    text += std::to_string(info.Decimals);
+  }
+  text += ')';
+  return text;
 }
 
 void TDbfTable::SetFields(const std::vector<TDbfValue>& values) {

@@ -438,8 +438,12 @@ FileStamp StampOfFileIn(std::string_view folder, std::string_view name) {
   return StampFrom(info);
 }
 
-std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint64_t max_bytes) {
-  const Folder dir = OpenFolder(folder, name);
+namespace {
+
+// Opens the regular file `name` of the open folder for reading, never
+// following a link and never waiting. Throws Error (kNotAFile for anything
+// but a regular file) naming `shown`.
+FileDescriptor OpenEntry(const Folder& dir, std::string_view name) {
   if (dir.fd.get() < 0) throw PosixError(errno, OpenMessage(dir.shown));
   if (!IsEntryName(name)) throw PosixError(ENOENT, OpenMessage(dir.shown));
   const std::string entry(name);
@@ -459,16 +463,31 @@ std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint
   if (fd.get() < 0) throw PosixError(errno, OpenMessage(dir.shown));
   if (fstat(fd.get(), &info) != 0) throw PosixError(errno, OpenMessage(dir.shown));
   if (!S_ISREG(info.st_mode)) throw not_a_file();
+  return fd;
+}
+
+// The whole open file, at most `max_bytes` (ErrorKind::kTooLarge).
+std::string ReadEntry(int fd, std::uint64_t max_bytes, const std::string& shown) {
   const auto too_large = [&] {
-    return Error(ErrorKind::kTooLarge, OpenMessage(dir.shown) + " It is larger than " +
+    return Error(ErrorKind::kTooLarge, OpenMessage(shown) + " It is larger than " +
                                            std::to_string(max_bytes) + " bytes.");
   };
+  struct stat info;
+  if (fstat(fd, &info) != 0) throw PosixError(errno, OpenMessage(shown));
   if (static_cast<std::uint64_t>(info.st_size) > max_bytes) throw too_large();
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(info.st_size));
   // It may have grown since it was looked at.
-  if (!ReadToEnd(fd.get(), 0, max_bytes, OpenMessage(dir.shown), bytes)) throw too_large();
+  if (!ReadToEnd(fd, 0, max_bytes, OpenMessage(shown), bytes)) throw too_large();
   return bytes;
+}
+
+}  // namespace
+
+std::string ReadFileIn(std::string_view folder, std::string_view name, std::uint64_t max_bytes) {
+  const Folder dir = OpenFolder(folder, name);
+  const FileDescriptor fd = OpenEntry(dir, name);
+  return ReadEntry(fd.get(), max_bytes, dir.shown);
 }
 
 void WriteWholeFileIn(std::string_view folder, std::string_view name, std::string_view bytes) {
@@ -568,14 +587,8 @@ class PosixTakenJob final : public TakenJob {
     if (leased_) fcntl(fd_.get(), F_SETLEASE, F_UNLCK);
   }
   void Read(std::uint64_t max_bytes, const std::string& shown) {
-    const auto too_large = [&] {
-      return Error(ErrorKind::kTooLarge, OpenMessage(shown) + " It is larger than " +
-                                             std::to_string(max_bytes) + " bytes.");
-    };
+    bytes_ = ReadEntry(fd_.get(), max_bytes, shown);
     struct stat info;
-    if (fstat(fd_.get(), &info) != 0) throw PosixError(errno, OpenMessage(shown));
-    if (static_cast<std::uint64_t>(info.st_size) > max_bytes) throw too_large();
-    if (!ReadToEnd(fd_.get(), 0, max_bytes, OpenMessage(shown), bytes_)) throw too_large();
     if (fstat(fd_.get(), &info) != 0) throw PosixError(errno, OpenMessage(shown));
     stamp_ = StampFrom(info);
   }
@@ -628,31 +641,17 @@ class PosixTakenJob final : public TakenJob {
 std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
                                     std::uint64_t max_bytes) {
   Folder dir = OpenFolder(folder, name);
-  if (dir.fd.get() < 0) throw PosixError(errno, OpenMessage(dir.shown));
-  if (!IsEntryName(name)) throw PosixError(ENOENT, OpenMessage(dir.shown));
-  const std::string entry(name);
-  struct stat info;
-  if (fstatat(dir.fd.get(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-    throw PosixError(errno, OpenMessage(dir.shown));
-  }
-  const auto not_a_file = [&] {
-    return Error(ErrorKind::kNotAFile, OpenMessage(dir.shown) + " It is not a regular file.");
-  };
-  if (!S_ISREG(info.st_mode)) throw not_a_file();
-  FileDescriptor fd(openat(dir.fd.get(), entry.c_str(),
-                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (fd.get() < 0) throw PosixError(errno, OpenMessage(dir.shown));
-  if (fstat(fd.get(), &info) != 0) throw PosixError(errno, OpenMessage(dir.shown));
-  if (!S_ISREG(info.st_mode)) throw not_a_file();
+  FileDescriptor fd = OpenEntry(dir, name);
   IgnoreLeaseBreakSignal();
-  bool leased = fcntl(fd.get(), F_SETLEASE, F_RDLCK) == 0;
+  const bool leased = fcntl(fd.get(), F_SETLEASE, F_RDLCK) == 0;
   if (!leased && errno == EAGAIN) {
     throw Error(ErrorKind::kSharingViolation,
                 OpenMessage(dir.shown) + " Another program has it open for writing.");
   }
   // Refused for another reason (not the owner and no CAP_LEASE, a network
   // file system): nothing tells of writers, and the caller waits for quiet.
-  auto job = std::make_unique<PosixTakenJob>(std::move(dir.fd), std::move(fd), entry, leased);
+  auto job =
+      std::make_unique<PosixTakenJob>(std::move(dir.fd), std::move(fd), std::string(name), leased);
   job->Read(max_bytes, dir.shown);
   return job;
 }

@@ -83,6 +83,7 @@ constexpr char kServiceSettings[] =
     "NotifyAccess=main\n"
     "WatchdogSec=60s\n"
     "Restart=on-failure\n"
+    "RestartPreventExitStatus=78\n"
     "RestartSec=10s\n"
     "TimeoutStopSec=30s\n"
     "ProtectSystem=strict\n"
@@ -197,7 +198,9 @@ int RunService(ServiceModule& module, const ServiceIdentity& identity) {
   const std::unique_ptr<SupervisorNotifier> supervisor = MakeSupervisorNotifier();
   ServiceController controller(module, identity.name, ServiceProgramFileName());
   controller.Handle(ServiceControl::kStart);
-  if (controller.state() == ServiceState::kStopped) return 1;
+  if (controller.state() == ServiceState::kStopped) {
+    return controller.start_refused() ? kExitFolderServed : 1;
+  }
   supervisor->Ready();
 
   using Clock = std::chrono::steady_clock;

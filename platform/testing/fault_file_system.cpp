@@ -136,4 +136,9 @@ std::unique_ptr<TakenJob> FaultFileSystem::TakeJobIn(std::string_view folder, st
   return std::make_unique<Job>(*this, base_.TakeJobIn(folder, name, max_bytes));
 }
 
+std::unique_ptr<FolderClaim> FaultFileSystem::ClaimFolder(std::string_view path) {
+  Check(Kind::kWrite, "Cannot open file \"" + std::string(path) + "\".");
+  return base_.ClaimFolder(path);
+}
+
 }  // namespace cratemark::testing

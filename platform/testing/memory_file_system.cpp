@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/error.h"
+#include "platform/folder_claim.h"
 #include "platform/text.h"
 #include "platform/wildcard.h"
 
@@ -301,9 +302,8 @@ FileStamp MemoryFileSystem::StampOfFileIn(std::string_view folder, std::string_v
   return inode ? StampFrom(*inode) : FileStamp{};
 }
 
-std::string MemoryFileSystem::ReadFileIn(std::string_view folder, std::string_view name,
-                                         std::uint64_t max_bytes) {
-  Step();
+std::shared_ptr<MemoryFileSystem::Inode> MemoryFileSystem::EntryToRead(
+    std::string_view folder, std::string_view name, std::uint64_t max_bytes) const {
   const std::string path = std::string(folder) + "/" + std::string(name);
   const auto inode = Find(path);
   if (!inode) {
@@ -316,7 +316,13 @@ std::string MemoryFileSystem::ReadFileIn(std::string_view folder, std::string_vi
   if (inode->data.size() > max_bytes) {
     throw Error(ErrorKind::kTooLarge, "Cannot open file \"" + path + "\". It is too large.");
   }
-  return inode->data;
+  return inode;
+}
+
+std::string MemoryFileSystem::ReadFileIn(std::string_view folder, std::string_view name,
+                                         std::uint64_t max_bytes) {
+  Step();
+  return EntryToRead(folder, name, max_bytes)->data;
 }
 
 void MemoryFileSystem::WriteWholeFileIn(std::string_view folder, std::string_view name,
@@ -358,23 +364,34 @@ std::unique_ptr<TakenJob> MemoryFileSystem::TakeJobIn(std::string_view folder,
                                                       std::string_view name,
                                                       std::uint64_t max_bytes) {
   Step();
-  const std::string path = std::string(folder) + "/" + std::string(name);
-  const auto inode = Find(path);
-  if (!inode) {
-    if (folders_.contains(KeyOf(path))) {
-      throw Error(ErrorKind::kNotAFile,
-                  "Cannot open file \"" + path + "\". It is not a regular file.");
-    }
-    throw Missing("Cannot open file", path);
-  }
+  const auto inode = EntryToRead(folder, name, max_bytes);
   if (inode->writers > 0) {
-    throw Error(ErrorKind::kSharingViolation,
-                "Cannot open file \"" + path + "\". Another program has it open for writing.");
-  }
-  if (inode->data.size() > max_bytes) {
-    throw Error(ErrorKind::kTooLarge, "Cannot open file \"" + path + "\". It is too large.");
+    throw Error(ErrorKind::kSharingViolation, "Cannot open file \"" + std::string(name) +
+                                                  "\". Another program has it open for writing.");
   }
   return std::make_unique<Job>(*this, std::string(folder), std::string(name), inode);
+}
+
+namespace {
+
+class MemoryClaim final : public FolderClaim {
+ public:
+  MemoryClaim(std::shared_ptr<std::set<std::string>> claims, std::string key)
+      : claims_(std::move(claims)), key_(std::move(key)) {}
+  ~MemoryClaim() override { claims_->erase(key_); }
+
+ private:
+  std::shared_ptr<std::set<std::string>> claims_;
+  std::string key_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderClaim> MemoryFileSystem::ClaimFolder(std::string_view path) {
+  Step();
+  const std::string key = KeyOf(path);
+  if (!claims_->insert(key).second) return nullptr;
+  return std::make_unique<MemoryClaim>(claims_, key);
 }
 
 }  // namespace cratemark::testing

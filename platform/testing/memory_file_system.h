@@ -72,6 +72,9 @@ class MemoryFileSystem final : public FileSystem {
   void SyncFolder(std::string_view folder) override;
   std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
                                       std::uint64_t max_bytes) override;
+  // Claims last as long as their objects, power cuts included (a process
+  // that dies lets go of its locks).
+  std::unique_ptr<FolderClaim> ClaimFolder(std::string_view path) override;
 
   struct Inode {
     std::string data;
@@ -91,9 +94,13 @@ class MemoryFileSystem final : public FileSystem {
   std::shared_ptr<Inode> Find(std::string_view path) const;
   std::shared_ptr<Inode> FindIn(std::string_view folder, std::string_view name) const;
   std::shared_ptr<Inode> NewInode(std::string_view bytes);
+  // The regular file to read, or the error a read of it gives.
+  std::shared_ptr<Inode> EntryToRead(std::string_view folder, std::string_view name,
+                                     std::uint64_t max_bytes) const;
   FileStamp StampFrom(const Inode& inode) const;
 
   std::map<std::string, Folder> folders_;  // by normalized, upper-cased path
+  std::shared_ptr<std::set<std::string>> claims_ = std::make_shared<std::set<std::string>>();
   std::uint64_t next_id_ = 1;
   std::int64_t clock_ns_ = 1'700'000'000'000'000'000;
   int operations_ = 0;

@@ -165,6 +165,15 @@ void WINAPI ServiceMain(DWORD /*argc*/, LPWSTR* /*argv*/) {
   ServiceController controller(*r.module, r.identity->name, ProgramFileName());
   controller.Handle(ServiceControl::kStart);
   if (controller.state() == ServiceState::kStopped) {
+    // Another service serves the folder: stopped without an error code,
+    // since any code would set off the recovery actions (restart after a
+    // failure, also one that is not a crash) and start a restart loop. The
+    // event log says why.
+    if (controller.start_refused()) {
+      r.exit_code = kExitFolderServed;
+      r.Report(SERVICE_STOPPED);
+      return;
+    }
     r.exit_code = 1;
     r.Report(SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR);
     return;

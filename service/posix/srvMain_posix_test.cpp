@@ -140,6 +140,7 @@ TEST(ServiceModulePosix, AJobThatCannotBeDeletedIsPrintedOnceUntilItChanges) {
   {
     Undeletable stuck(site.P("PreLabel/b.spl"), site.P("PreLabel"));
     module->TimerTimer();
+    module.reset();  // the process ends, and a new one starts
     module = site.Start();
     module->TimerTimer();
     // Beside the labels of the first delivery, which still wait.

@@ -12,6 +12,7 @@
 #include "platform/text_file.h"
 #include "service/srvMain.h"
 #include "service/testing/folder_lock_table.h"
+#include "service/testing/manual_clock.h"
 #include "shared/activity_log.h"
 
 namespace cratemark::testing {
@@ -47,6 +48,7 @@ class Site {
     options.settle_time = std::chrono::milliseconds(0);
     options.quiet_time = std::chrono::milliseconds(0);
     options.report_error = [this](const std::string& message) { reports.push_back(message); };
+    options.clock = &clock;
     return std::make_unique<TsrvCratemark>(dir_.path(), std::move(source),
                                            std::make_unique<FolderLockTable>(), options);
   }
@@ -87,7 +89,8 @@ class Site {
 
   const std::string& dir() const { return dir_.path(); }
   FolderLockTable* source_lock_ = nullptr;
-  Lines reports;  // what the module reported to the event log
+  Lines reports;      // what the module reported to the event log
+  ManualClock clock;  // what the module's pauses count on
 
  private:
   ScopedTempDir dir_;
