@@ -4,11 +4,14 @@
 # before it idles, for a 50 MB log and for a log at the service's size bound.
 # Prints both times with their goals (idle within 10 s and 2 s: under 5% of
 # a core over half a second). Not a test: the figures depend on the machine.
+# A screenshot of each, once idle, goes to the artifacts folder beside bin/:
+# the view shows the newest line.
 # Usage: bench/wine_console_log_bench.sh BIN_DIR [BOUND_MB]   (BOUND_MB: 4)
 set -euo pipefail
 bin=$(cd "$1" && pwd)
 bound_mb=${2:-4}
 source "$(dirname "$0")/../tests/wine_test_lib.sh"
+artifacts=$(artifacts_dir "$bin")
 wine_test_prefix bench CRATEMARK_BENCH_WINEPREFIX
 work=$(mktemp -d)
 console_pid=""
@@ -56,6 +59,7 @@ PY
     # Under 5% of a core over the half second.
     if [ $(((after - before) * 100 * 2)) -lt $((5 * ticks_per_second)) ]; then
       awk -v a="$appeared" -v n="$now" 'BEGIN { printf "%.1f\n", n - a - 0.5 }'
+      import -window root "$artifacts/console-log-${mb}mb.png"
       break
     fi
     if awk -v a="$appeared" -v n="$now" 'BEGIN { exit !(n - a > 120) }'; then
@@ -80,3 +84,4 @@ large=$(busy_seconds 50)
 bounded=$(busy_seconds "$bound_mb")
 report "log of 50 MB" "$large" 10
 report "log of $bound_mb MB (the bound)" "$bounded" 2
+echo "screenshots: $artifacts/console-log-50mb.png $artifacts/console-log-${bound_mb}mb.png"

@@ -18,7 +18,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 exec 9>"$WINEPREFIX.installer-test.lock"
 flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.installer-test.lock" >&2; exit 1; }
 
+keep_artifacts_in "$(artifacts_dir "$bin_dir")"
 program=$(mktemp -d /tmp/cratemark-wine-installer.XXXXXX)
+keep_service_log "$program"
 event_source='HKLM\System\CurrentControlSet\Services\EventLog\Application\srvCratemark'
 start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 remove_at_exit "$program"

@@ -15,7 +15,9 @@ wine_test_prefix service CRATEMARK_SERVICE_WINEPREFIX
 exec 9>"$WINEPREFIX.service-test.lock"
 flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.service-test.lock" >&2; exit 1; }
 
+keep_artifacts_in "$(artifacts_dir "$bin_dir")"
 program=$(mktemp -d /tmp/cratemark-wine-service.XXXXXX)
+keep_service_log "$program"
 installed=0
 remove_at_exit "$program"
 on_exit 'if [ "$installed" = 1 ]; then
