@@ -15,9 +15,9 @@ demo=(
 )
 build=(
   "${demo[@]}"
-  # the Windows cross build (with GoogleTest's source), its message table
-  # (windmc) and its installer
-  googletest g++-mingw-w64-x86-64-posix mingw-w64-tools nsis
+  # the Windows cross build (with GoogleTest's source; its binutils bring
+  # windmc for the event log's message table) and its installer
+  googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools nsis
   # the benchmarks, the engine walk against shapelib's C API (tools/bench.sh)
   libbenchmark-dev libshp-dev
   # the fuzz targets (tools/fuzz.sh)
