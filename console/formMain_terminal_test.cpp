@@ -300,6 +300,36 @@ TEST_F(ConsoleOnTerminalTest, TheNotRunningMessageBlinksOnTheClock) {
   EXPECT_EQ(dark, 2);
 }
 
+// A long log opens at its newest lines and follows the ones the service
+// adds; after the user scrolls up, new lines leave the view where it is.
+TEST_F(ConsoleOnTerminalTest, LogInfoOpensAtTheNewestLinesAndFollowsThem) {
+  const auto write_log = [this](int lines) {
+    std::ofstream log(dir_.path() + "Cratemark.txt", std::ios::binary);
+    for (int i = 0; i < lines; ++i) log << "log line " << i << "\r\n";
+  };
+  write_log(300);
+  Start(24, 80);
+  FakeScreen& keys = screen();
+  keys.Pass(500ms);
+  ExpectShown("log line 299");
+  ExpectGone("log line 0 ");
+  Expect([&](const FakeScreen&) { write_log(301); });
+  keys.Pass(500ms);
+  ExpectShown("log line 300");
+  // Into the view, then a page up: the user reads older lines.
+  keys.Click(5, 10);
+  keys.Press(NamedKey(KeyName::kPageUp));
+  Expect([&](const FakeScreen&) { write_log(302); });
+  keys.Pass(500ms);
+  ExpectGone("log line 301");
+  keys.Press(NamedKey(KeyName::kEnd));
+  Expect([&](const FakeScreen&) { write_log(303); });
+  keys.Pass(500ms);
+  ExpectShown("log line 302");
+  keys.Press(FunctionKey(10));
+  Run();
+}
+
 TEST_F(ConsoleOnTerminalTest, TooSmallSaysSoAndDrawsAgainWhenLarger) {
   Start(24, 80);
   FakeScreen& keys = screen();

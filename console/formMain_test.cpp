@@ -534,16 +534,47 @@ TEST_F(ConsoleTest, AnUnchangedLogKeepsTheScrollPositionAndAppendedLinesAreRepla
   toolkit_.AdvanceMs(500);
   auto& view = As(form.memoLogInfo);
   EXPECT_EQ(view.Text(), "a\r\nb\r\nc\r\nd\r\n");
-  view.ScrollTo(3);
+  view.ScrollTo(1);
   toolkit_.AdvanceMs(1000);
-  EXPECT_EQ(view.TopLine(), 3);
+  EXPECT_EQ(view.TopLine(), 1);
 
   ShowPage("Setup");
   As(form.btnSetupSave).Click();
   EXPECT_TRUE(view.Text().ends_with("*** Restarting Application ***\r\n"));
   toolkit_.AdvanceMs(500);
   EXPECT_EQ(view.Text(), "a\r\nb\r\nc\r\nd\r\n");
-  EXPECT_EQ(view.TopLine(), 0);  // a new text shows its beginning
+  EXPECT_EQ(view.TopLine(), 3);  // a new text shows its end
+}
+
+// Like a terminal: the view opens at the newest line and stays with the
+// newest lines as the service writes them, unless the user has scrolled up;
+// back at the end, it follows again.
+TEST_F(ConsoleTest, LogViewOpensAtTheEndAndFollowsNewLinesUnlessScrolledUp) {
+  Write("Cratemark.err", "0\r\n");
+  auto service = std::make_unique<ActivityLog>(SystemFileSystem(), program_dir_);
+  for (int i = 0; i < 5; ++i) service->WriteAt(now_, "line " + std::to_string(i));
+  TfrmMain& form = Start();
+  toolkit_.AdvanceMs(500);
+  auto& view = As(form.memoLogInfo);
+  EXPECT_TRUE(view.IsFollowing());
+  EXPECT_EQ(view.TopLine(), 4);
+
+  service->WriteAt(now_, "line 5");
+  toolkit_.AdvanceMs(500);
+  EXPECT_EQ(view.AppendTextCount(), 1);
+  EXPECT_EQ(view.TopLine(), 5);
+
+  view.ScrollTo(2);
+  service->WriteAt(now_, "line 6");
+  toolkit_.AdvanceMs(500);
+  EXPECT_FALSE(view.IsFollowing());
+  EXPECT_EQ(view.TopLine(), 2);
+
+  view.ScrollTo(6);
+  service->WriteAt(now_, "line 7");
+  toolkit_.AdvanceMs(500);
+  EXPECT_TRUE(view.IsFollowing());
+  EXPECT_EQ(view.TopLine(), 7);
 }
 
 // The service's log through a start, jobs, a pause, a continue, a stop and a

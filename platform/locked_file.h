@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace cratemark {
@@ -39,6 +40,7 @@ class LockedFile {
   LockedFile& operator=(const LockedFile&) = delete;
 
   bool is_writable() const { return is_writable_; }
+  const std::string& path() const { return path_; }
 
   std::uint64_t Size() const;
   // Reads up to `size` bytes at `offset`; returns how many were read (fewer
@@ -56,6 +58,10 @@ class LockedFile {
   void Unlock(std::uint64_t offset, std::uint64_t length);
 
  private:
+  // Every failure names the file, and carries the system's code.
+  std::string Failed(std::string_view verb) const;
+
+  std::string path_;
   std::intptr_t handle_;  // file descriptor or HANDLE
   bool is_writable_ = false;
 };

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/file_system.h"
@@ -54,6 +59,29 @@ TEST(LockedFileTest, ReadWithLocksTakesExclusiveLocksButIsNotWritable) {
   EXPECT_FALSE(other.TryLock(1'000'000'001, 1));
   reader.Unlock(1'000'000'001, 1'000'000'000);
   EXPECT_TRUE(other.TryLock(1'000'000'001, 1));
+}
+
+// Whoever reads the report must learn which table failed, and why, in the
+// system's own number.
+TEST(LockedFileTest, FailuresNameTheFileAndKeepTheSystemsCode) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "LOCKSPL.DBF";
+  WriteWholeFile(path, "table");
+  LockedFile reader(path, FileAccess::kRead, FileSharing::kShared);
+  const std::vector<std::pair<std::string, std::function<void()>>> failures = {
+      {"write", [&] { reader.WriteAt(0, "x", 1); }},
+      {"truncate", [&] { reader.Truncate(1); }},
+  };
+  for (const auto& [verb, fail] : failures) {
+    try {
+      fail();
+      ADD_FAILURE() << verb << " through a reading open succeeded";
+    } catch (const Error& error) {
+      const std::string text = error.what();
+      EXPECT_NE(text.find("Cannot " + verb + " file \"" + path + "\"."), std::string::npos) << text;
+      EXPECT_TRUE(std::regex_search(text, std::regex(R"(\([0-9]+\)$)"))) << text;
+    }
+  }
 }
 
 TEST(ReplaceClaimTest, ClaimedFileCanBeReplaced) {

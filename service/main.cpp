@@ -16,15 +16,16 @@ int main(int argc, char** argv) {
   const ServiceCommandLine command_line =
       ParseServiceCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   const ServiceIdentity identity{"srvCratemark", "Veltrane's Cratemark Service"};
+  SetEventSource(identity.name);
   if (!command_line.error.empty()) {
-    ReportError(identity.name, command_line.error);
+    ReportServiceEvent(EventKind::kStartRefused, command_line.error);
     return 2;
   }
   // A folder that is not there (a share not mounted yet) is refused at once
   // rather than served with every check failing; the supervisor retries.
   if (!command_line.program_dir.empty() && !DirectoryExists(command_line.program_dir)) {
-    ReportError(identity.name,
-                "The program folder \"" + command_line.program_dir + "\" does not exist.");
+    ReportServiceEvent(EventKind::kStartRefused,
+                       "The program folder \"" + command_line.program_dir + "\" does not exist.");
     return 1;
   }
   switch (command_line.command) {

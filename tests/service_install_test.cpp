@@ -50,7 +50,8 @@ TEST_F(ServiceInstall, InstallsEnablesAndUninstallsTheUnit) {
   ASSERT_EQ(Run({"/install", "-UNINSTALL"}), 0);  // install wins
   EXPECT_EQ(folder_.ReadFile("stdout"), "Service installed successfully\n");
   const std::string unit = folder_.ReadFile("units/srvCratemark.service");
-  EXPECT_NE(unit.find("Description=Veltrane's Cratemark Service\n"), std::string::npos);
+  EXPECT_NE(unit.find("Description=Veltrane's Cratemark Service: box labels for Tolvan's orders\n"),
+            std::string::npos);
   EXPECT_NE(unit.find("ExecStart=\"" + folder_.Path("CratemarkService") + "\"\n"),
             std::string::npos);
   EXPECT_NE(unit.find("ReadWritePaths=\"" + folder_.dir() + "\"\n"), std::string::npos);

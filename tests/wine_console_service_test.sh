@@ -12,7 +12,10 @@ artifacts=$(artifacts_dir "$bin")
 # The wineserver is made persistent for the service and killed at the end.
 wine_test_prefix console CRATEMARK_CONSOLE_WINEPREFIX
 
+keep_artifacts_in "$artifacts"
+keep_on_failure "$artifacts/console-service-wine.log"
 program=$(mktemp -d /tmp/cratemark-wine-console.XXXXXX)
+keep_service_log "$program"
 installed=0
 console_pid=""
 remove_at_exit "$program"

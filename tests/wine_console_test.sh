@@ -14,6 +14,8 @@ artifacts=$(artifacts_dir "$bin")
 # it, so no console is left holding the single-instance mutex for the next run.
 wine_test_prefix ui CRATEMARK_UI_WINEPREFIX
 
+keep_artifacts_in "$artifacts"
+keep_on_failure "$artifacts/console-wine.log" "$artifacts/console-second-start.log"
 work=$(mktemp -d)
 console_pid=""
 remove_at_exit "$work"

@@ -16,6 +16,8 @@ mkdir -p "$artifacts"
 wine_test_prefix ui CRATEMARK_UI_WINEPREFIX
 python=/usr/bin/python3  # Debian's, with python3-dbf
 
+keep_artifacts_in "$(artifacts_dir "$bin")"
+keep_on_failure "$artifacts"
 work=$(mktemp -d)
 console_pid=""
 remove_at_exit "$work"

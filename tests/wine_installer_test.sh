@@ -18,11 +18,15 @@ export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 exec 9>"$WINEPREFIX.installer-test.lock"
 flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.installer-test.lock" >&2; exit 1; }
 
+keep_artifacts_in "$(artifacts_dir "$bin_dir")"
 program=$(mktemp -d /tmp/cratemark-wine-installer.XXXXXX)
+keep_service_log "$program"
+event_source='HKLM\System\CurrentControlSet\Services\EventLog\Application\srvCratemark'
 start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 remove_at_exit "$program"
 on_exit 'timeout 30 "$wine_run" "$bin_dir/service_control.exe" stop srvCratemark >/dev/null 2>&1
   timeout 30 "$wine_run" sc delete srvCratemark >/dev/null 2>&1
+  timeout 30 "$wine_run" reg delete "$event_source" /f >/dev/null 2>&1
   timeout 30 "$wine_run" reg delete \
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Cratemark" /f >/dev/null 2>&1
   rm -f "$start_menu/Cratemark.lnk"'
@@ -58,6 +62,10 @@ wait_for 30 is_state RUNNING || fail "service $(state) after install"
 registration=$(wine_step 60 reg query 'HKLM\System\CurrentControlSet\Services\srvCratemark' | tr -d '\r')
 grep -qF 'ImagePath    REG_SZ    "Z:'"${program//\//\\}"'\CratemarkService.exe"' <<<"$registration" ||
   fail "registered program: $registration"
+grep -qF 'EventMessageFile    REG_EXPAND_SZ    Z:'"${program//\//\\}"'\CratemarkService.exe' \
+  <<<"$(wine_step 60 reg query "$event_source" | tr -d '\r')" || fail "no event source after install"
+[ "$(wine_step 30 "$bin_dir/service_control.exe" describe srvCratemark | tr -d '\r')" = \
+  "Prints box labels for Tolvan's orders" ] || fail "no description after install"
 
 # The console's Save & Activate: settings, then the change marker.
 printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n' >"$program/Cratemark.cfg"
@@ -86,6 +94,7 @@ wine_step 60 "$program/Uninstall Cratemark.exe" /S 2>/dev/null || fail "uninstal
 wait_for 60 test ! -f "$program/CratemarkService.exe" || fail "programs not removed"
 wait_for 30 test ! -f "$program/Uninstall Cratemark.exe" || fail "uninstaller not removed"
 [ "$(state)" = ABSENT ] || fail "service $(state) after uninstall"
+if wine_step 60 reg query "$event_source" >/dev/null 2>&1; then fail "event source left after uninstall"; fi
 for file in Cratemark.exe XBENGINE.DLL; do
   [ ! -f "$program/$file" ] || fail "$file left behind"
 done

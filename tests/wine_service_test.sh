@@ -15,7 +15,9 @@ wine_test_prefix service CRATEMARK_SERVICE_WINEPREFIX
 exec 9>"$WINEPREFIX.service-test.lock"
 flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.service-test.lock" >&2; exit 1; }
 
+keep_artifacts_in "$(artifacts_dir "$bin_dir")"
 program=$(mktemp -d /tmp/cratemark-wine-service.XXXXXX)
+keep_service_log "$program"
 installed=0
 remove_at_exit "$program"
 on_exit 'if [ "$installed" = 1 ]; then
@@ -54,6 +56,25 @@ for value in "DisplayName    REG_SZ    Veltrane's Cratemark Service" \
   "Start    REG_DWORD    0x2" "Type    REG_DWORD    0x10" "ErrorControl    REG_DWORD    0x1" \
   'ImagePath    REG_SZ    "Z:'"${program//\//\\}"'\CratemarkService.exe"'; do
   grep -qF "$value" <<<"$registration" || fail "registration lacks: $value"$'\n'"$registration"
+done
+
+[ "$(control describe)" = "Prints box labels for Tolvan's orders" ] ||
+  fail "description: $(control describe)"
+# One event source, whose messages come from the service program itself.
+event_source='HKLM\System\CurrentControlSet\Services\EventLog\Application\srvCratemark'
+source_values=$(wine_step 60 reg query "$event_source" | tr -d '\r')
+for value in 'EventMessageFile    REG_EXPAND_SZ    Z:'"${program//\//\\}"'\CratemarkService.exe' \
+  'TypesSupported    REG_DWORD    0x7'; do
+  grep -qF "$value" <<<"$source_values" || fail "event source lacks: $value"$'\n'"$source_values"
+done
+# Each kind of entry reads as our text in Event Viewer, formatted from the
+# registered module (IDs with the severity bits windmc gives them).
+for event in '0xC0000001|The label service met an error: a reason' \
+  '0x80000002|The label service has halted and prints no labels until this is put right: a reason' \
+  '0xC0000003|The label service did not start: a reason'; do
+  text=$(wine_step 30 "$bin_dir/service_control.exe" message "$(winepath -w "$program/CratemarkService.exe" 2>/dev/null)" \
+    "${event%%|*}" "a reason" | tr -d '\r')
+  [ "$text" = "${event#*|}" ] || fail "event ${event%%|*} reads: $text"
 done
 
 wine_step 60 sc start srvCratemark >/dev/null || fail "sc start"
@@ -114,4 +135,5 @@ wait_for 10 test ! -f "$program/Cratemark.txt" || fail "log not deleted at stop"
 wine_step 60 "$program/CratemarkService.exe" /UNINSTALL /SILENT || fail "uninstall"
 installed=0
 [ "$(control query)" = ABSENT ] || fail "still registered after uninstall"
+if wine_step 60 reg query "$event_source" >/dev/null 2>&1; then fail "event source left after uninstall"; fi
 echo "wine service test passed"

@@ -25,10 +25,82 @@ wine_test_prefix() {
 # after the last command of the test. "wineserver -p" given while a server
 # runs changes nothing, so the running one is ended and a persistent one
 # started in its place.
+# The service manager is then booted by a command of ours: it and every
+# service it starts inherit that command's environment and error output, so
+# with keep_artifacts_in they write Wine's messages into wine-services.log,
+# with Wine's event-log channel on (Wine keeps no event log: ReportEvent's
+# text goes to that channel) for them alone.
 wine_persistent_server() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   wineserver -p
+  if [ -n "$kept_dir" ]; then
+    WINEDEBUG="${CRATEMARK_SERVICE_WINEDEBUG:-+eventlog}" timeout 60 "$wine_run" sc query \
+      srvCratemark >/dev/null 2>>"$kept_dir/wine-services.log" || true
+  fi
+}
+
+# keep_artifacts_in DIR: when the test fails, what says why stays in
+# DIR/<test>/ and the test prints where: the service's activity log as last
+# seen (keep_service_log), its event-log entries (events.txt, from Wine's
+# event-log channel) and Wine's own output for the service (wine-services.log),
+# beside the files named with keep_on_failure. A test that passes leaves none.
+kept_dir=""
+kept_files=()
+service_log_keeper=""
+keep_artifacts_in() {
+  kept_dir="$1/$(basename "$0" .sh)"
+  rm -rf "$kept_dir"
+  mkdir -p "$kept_dir"
+}
+keep_on_failure() { kept_files+=("$@"); }
+
+# keep_service_log FOLDER: copies the service's log and status file out of
+# FOLDER twice a second while the test runs; the service deletes its log when
+# it stops, which is when a failure is often looked at.
+keep_service_log() {
+  local folder=$1
+  [ -n "$kept_dir" ] || return 0
+  (
+    while :; do
+      for file in Cratemark.txt Cratemark.err; do
+        if [ -f "$folder/$file" ] && cp "$folder/$file" "$kept_dir/.$file" 2>/dev/null; then
+          mv -f "$kept_dir/.$file" "$kept_dir/$file" || true
+        fi
+      done
+      sleep 0.5
+    done
+  ) &
+  service_log_keeper=$!
+}
+
+report_kept() {
+  local status=$1
+  if [ -n "$service_log_keeper" ]; then
+    kill "$service_log_keeper" 2>/dev/null || true
+    wait "$service_log_keeper" 2>/dev/null || true
+  fi
+  [ -n "$kept_dir" ] || return 0
+  if [ "$status" -eq 0 ]; then
+    rm -rf "$kept_dir"
+    return 0
+  fi
+  if [ -f "$kept_dir/wine-services.log" ]; then
+    grep -a -e ':eventlog:' -e 'ReportEvent' "$kept_dir/wine-services.log" >"$kept_dir/events.txt" || true
+  fi
+  echo "Kept for this failure in $kept_dir/:" >&2
+  if [ -f "$kept_dir/Cratemark.txt" ]; then
+    echo "  Cratemark.txt       the service's activity log, as last seen" >&2
+  fi
+  if [ -f "$kept_dir/events.txt" ]; then echo "  events.txt          its event-log entries" >&2; fi
+  if [ -f "$kept_dir/wine-services.log" ]; then
+    echo "  wine-services.log   Wine's output for the service manager and the service" >&2
+  fi
+  local file
+  for file in "${kept_files[@]}"; do
+    if [ -e "$file" ]; then echo "  $file" >&2; fi
+  done
+  return 0
 }
 
 # on_exit COMMAND: run at exit, last registered first; then the prefix's
@@ -39,7 +111,8 @@ cleanup_folders=()
 on_exit() { cleanup_commands=("$1" "${cleanup_commands[@]}"); }
 remove_at_exit() { cleanup_folders+=("$1"); }
 run_cleanup() {
-  local command
+  local status=$? command
+  report_kept "$status"
   for command in "${cleanup_commands[@]}"; do eval "$command" || true; done
   wineserver -k >/dev/null 2>&1 || true
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true

@@ -1,40 +1,69 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the benchmarks, the fuzz
-# target and the demo need, when missing.
+# Installs the Debian packages one set of work needs, when missing:
+#   demo   builds the Linux service and the host simulator (tools/run-demo.sh)
+#   build  both targets (Linux and the Windows cross build), the installer,
+#          the Debian package, the fuzz targets and the benchmarks
+#   test   everything the tests need on top of that: Wine, a virtual screen,
+#          tmux, other xBase programs, lintian (tools/test-all.sh); the default
+# Usage: install-deps.sh [demo|build|test]
 set -euo pipefail
-packages=(
-  # the build, both targets
-  cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
-  # the console's terminal face on Linux, and its test in tmux
-  libncurses-dev pkg-config tmux
-  g++-mingw-w64-x86-64-posix mingw-w64-tools
+set_name=${1:-test}
+demo=(
+  # the Linux build of the service and the simulator (the configure step
+  # also looks for GoogleTest and ncurses, whose targets it defines)
+  cmake ninja-build g++ pkg-config libsystemd-dev libncurses-dev libgtest-dev libgmock-dev
+)
+build=(
+  "${demo[@]}"
+  # the Windows cross build (with GoogleTest's source; its binutils bring
+  # windmc for the event log's message table) and its installer
+  googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools nsis
+  # the benchmarks, the engine walk against shapelib's C API (tools/bench.sh)
+  libbenchmark-dev libshp-dev
   # the fuzz targets (tools/fuzz.sh)
   clang libclang-rt-14-dev
+  # the Debian package
+  dpkg-dev binutils
+)
+test=(
+  "${build[@]}"
+  # the console's test in tmux
+  tmux
   # Windows tests under Wine; the window tests draw on a virtual screen and
   # take screenshots, and need Wine's X11 libraries and fonts for that
   wine wine64 fonts-wine fonts-liberation libfreetype6 libfontconfig1 libxrender1 libxcursor1
   libxi6 libxrandr2 libxinerama1 libxcomposite1 libxfixes3 xvfb xdotool imagemagick
   # xBase programs we did not write, for the table format tests
   python3 python3-dbfread python3-dbf shapelib
-  # the engine walk benchmark against shapelib's C API (tools/bench.sh)
-  libshp-dev
   # locking around the Wine prefix (flock); running a program as another user (setpriv)
   util-linux
-  # the service's systemd notifications
-  pkg-config libsystemd-dev
-  # the Windows installer, and the Debian package with its checks
-  nsis dpkg-dev binutils lintian systemd adduser
+  # the Debian package's checks
+  lintian systemd adduser
 )
+case "$set_name" in
+  demo) packages=("${demo[@]}") ;;
+  build) packages=("${build[@]}") ;;
+  test) packages=("${test[@]}") ;;
+  *)
+    echo "usage: $0 [demo|build|test]" >&2
+    exit 2
+    ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
+  echo "Installing (set $set_name): ${missing[*]}"
   sudo_cmd=""
   [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
   $sudo_cmd apt-get update -qq
-  # With recommended packages, as on the machines the tests were checked on
-  # (Wine's window tests rely on some of them).
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+  if [ "$set_name" = test ]; then
+    # With recommended packages, as on the machines the tests were checked
+    # on (Wine's window tests rely on some of them).
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+  else
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
+      "${missing[@]}"
+  fi
 fi

@@ -63,7 +63,7 @@ wait_for() {
 }
 
 say "Checking the build tools"
-tools/install-deps.sh
+tools/install-deps.sh demo
 say "Building the service and the Tolvan simulator (the first build takes a few minutes)"
 run_quietly "Configuring" cmake --preset linux-release
 run_quietly "Building" cmake --build build/linux-release --target CratemarkService tolvansim xbengine

@@ -5,7 +5,7 @@
 # test or fuzz target failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh || exit 1
+tools/install-deps.sh test || exit 1
 failed=()
 for preset in linux-debug windows; do
   echo "=== $preset ==="

@@ -81,16 +81,21 @@ class Editor : public Control {
   virtual void OnChange(Handler handler) = 0;
 };
 
-// A read-only multi-line view. Setting a text shows its beginning; the view
-// keeps its scroll position for as long as its text is not set anew.
+// A read-only multi-line view of a log, newest lines last. It shows the end
+// of its text and follows it as lines are added, as a terminal does, until
+// the user scrolls away from the end; then it keeps the user's place until
+// the user scrolls back to the end. A large text shows its last lines at
+// once: the front end may take in the rest only when the user scrolls there.
 class LogView : public Control {
  public:
+  // Replaces the text and shows its end (following again).
   virtual void SetText(std::string_view text) = 0;
   virtual std::string Text() const = 0;
+  // Adds one line and shows it.
   virtual void AppendLine(std::string_view line) = 0;
   // Adds `text` (whole lines, each ending in CR LF) at the end as it is,
-  // without touching the text before it or the scroll position: a growing
-  // log costs only its new lines.
+  // without touching the text before it: a growing log costs only its new
+  // lines. Shows them when the view follows; else the place stays.
   virtual void AppendText(std::string_view text) = 0;
 };
 

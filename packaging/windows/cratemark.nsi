@@ -14,6 +14,9 @@ SetCompressor /SOLID lzma
 !include "LogicLib.nsh"
 
 !define SERVICE "srvCratemark"
+; The service's event source (its message table is in CratemarkService.exe),
+; written by /INSTALL.
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\${SERVICE}"
 !define UNINSTALLER "Uninstall Cratemark.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Cratemark"
 !define SHORTCUT "$SMPROGRAMS\Cratemark.lnk"
@@ -154,6 +157,9 @@ Section "Uninstall"
       ExecWait '"$SYSDIR\sc.exe" delete ${SERVICE}' $0
     ${EndIf}
   ${EndIf}
+  ; /UNINSTALL removes it; the sc fallback does not, and a source left
+  ; behind would point Event Viewer at a program that is gone.
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
   ; Only what the installer put there: the design, the settings, the logs and
   ; Tolvan's own files stay, and so does the folder.
   Delete "$INSTDIR\Cratemark.exe"

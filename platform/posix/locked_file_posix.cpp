@@ -51,7 +51,8 @@ bool SetLock(int fd, short type, off_t offset, off_t length) {
 
 }  // namespace
 
-LockedFile::LockedFile(std::string_view path, FileAccess access, FileSharing sharing) {
+LockedFile::LockedFile(std::string_view path, FileAccess access, FileSharing sharing)
+    : path_(path) {
   const std::string native(path);
   const std::string what = "Cannot open file \"" + native + "\".";
   int fd = -1;
@@ -86,11 +87,15 @@ LockedFile::LockedFile(std::string_view path, FileAccess access, FileSharing sha
   handle_ = fd;
 }
 
+std::string LockedFile::Failed(std::string_view verb) const {
+  return "Cannot " + std::string(verb) + " file \"" + path_ + "\".";
+}
+
 LockedFile::~LockedFile() { close(Fd(handle_)); }  // drops this object's locks
 
 std::uint64_t LockedFile::Size() const {
   struct stat status = {};
-  if (fstat(Fd(handle_), &status) != 0) throw PosixError(errno, "Cannot read file size.");
+  if (fstat(Fd(handle_), &status) != 0) throw PosixError(errno, Failed("read the size of"));
   return static_cast<std::uint64_t>(status.st_size);
 }
 
@@ -100,7 +105,7 @@ std::size_t LockedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t s
     const ssize_t n = pread(Fd(handle_), static_cast<char*>(buffer) + done, size - done,
                             static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw PosixError(errno, "Cannot read file.");
+    if (n < 0) throw PosixError(errno, Failed("read"));
     if (n == 0) break;
     done += static_cast<std::size_t>(n);
   }
@@ -113,19 +118,19 @@ void LockedFile::WriteAt(std::uint64_t offset, const void* data, std::size_t siz
     const ssize_t n = pwrite(Fd(handle_), static_cast<const char*>(data) + done, size - done,
                              static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw PosixError(n < 0 ? errno : EIO, "Cannot write file.");
+    if (n <= 0) throw PosixError(n < 0 ? errno : EIO, Failed("write"));
     done += static_cast<std::size_t>(n);
   }
 }
 
 void LockedFile::Truncate(std::uint64_t size) {
   if (ftruncate(Fd(handle_), static_cast<off_t>(size)) != 0) {
-    throw PosixError(errno, "Cannot truncate file.");
+    throw PosixError(errno, Failed("truncate"));
   }
 }
 
 void LockedFile::Flush() {
-  if (fsync(Fd(handle_)) != 0) throw PosixError(errno, "Cannot flush file.");
+  if (fsync(Fd(handle_)) != 0) throw PosixError(errno, Failed("flush"));
 }
 
 bool LockedFile::TryLock(std::uint64_t offset, std::uint64_t length) {

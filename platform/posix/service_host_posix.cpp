@@ -131,7 +131,7 @@ std::string UnitFileText(const ServiceIdentity& identity, const std::string& pro
   }
   return "[Unit]\n"
          "Description=" +
-         identity.display_name +
+         identity.display_name + ": box labels for Tolvan's orders" +
          "\n"
          "After=local-fs.target remote-fs.target\n"
          "RequiresMountsFor=" +

@@ -32,7 +32,8 @@ HANDLE OpenHandle(const std::wstring& path, DWORD desired_access, DWORD share_mo
 
 }  // namespace
 
-LockedFile::LockedFile(std::string_view path, FileAccess access, FileSharing sharing) {
+LockedFile::LockedFile(std::string_view path, FileAccess access, FileSharing sharing)
+    : path_(path) {
   const std::wstring wide_path = ToWide(path);
   const std::string what = "Cannot open file \"" + std::string(path) + "\".";
   const DWORD share_mode =
@@ -55,11 +56,15 @@ LockedFile::LockedFile(std::string_view path, FileAccess access, FileSharing sha
   handle_ = reinterpret_cast<std::intptr_t>(handle);
 }
 
+std::string LockedFile::Failed(std::string_view verb) const {
+  return "Cannot " + std::string(verb) + " file \"" + path_ + "\".";
+}
+
 LockedFile::~LockedFile() { CloseHandle(Handle(handle_)); }
 
 std::uint64_t LockedFile::Size() const {
   LARGE_INTEGER size = {};
-  if (!GetFileSizeEx(Handle(handle_), &size)) throw LastError("Cannot read file size.");
+  if (!GetFileSizeEx(Handle(handle_), &size)) throw LastError(Failed("read the size of"));
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
@@ -71,7 +76,7 @@ std::size_t LockedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t s
     DWORD read = 0;
     if (!ReadFile(Handle(handle_), static_cast<char*>(buffer) + done, chunk, &read, &overlapped)) {
       if (GetLastError() == ERROR_HANDLE_EOF) break;
-      throw LastError("Cannot read file.");
+      throw LastError(Failed("read"));
     }
     if (read == 0) break;
     done += read;
@@ -88,7 +93,7 @@ void LockedFile::WriteAt(std::uint64_t offset, const void* data, std::size_t siz
     if (!WriteFile(Handle(handle_), static_cast<const char*>(data) + done, chunk, &written,
                    &overlapped) ||
         written == 0) {
-      throw LastError("Cannot write file.");
+      throw LastError(Failed("write"));
     }
     done += written;
   }
@@ -98,12 +103,12 @@ void LockedFile::Truncate(std::uint64_t size) {
   FILE_END_OF_FILE_INFO end = {};
   end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
   if (!SetFileInformationByHandle(Handle(handle_), FileEndOfFileInfo, &end, sizeof(end))) {
-    throw LastError("Cannot truncate file.");
+    throw LastError(Failed("truncate"));
   }
 }
 
 void LockedFile::Flush() {
-  if (!FlushFileBuffers(Handle(handle_))) throw LastError("Cannot flush file.");
+  if (!FlushFileBuffers(Handle(handle_))) throw LastError(Failed("flush"));
 }
 
 bool LockedFile::TryLock(std::uint64_t offset, std::uint64_t length) {

@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/service_controller.h"
 #include "platform/service_host.h"
+#include "platform/windows/event_source.h"
 #include "platform/windows/os_error.h"
 #include "platform/windows/wide_string.h"
 
@@ -22,6 +23,9 @@ constexpr DWORD kWaitHintMs = 5000;
 // failures a day apart count as first failures again.
 constexpr DWORD kRestartDelayMs = 10000;
 constexpr DWORD kFailureCountResetSeconds = 24 * 60 * 60;
+// What services.msc shows beside the display name. Not the printers: those
+// change from the console, and the text would go stale.
+constexpr wchar_t kDescription[] = L"Prints box labels for Tolvan's orders";
 
 std::string SystemErrorText(DWORD code) {
   const std::string text = SystemErrorMessage(code);
@@ -223,6 +227,12 @@ bool SetRecoveryActions(SC_HANDLE service) {
          GetLastError() == ERROR_INVALID_LEVEL;
 }
 
+bool SetDescription(SC_HANDLE service) {
+  std::wstring text = kDescription;
+  SERVICE_DESCRIPTIONW description{text.data()};
+  return ChangeServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, &description);
+}
+
 }  // namespace
 
 int InstallService(const ServiceIdentity& identity, const std::string& program_dir, bool silent) {
@@ -245,10 +255,17 @@ int InstallService(const ServiceIdentity& identity, const std::string& program_d
                                   /*lpDependencies=*/nullptr, /*lpServiceStartName=*/nullptr,
                                   /*lpPassword=*/nullptr));
   if (!service) return ReportFailure("install", identity, GetLastError());
-  if (!SetRecoveryActions(service.get())) {
-    // All or nothing: a registration without its recovery is taken back.
-    const DWORD error = GetLastError();
+  // All or nothing: a registration without its recovery, its description or
+  // its event source is taken back.
+  DWORD error = ERROR_SUCCESS;
+  if (!SetRecoveryActions(service.get()) || !SetDescription(service.get())) {
+    error = GetLastError();
+  } else {
+    error = AddEventSource(identity.name, ProgramPath());
+  }
+  if (error != ERROR_SUCCESS) {
     DeleteService(service.get());
+    RemoveEventSource(identity.name);
     return ReportFailure("install", identity, error);
   }
   if (!silent) ShowMessage("Service installed successfully", MB_ICONINFORMATION);
@@ -263,6 +280,8 @@ int UninstallService(const ServiceIdentity& identity, bool silent) {
   if (!service || !DeleteService(service.get())) {
     return ReportFailure("uninstall", identity, GetLastError());
   }
+  const DWORD error = RemoveEventSource(identity.name);
+  if (error != ERROR_SUCCESS) return ReportFailure("uninstall", identity, error);
   if (!silent) ShowMessage("Service uninstalled successfully", MB_ICONINFORMATION);
   return 0;
 }

@@ -76,14 +76,36 @@ void HeadlessEditor::SelectRange(TextPosition from, TextPosition to) {
 
 // --- log view ---
 
+int HeadlessLogView::LastLine() const {
+  int breaks = 0;
+  for (std::size_t at = text_.find("\r\n"); at != std::string::npos;
+       at = text_.find("\r\n", at + 2)) {
+    ++breaks;
+  }
+  // A final break shows no empty line of its own.
+  const int lines = breaks + (text_.empty() || text_.ends_with("\r\n") ? 0 : 1);
+  return std::max(0, lines - 1);
+}
+
+void HeadlessLogView::ScrollTo(int line) {
+  top_line_ = std::clamp(line, 0, LastLine());
+  is_following_ = top_line_ == LastLine();
+}
+
+void HeadlessLogView::FollowIfFollowing() {
+  if (is_following_) top_line_ = LastLine();
+}
+
 void HeadlessLogView::SetText(std::string_view text) {
   text_ = text;
-  top_line_ = 0;
+  is_following_ = true;
+  FollowIfFollowing();
   ++set_text_count_;
 }
 
 void HeadlessLogView::AppendText(std::string_view text) {
   text_ += text;
+  FollowIfFollowing();
   ++append_text_count_;
 }
 
@@ -91,6 +113,8 @@ void HeadlessLogView::AppendLine(std::string_view line) {
   if (!text_.empty() && !text_.ends_with("\r\n")) text_ += "\r\n";
   text_ += line;
   text_ += "\r\n";
+  is_following_ = true;
+  FollowIfFollowing();
 }
 
 // --- buttons, picture, blink label ---

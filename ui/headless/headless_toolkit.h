@@ -117,15 +117,20 @@ class HeadlessLogView : public LogView, public ControlBase {
   std::string Text() const override { return text_; }
   void AppendLine(std::string_view line) override;
   void AppendText(std::string_view text) override;
-  // The first line shown; the user scrolls with ScrollTo.
+  // The first line shown, as if one line fitted: the last line while the
+  // view follows. The user scrolls with ScrollTo; the last line follows again.
   int TopLine() const { return top_line_; }
-  void ScrollTo(int line) { top_line_ = line; }
+  void ScrollTo(int line);
+  bool IsFollowing() const { return is_following_; }
+  int LastLine() const;
   int SetTextCount() const { return set_text_count_; }
   int AppendTextCount() const { return append_text_count_; }
 
  private:
+  void FollowIfFollowing();
   std::string text_;
   int top_line_ = 0;
+  bool is_following_ = true;
   int set_text_count_ = 0;
   int append_text_count_ = 0;
 };

@@ -9,38 +9,48 @@ namespace cratemark::ui::terminal {
 void TerminalLogView::SetText(std::string_view text) {
   text_ = text;
   lines_.clear();
-  AddLines(text);
-  top_line_ = 0;
+  AddLines(0);
+  is_following_ = true;
+  top_line_ = EndTop();
 }
 
-void TerminalLogView::AddLines(std::string_view text) {
+void TerminalLogView::AddLines(std::size_t from) {
   // A final break shows no empty line of its own.
-  for (std::string_view line : SplitAtLineBreaks(text, FinalBreak::kEndsLine)) {
-    lines_.push_back(Utf8ToCodePoints(line));
+  const std::string_view text(text_);
+  for (std::string_view line : SplitAtLineBreaks(text.substr(from), FinalBreak::kEndsLine)) {
+    lines_.push_back({static_cast<std::size_t>(line.data() - text.data()), line.size()});
   }
 }
 
 void TerminalLogView::AppendText(std::string_view text) {
   // Whole lines: the view's last line is complete, so the new ones follow it.
+  const std::size_t from = text_.size();
   text_ += text;
-  AddLines(text);
+  AddLines(from);
+  if (is_following_) top_line_ = EndTop();
 }
 
 void TerminalLogView::AppendLine(std::string_view line) {
   if (!text_.empty() && !text_.ends_with("\r\n")) text_ += "\r\n";
+  lines_.push_back({text_.size(), line.size()});
   text_ += line;
   text_ += "\r\n";
-  lines_.push_back(Utf8ToCodePoints(line));
   // The window's log view scrolls to show what was added at its end.
-  ScrollToEnd();
+  is_following_ = true;
+  top_line_ = EndTop();
+}
+
+std::u32string TerminalLogView::CharsOf(int line) const {
+  const Line& place = lines_[static_cast<std::size_t>(line)];
+  return Utf8ToCodePoints(std::string_view(text_).substr(place.start, place.length));
 }
 
 int TerminalLogView::RowsOf(int line, int width) const {
-  const int length = static_cast<int>(lines_[line].size());
+  const int length = static_cast<int>(CharsOf(line).size());
   return std::max(1, (length + std::max(width, 1) - 1) / std::max(width, 1));
 }
 
-void TerminalLogView::ScrollToEnd() {
+int TerminalLogView::EndTop() const {
   const CellBox inner = Inner();
   int rows = 0;
   int top = static_cast<int>(lines_.size());
@@ -48,10 +58,20 @@ void TerminalLogView::ScrollToEnd() {
     rows += RowsOf(top - 1, inner.cols);
     --top;
   }
-  top_line_ = top;
+  // Not laid out yet, or a last line taller than the view: that line on top.
+  return std::min(top, LastLine());
 }
 
-void TerminalLogView::AfterLayout() { top_line_ = std::clamp(top_line_, 0, LastLine()); }
+void TerminalLogView::UserScrolledTo(int line) {
+  const int end_top = EndTop();
+  top_line_ = std::clamp(line, 0, std::max(LastLine(), 0));
+  is_following_ = top_line_ >= end_top;
+  if (is_following_) top_line_ = end_top;
+}
+
+void TerminalLogView::AfterLayout() {
+  top_line_ = is_following_ ? EndTop() : std::clamp(top_line_, 0, LastLine());
+}
 
 void TerminalLogView::Paint(Canvas& canvas, bool focused) const {
   PaintBorder(canvas, focused);
@@ -59,7 +79,7 @@ void TerminalLogView::Paint(Canvas& canvas, bool focused) const {
   canvas.Fill(inner, kInfo);
   int row = 0;
   for (int line = top_line_; line < static_cast<int>(lines_.size()) && row < inner.rows; ++line) {
-    const std::u32string& chars = lines_[line];
+    const std::u32string chars = CharsOf(line);
     for (size_t at = 0; row < inner.rows; at += static_cast<size_t>(inner.cols)) {
       canvas.Chars(inner.row + row, inner.col,
                    std::u32string_view(chars).substr(std::min(at, chars.size())), inner.cols,
@@ -82,22 +102,22 @@ bool TerminalLogView::OnKey(const Key& key) {
   const int page = std::max(Inner().rows - 1, 1);
   switch (key.name) {
     case KeyName::kUp:
-      top_line_ = std::max(0, top_line_ - 1);
+      UserScrolledTo(top_line_ - 1);
       return true;
     case KeyName::kDown:
-      top_line_ = std::min(LastLine(), top_line_ + 1);
+      UserScrolledTo(top_line_ + 1);
       return true;
     case KeyName::kPageUp:
-      top_line_ = std::max(0, top_line_ - page);
+      UserScrolledTo(top_line_ - page);
       return true;
     case KeyName::kPageDown:
-      top_line_ = std::min(LastLine(), top_line_ + page);
+      UserScrolledTo(top_line_ + page);
       return true;
     case KeyName::kHome:
-      top_line_ = 0;
+      UserScrolledTo(0);
       return true;
     case KeyName::kEnd:
-      ScrollToEnd();
+      UserScrolledTo(LastLine());
       return true;
     default:
       return false;
@@ -106,8 +126,8 @@ bool TerminalLogView::OnKey(const Key& key) {
 
 void TerminalLogView::OnMouse(const Mouse& mouse) {
   TakeFocus();
-  if (mouse.kind == MouseKind::kWheelUp) top_line_ = std::max(0, top_line_ - 3);
-  if (mouse.kind == MouseKind::kWheelDown) top_line_ = std::min(LastLine(), top_line_ + 3);
+  if (mouse.kind == MouseKind::kWheelUp) UserScrolledTo(top_line_ - 3);
+  if (mouse.kind == MouseKind::kWheelDown) UserScrolledTo(top_line_ + 3);
 }
 
 }  // namespace cratemark::ui::terminal

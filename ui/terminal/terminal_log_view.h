@@ -1,6 +1,8 @@
 // The read-only log view: long lines wrap, as in the window's log view; the
-// scroll position is the first line in view and stays while the text is not
-// set anew.
+// scroll position is the first line in view. It shows the end and follows it
+// until the user scrolls up, and follows again once the user is back at the
+// end. Lines are kept as places in the text and drawn only when in view, so
+// a large log costs one pass over its bytes.
 #pragma once
 
 #include <vector>
@@ -25,13 +27,22 @@ class TerminalLogView : public LogView, public Widget {
   void OnMouse(const Mouse& mouse) override;
 
  private:
+  struct Line {
+    std::size_t start = 0;
+    std::size_t length = 0;
+  };
+  std::u32string CharsOf(int line) const;
   int RowsOf(int line, int width) const;
-  void AddLines(std::string_view text);
-  void ScrollToEnd();
+  void AddLines(std::size_t from);
+  // The first line in view when the view shows the end.
+  int EndTop() const;
+  // After the user scrolled: following again when that reached the end.
+  void UserScrolledTo(int line);
   int LastLine() const { return std::max(0, static_cast<int>(lines_.size()) - 1); }
-  std::string text_;  // as set, so that comparing it with a file costs no conversion
-  std::vector<std::u32string> lines_;  // the text split at its line breaks, for painting
+  std::string text_;         // as set, so that comparing it with a file costs no conversion
+  std::vector<Line> lines_;  // the text split at its line breaks
   int top_line_ = 0;
+  bool is_following_ = true;
 };
 
 }  // namespace cratemark::ui::terminal

@@ -98,19 +98,66 @@ void Win32Editor::ReplaceLine(int index, std::string_view text) {
 
 // --- log view ---
 
+namespace {
+
+// How much of the text goes into the control at a time: a few thousand log
+// lines, which it takes in within a blink.
+constexpr std::size_t kPartBytes = 128 * 1024;
+
+// The start of the line at which the last `bytes` of text[0, end) begin.
+std::size_t PartStart(std::string_view text, std::size_t end, std::size_t bytes) {
+  if (end <= bytes) return 0;
+  const std::size_t at = text.find('\n', end - bytes);
+  return at == std::string_view::npos || at + 1 >= end ? end - bytes : at + 1;
+}
+
+}  // namespace
+
+void Win32LogView::SetText(std::string_view text) {
+  text_ = text;
+  shown_from_ = PartStart(text_, text_.size(), kPartBytes);
+  SetWindowTextW(hwnd_, ToWide(std::string_view(text_).substr(shown_from_)).c_str());
+  ShowEnd();
+}
+
+bool Win32LogView::IsAtEnd() const {
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  // No scroll bar yet: everything is in view.
+  if (!GetScrollInfo(hwnd_, SB_VERT, &info) || info.nPage == 0) return true;
+  return info.nPos + static_cast<int>(info.nPage) > info.nMax;
+}
+
+void Win32LogView::ShowEnd() {
+  const int end = GetWindowTextLengthW(hwnd_);
+  SendMessageW(hwnd_, EM_SETSEL, end, end);
+  SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
+}
+
 void Win32LogView::AppendLine(std::string_view line) {
   std::string text(line);
-  std::string current = Text();
-  if (!current.empty() && !current.ends_with("\r\n")) text.insert(0, "\r\n");
+  if (!text_.empty() && !text_.ends_with("\r\n")) text.insert(0, "\r\n");
   text += "\r\n";
+  text_ += text;
   const int end = GetWindowTextLengthW(hwnd_);
   SendMessageW(hwnd_, EM_SETSEL, end, end);
   SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
+  ShowEnd();
 }
 
 void Win32LogView::AppendText(std::string_view text) {
-  // Inserted at the end; the caret and the first visible line are put back,
-  // since the control would scroll to the inserted text.
+  text_ += text;
+  if (IsAtEnd()) {
+    const int end = GetWindowTextLengthW(hwnd_);
+    SendMessageW(hwnd_, EM_SETSEL, end, end);
+    SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
+    ShowEnd();
+    return;
+  }
+  // The user has scrolled up: inserted at the end, with the caret and the
+  // first visible line put back, since the control would scroll to the
+  // inserted text.
   DWORD selection_start = 0, selection_end = 0;
   SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&selection_start),
                reinterpret_cast<LPARAM>(&selection_end));
@@ -122,6 +169,35 @@ void Win32LogView::AppendText(std::string_view text) {
   SendMessageW(hwnd_, EM_SETSEL, selection_start, selection_end);
   const LRESULT now_visible = SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0);
   SendMessageW(hwnd_, EM_LINESCROLL, 0, first_visible - now_visible);
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, /*lpRect=*/nullptr, /*bErase=*/TRUE);
+}
+
+void Win32LogView::OnCommand(int code) {
+  // The user scrolled (scroll bar or wheel): at the top, the part before it.
+  if (code == EN_VSCROLL && shown_from_ > 0 &&
+      SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0) == 0) {
+    ShowEarlierPart();
+  }
+}
+
+void Win32LogView::ShowEarlierPart() {
+  const std::size_t from = PartStart(text_, shown_from_, kPartBytes);
+  const std::wstring part = ToWide(std::string_view(text_).substr(from, shown_from_ - from));
+  shown_from_ = from;
+  DWORD selection_start = 0, selection_end = 0;
+  SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&selection_start),
+               reinterpret_cast<LPARAM>(&selection_end));
+  const LRESULT lines_before = SendMessageW(hwnd_, EM_GETLINECOUNT, 0, 0);
+  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(hwnd_, EM_SETSEL, 0, 0);
+  SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(part.c_str()));
+  // The line the user looked at stays in view, now below the new part.
+  const auto moved = static_cast<DWORD>(part.size());
+  SendMessageW(hwnd_, EM_SETSEL, selection_start + moved, selection_end + moved);
+  const LRESULT added = SendMessageW(hwnd_, EM_GETLINECOUNT, 0, 0) - lines_before;
+  const LRESULT now_visible = SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0);
+  SendMessageW(hwnd_, EM_LINESCROLL, 0, added - now_visible);
   SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, /*lpRect=*/nullptr, /*bErase=*/TRUE);
 }

@@ -91,15 +91,27 @@ class Win32Editor : public Editor, public NativeControl {
   Handler on_change_;
 };
 
+// The edit control holds only the end of the text: loading a large text into
+// it takes seconds (minutes under Wine for tens of megabytes). Earlier parts
+// go in front, a piece at a time, when the user scrolls to its top.
 class Win32LogView : public LogView, public NativeControl {
  public:
   using NativeControl::NativeControl;
   CRATEMARK_WIN32_CONTROL_BASICS
-  void SetText(std::string_view text) override { SetWindowTextW(hwnd_, ToWide(text).c_str()); }
-  std::string Text() const override { return WindowText(hwnd_); }
+  void SetText(std::string_view text) override;
+  std::string Text() const override { return text_; }
   void AppendLine(std::string_view line) override;
   void AppendText(std::string_view text) override;
+  void OnCommand(int code) override;
   HBRUSH OnColor(HDC dc) override;
+
+ private:
+  bool IsAtEnd() const;
+  void ShowEnd();
+  void ShowEarlierPart();
+
+  std::string text_;            // the whole text, UTF-8
+  std::size_t shown_from_ = 0;  // where in text_ the control's text begins
 };
 
 class Win32Button : public Button, public NativeControl {

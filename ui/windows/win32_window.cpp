@@ -97,11 +97,12 @@ Editor& Win32Container::AddEditor(Rect rect) {
 }
 
 LogView& Win32Container::AddLogView(Rect rect) {
+  const int id = root_.NextId();  // found by its id for EN_VSCROLL
   HWND hwnd =
       Create(WC_EDITW, "", WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
-             WS_EX_CLIENTEDGE, rect, root_.fonts().fixed, root_.NextId());
+             WS_EX_CLIENTEDGE, rect, root_.fonts().fixed, id);
   SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
-  return root_.Keep(std::make_unique<Win32LogView>(root_, hwnd), 0);
+  return root_.Keep(std::make_unique<Win32LogView>(root_, hwnd), id);
 }
 
 Button& Win32Container::AddButton(Rect rect, std::string_view caption, bool is_default) {
