@@ -62,12 +62,17 @@ void ServiceController::Handle(ServiceControl control) {
         break;
     }
   } catch (const std::exception& e) {
-    ReportError(service_name_,
-                std::string("Service failed on ") + ControlName(control) + ": " + e.what());
-    state_ = control == ServiceControl::kStart ? ServiceState::kStopped : before;
     const auto* error = dynamic_cast<const Error*>(&e);
     start_refused_ =
         control == ServiceControl::kStart && error && error->kind() == ErrorKind::kAlreadyServed;
+    const std::string message =
+        std::string("Service failed on ") + ControlName(control) + ": " + e.what();
+    if (start_refused_) {
+      ReportServiceEvent(EventKind::kStartRefused, message);
+    } else {
+      ReportError(service_name_, message);
+    }
+    state_ = control == ServiceControl::kStart ? ServiceState::kStopped : before;
   }
 }
 

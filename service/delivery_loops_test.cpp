@@ -75,7 +75,7 @@ std::unique_ptr<TsrvCratemark> MakeService(FileSystem& fs, ManualClock& clock,
   options.clock = &clock;
   options.settle_time = std::chrono::milliseconds(0);
   options.quiet_time = std::chrono::milliseconds(0);
-  options.report_error = [](const std::string&) {};
+  options.report_error = [](EventKind, const std::string&) {};
   return std::make_unique<TsrvCratemark>(kDir, std::make_unique<FolderLockTable>(fs),
                                          std::make_unique<FolderLockTable>(fs), options);
 }

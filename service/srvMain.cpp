@@ -42,7 +42,9 @@ TsrvCratemark::TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable>
       tblLockSPLCheck_(std::move(tblLockSPLCheck)),
       job_settle_(options.settle_time, clock_) {
   if (!report_error_) {
-    report_error_ = [](const std::string& message) { ReportError(ProgramFileName(), message); };
+    report_error_ = [](EventKind kind, const std::string& message) {
+      ReportServiceEvent(kind, message);
+    };
   }
   auto after_open = [this](LockTable& table) { tblLockSPLAfterOpen(table); };
   tblLockSPL_->SetAfterOpen(after_open);
@@ -253,7 +255,8 @@ void TsrvCratemark::Failed(const std::string& job_path, const FileStamp& stamp,
   }
   FlushHeldLines();
   WriteLog("# " + job_path + " stays in its folder and is tried again: " + failure);
-  report_error_("The order \"" + job_path + "\" could not be printed: " + failure);
+  report_error_(EventKind::kServiceFailed,
+                "The order \"" + job_path + "\" could not be printed: " + failure);
 }
 
 void TsrvCratemark::PassOver(const std::string& job_path, const FileStamp& stamp,
@@ -317,7 +320,7 @@ void TsrvCratemark::ReloadLater(const std::string& failure) {
   FlushHeldLines();
   WriteLog("# The service takes no job: " + failure + " It tries again within " +
            std::to_string(kMaxRetryPause.count()) + " s.");
-  report_error_("The service takes no job: " + failure);
+  report_error_(EventKind::kHalted, "The service takes no job: " + failure);
 }
 
 void TsrvCratemark::SettingsUnreadable() {
@@ -331,7 +334,7 @@ void TsrvCratemark::SettingsUnreadable() {
   const std::string why = settings_failure_ + " Check the printers and press Save & Activate.";
   if (why != settings_told_) {
     WriteLog("# The service takes no job: " + why);
-    report_error_("The service takes no job: " + why);
+    report_error_(EventKind::kHalted, "The service takes no job: " + why);
     settings_told_ = why;
   }
 }
@@ -441,9 +444,11 @@ void TsrvCratemark::OpenSourceLockTable(const std::string& source_dir) {
   // The lock is the licence to take the printer's jobs: while Tolvan's
   // spooler (or another site's service) holds it, both would print them.
   if (!source_lock_taken_) {
-    WriteLog("## Tolvan's spooler still serves " + settings_.spl_dir_source +
-             ": no job is taken until its lock on " + source_dir +
-             " is free (tried every few seconds)");
+    const std::string line = "## Tolvan's spooler still serves " + settings_.spl_dir_source +
+                             ": no job is taken until its lock on " + source_dir +
+                             " is free (tried every few seconds)";
+    WriteLog(line);
+    report_error_(EventKind::kHalted, line.substr(3));
     WriteStatus(kStatusSourceServedElsewhere);
     waiting_for_source_lock_ = true;
     next_lock_try_ = clock_.Now() + kSourceLockRetry;
@@ -617,7 +622,7 @@ void TsrvCratemark::AppendLog(const std::string& line) {
     log_.Write(line);
     log_failing_ = false;
   } catch (const Error& error) {
-    if (!log_failing_) report_error_(error.what());
+    if (!log_failing_) report_error_(EventKind::kServiceFailed, error.what());
     log_failing_ = true;
   }
 }

@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 
+#include "platform/error_channel.h"
 #include "platform/file_system.h"
 #include "platform/folder_claim.h"
 #include "platform/service_host.h"
@@ -50,7 +51,7 @@ struct ServiceOptions {
   const SettleClock* clock = nullptr;  // the system's when null
   // Where failures the service handles itself are reported (the event log
   // or the journal); ReportError with the program's name when empty.
-  std::function<void(const std::string&)> report_error;
+  std::function<void(EventKind, const std::string&)> report_error;
   std::uint64_t log_max_bytes = kActivityLogMaxBytes;
 };
 
@@ -148,7 +149,7 @@ class TsrvCratemark : public ServiceModule {
   FileSystem& fs_;
   const SettleClock& clock_;
   std::chrono::milliseconds quiet_time_;
-  std::function<void(const std::string&)> report_error_;
+  std::function<void(EventKind, const std::string&)> report_error_;
   Settings settings_;
   bool halted_ = false;
   bool timer_enabled_ = false;

@@ -47,7 +47,9 @@ class Site {
     ServiceOptions options;
     options.settle_time = std::chrono::milliseconds(0);
     options.quiet_time = std::chrono::milliseconds(0);
-    options.report_error = [this](const std::string& message) { reports.push_back(message); };
+    options.report_error = [this](EventKind, const std::string& message) {
+      reports.push_back(message);
+    };
     options.clock = &clock;
     return std::make_unique<TsrvCratemark>(dir_.path(), std::move(source),
                                            std::make_unique<FolderLockTable>(), options);
