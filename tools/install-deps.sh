@@ -22,6 +22,12 @@ packages=(
   util-linux
   # the service's systemd notifications
   pkg-config libsystemd-dev
+  # the label renderer: barcodes (zint; its source for the Windows build is
+  # fetched by tools/fetch-zint-source.sh, which needs dpkg-dev and patch),
+  # stb's font rasteriser and PNG writer, the printer fonts; the readers that
+  # check what it draws, and zint's own tool for the benchmark
+  libzint-dev libstb-dev fonts-dejavu-core fonts-dejavu-extra patch
+  zbar-tools tesseract-ocr zint
   # the Windows installer, and the Debian package with its checks
   nsis dpkg-dev binutils lintian systemd adduser
 )
