@@ -176,6 +176,17 @@ wait_for 15 preview_drawn || fail "the preview window was not drawn"
 import -window root "$artifacts/console-label-preview.png"
 echo "screenshot: $artifacts/console-label-preview.png"
 
+# A ZPL design in place of the text: the preview shows the label's picture.
+text_face=$(preview_sum)
+xdotool windowfocus "$window" >/dev/null 2>&1 || true
+xdotool mousemove --window "$window" 400 200 click 1
+xdotool key ctrl+Home shift+ctrl+End
+xdotool type --delay 20 '^XA^PW400^LL300^FO10,10^GB380,280,6^FS^FO30,40^A0N,60,60^FDTable 12^FS^FO30,150^BY2^BCN,80,Y^FD12345^FS^XZ'
+picture_shown() { [ "$(preview_sum)" != "$text_face" ] && preview_drawn; }
+wait_for 15 picture_shown || fail "the preview did not change to the label's picture"
+import -window root "$artifacts/console-label-preview-zpl.png"
+echo "screenshot: $artifacts/console-label-preview-zpl.png"
+
 # Still running: nothing on the way ended it.
 kill -0 "$console_pid" 2>/dev/null || fail "the console ended while pages were shown"
 echo "PASS"

@@ -67,8 +67,11 @@ void TerminalImageView::Paint(Canvas& canvas, bool) const {
         const int x0 = edge(c), x1 = std::max(edge(c + 1), x0 + 1);
         const int y0 = edge(2 * r), y1 = std::max(edge(2 * r + 2), y0 + 1);
         const std::int64_t area = std::int64_t{x1 - x0} * (y1 - y0);
-        const std::int64_t shade = BlackIn(x0, y0, x1, y1) * 9 / std::max<std::int64_t>(area, 1);
-        line += static_cast<char32_t>(kShades[std::clamp<std::int64_t>(shade, 0, 9)]);
+        // The square root darkens thin rules, which cover little of a cell.
+        const double coverage =
+            static_cast<double>(BlackIn(x0, y0, x1, y1)) / std::max<std::int64_t>(area, 1);
+        const int shade = static_cast<int>(std::lround(std::sqrt(coverage) * 9));
+        line += static_cast<char32_t>(kShades[std::clamp(shade, 0, 9)]);
       }
     }
     canvas.Chars(top + r, left, line, cols, kReverse);
