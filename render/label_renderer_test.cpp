@@ -164,6 +164,25 @@ TEST(LabelRenderer, FieldBlockJustifiesEachLine) {
   EXPECT_EQ(r.right - r.left, width);
 }
 
+TEST(LabelRenderer, JustifiedBlockFillsItsWidthButNotItsLastLine) {
+  const Raster r =
+      RenderOne("^XA^PW600^LL200^FO100,0^A0N,40,40^FB400,2,0,J^FDaa bb cc dd ee ff gg hh ii^FS^XZ");
+  const Box first_line = [&] {
+    Raster top(600, 40);
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 600; ++x) {
+        if (r.IsBlack(x, y)) top.Fill(x, y, 1, 1, true, false);
+      }
+    }
+    return InkBox(top);
+  }();
+  EXPECT_NEAR(first_line.left, 100, 4);
+  EXPECT_NEAR(first_line.right, 500, 4);
+  const Box single =
+      InkBox(RenderOne("^XA^PW600^LL200^FO100,0^A0N,40,40^FB400,1,0,J^FDaa bb^FS^XZ"));
+  EXPECT_LT(single.right, 300);  // a paragraph's last line is not spread
+}
+
 TEST(LabelRenderer, FieldBlockWrapsWordsIntoItsLines) {
   const Raster r =
       RenderOne("^XA^PW400^LL400^FO0,0^A0N,40,40^FB200,3,10,L^FDone two three four five^FS^XZ");

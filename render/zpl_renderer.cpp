@@ -342,8 +342,10 @@ class LabelDrawer {
   }
 
   // Words of `text` greedily in lines of at most `width` dots; "\&" breaks.
+  // `paragraph_ends`: the indexes of the lines that end a paragraph.
   static std::vector<std::string> WrapLines(const std::string& text, const TextStyle& style,
-                                            int width, int indent) {
+                                            int width, int indent,
+                                            std::vector<std::size_t>& paragraph_ends) {
     std::vector<std::string> paragraphs;
     std::string current;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -376,6 +378,7 @@ class LabelDrawer {
         if (lines.size() > 10000) break;
       }
       lines.push_back(std::move(line));
+      paragraph_ends.push_back(lines.size() - 1);
     }
     return lines;
   }
@@ -401,7 +404,9 @@ class LabelDrawer {
     const int h = std::max(1, line_step * (block.lines - 1) + style.line_height);
     if (field.typeset) Anchor(o, width, h, 0, h - style.line_height + ascent, x, y);
     FieldCanvas canvas(raster_, x, y, width, h, o, reverse);
-    const std::vector<std::string> lines = WrapLines(text, style, width, block.indent);
+    std::vector<std::size_t> paragraph_ends;
+    const std::vector<std::string> lines =
+        WrapLines(text, style, width, block.indent, paragraph_ends);
     for (std::size_t i = 0; i < lines.size(); ++i) {
       // Lines past the block's last are printed over it, as printers do.
       const int row = static_cast<int>(std::min<std::size_t>(i, block.lines - 1));
@@ -410,7 +415,34 @@ class LabelDrawer {
       int u = indent;
       if (block.justify == 'C') u = (width - used) / 2;
       if (block.justify == 'R') u = width - used;
-      style.face->Draw(canvas, u, row * line_step, lines[i], style.size);
+      const bool last_of_paragraph =
+          std::find(paragraph_ends.begin(), paragraph_ends.end(), i) != paragraph_ends.end();
+      if (block.justify == 'J' && !last_of_paragraph) {
+        DrawJustified(canvas, style, indent, width - indent, row * line_step, lines[i]);
+      } else {
+        style.face->Draw(canvas, u, row * line_step, lines[i], style.size);
+      }
+    }
+  }
+
+  // The words of one line spread so that it fills `width`.
+  static void DrawJustified(FieldCanvas& canvas, const TextStyle& style, int u, int width, int v,
+                            const std::string& line) {
+    std::vector<std::string> words;
+    for (std::size_t pos = 0; pos <= line.size();) {
+      std::size_t end = line.find(' ', pos);
+      if (end == std::string::npos) end = line.size();
+      if (end > pos) words.push_back(line.substr(pos, end - pos));
+      pos = end + 1;
+    }
+    int inked = 0;
+    for (const std::string& word : words) inked += style.face->Measure(word, style.size);
+    const double gap =
+        words.size() > 1 ? static_cast<double>(width - inked) / (words.size() - 1) : 0;
+    double at = u;
+    for (const std::string& word : words) {
+      style.face->Draw(canvas, static_cast<int>(std::lround(at)), v, word, style.size);
+      at += style.face->Measure(word, style.size) + gap;
     }
   }
 
