@@ -238,6 +238,8 @@ TEST(LabelRenderer, MalformedInputGivesWarningsAndBoundedImages) {
       "^XA^FO10,10^GC30000,30000^FS^FO0,0^GD30000,30000,30000^FS^XZ",
       "^XA^BY999,99,99999^FO0,0^BC^FD" + std::string(5000, '1') + "^FS^XZ",
       big_qr,
+      // A NUL for a font name once read past the bitmap fonts' table.
+      std::string("^XA^FO0,0^A\0N,60,60^FDx^FS^CF\0^FO0,0^FDy^FS^XZ", 46),
       "^XA^FH^FD_4^FS^FO0,0^FB-5,-5,-99999,Q,-3^FDa b^FS^XZ",
       big_text,
   };

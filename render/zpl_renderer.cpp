@@ -318,7 +318,7 @@ class LabelDrawer {
     }
     font.height = std::clamp(font.height, 0, kMaxFontDots);
     font.width = std::clamp(font.width, 0, kMaxFontDots);
-    if (font.name == '0' || !std::strchr("ABCDEFGH", font.name)) {
+    if (font.name < 'A' || font.name > 'H') {
       if (font.name != '0') {
         Warn("font " + std::string(1, font.name) + " at line " + std::to_string(line) +
              ": drawn as font 0");
@@ -520,7 +520,8 @@ class LabelDrawer {
   static std::string Code128Data(const std::string& data) {
     std::string out;
     for (std::size_t i = 0; i < data.size(); ++i) {
-      if (data[i] == '>' && i + 1 < data.size() && std::strchr(":;9<=5678", data[i + 1])) {
+      if (data[i] == '>' && i + 1 < data.size() && data[i + 1] != '\0' &&
+          std::strchr(":;9<=5678", data[i + 1])) {
         ++i;
         continue;
       }
