@@ -320,8 +320,9 @@ class LabelDrawer {
     font.width = std::clamp(font.width, 0, kMaxFontDots);
     if (font.name < 'A' || font.name > 'H') {
       if (font.name != '0') {
-        Warn("font " + std::string(1, font.name) + " at line " + std::to_string(line) +
-             ": drawn as font 0");
+        const bool printable = font.name > ' ' && font.name < 127;
+        Warn("font " + (printable ? std::string(1, font.name) : std::string("?")) + " at line " +
+             std::to_string(line) + ": drawn as font 0");
       }
       const int h = font.height > 0 ? font.height : (font.width > 0 ? font.width : Scaled(9));
       const int w = font.width > 0 ? font.width : h;
