@@ -8,8 +8,10 @@
 #include "console/table_guard.h"
 #include "console/test_job.h"
 #include "platform/code_page.h"
+#include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
+#include "render/printer_fonts.h"
 #include "shared/activity_log.h"
 #include "shared/change_marker.h"
 #include "shared/host_files.h"
@@ -405,10 +407,23 @@ void TfrmMain::MakePreviewWindow() {
   preview_window_ = toolkit_.NewWindow({ui::WindowKind::kModeless, "Label Preview", 440, 420});
   frmPreview = preview_window_.get();
   frmPreview->AddLabel({6, 4, 428, 14},
-                       "The label of a test print, as the label printer receives it:");
-  memoPreviewLabel = &frmPreview->AddLogView({6, 20, 428, 230});
+                       "The label of a test print, as the label printer prints it:");
+  memoPreviewLabel = &frmPreview->AddLogView({6, 20, 428, 206});
+  imgPreviewLabel = &frmPreview->AddImageView({6, 20, 428, 206});
+  btnPreviewShowText = &frmPreview->AddButton({6, 230, 160, 22}, "Picture / &text");
+  btnPreviewShowText->OnClick([this] { btnPreviewShowTextClick(); });
   frmPreview->AddLabel({6, 258, 428, 14}, "Tag check:");
   memoPreviewWarnings = &frmPreview->AddLogView({6, 274, 428, 140});
+  try {
+    preview_fonts_.emplace(render::LoadPrinterFonts());
+  } catch (const Error& e) {
+    preview_fonts_error_ = std::string("No label picture: ") + e.what();
+  }
+}
+
+void TfrmMain::btnPreviewShowTextClick() {
+  preview_shows_text_ = !preview_shows_text_;
+  RefreshPreview();
 }
 
 void TfrmMain::RefreshPreview() {
@@ -417,10 +432,27 @@ void TfrmMain::RefreshPreview() {
   const Settings settings = SettingsFromLines(settings_lines_.lines);
   const LabelCaptions captions{settings.labels_text, settings.time_text, settings.map_text,
                                settings.total_text};
-  const LabelPreview preview = PreviewLabel(
+  LabelPreview preview = PreviewLabel(
       reLabelDesign->Text(), design_encoding_,
       BuildTestJobLines(context_.now(), morning_designator_, afternoon_designator_), captions);
   memoPreviewLabel->SetText(preview.LabelText());
+  // A ZPL label is shown as its picture; plain text is its own picture.
+  const bool is_zpl = IsZplLabel(preview.label_file_text);
+  ui::MonoImage image;
+  if (is_zpl && !preview_fonts_) preview.warnings.push_back(preview_fonts_error_);
+  if (is_zpl && preview_fonts_) {
+    LabelPicture picture = DrawLabelPicture(preview.label_file_text, *preview_fonts_);
+    if (!picture.labels.empty()) {
+      const render::Raster& label = picture.labels.front();
+      image = {label.width(), label.height(), label.dots()};
+    }
+    for (std::string& warning : picture.warnings) preview.warnings.push_back(std::move(warning));
+  }
+  const bool show_picture = is_zpl && preview_fonts_ && !preview_shows_text_;
+  imgPreviewLabel->SetImage(std::move(image));
+  imgPreviewLabel->SetVisible(show_picture);
+  memoPreviewLabel->SetVisible(!show_picture);
+  btnPreviewShowText->SetVisible(is_zpl && preview_fonts_);
   memoPreviewWarnings->SetText(preview.WarningsText());
 }
 

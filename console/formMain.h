@@ -16,6 +16,7 @@
 #include "console/status_display.h"
 #include "platform/local_time.h"
 #include "platform/text_file.h"
+#include "render/label_renderer.h"
 #include "ui/window.h"
 
 namespace cratemark {
@@ -51,6 +52,7 @@ class TfrmMain {
   void btnPreviewClick();
   void reLabelDesignChange();
   void tmrPreviewTimer();
+  void btnPreviewShowTextClick();
   void TimerTimer();
   void ShowStatusCode(std::int16_t code);
   void btnClick();
@@ -74,6 +76,9 @@ class TfrmMain {
   // The preview window, made on the first "Preview" click.
   ui::Window* frmPreview = nullptr;
   ui::LogView* memoPreviewLabel = nullptr;
+  // A ZPL label as the printer prints it; the escaped text is a click away.
+  ui::ImageView* imgPreviewLabel = nullptr;
+  ui::Button* btnPreviewShowText = nullptr;
   ui::LogView* memoPreviewWarnings = nullptr;
   ui::ListBox* listPrnSource = nullptr;
   ui::ListBox* listPrnDest = nullptr;
@@ -117,6 +122,11 @@ class TfrmMain {
   std::unique_ptr<ui::Window> window_;
   std::unique_ptr<TAboutBox> about_box_;
   std::unique_ptr<ui::Window> preview_window_;
+  // The printer's fonts for the preview's picture, read with the window;
+  // when they cannot be, why, for the tag check's list.
+  std::optional<render::PrinterFonts> preview_fonts_;
+  std::string preview_fonts_error_;
+  bool preview_shows_text_ = false;
 
   TextFileContent settings_lines_;  // SettingsLines with the encoding it was read in
   std::string spl_dir_source_, spl_dir_dest_, spl_dir_backup_;

@@ -31,7 +31,7 @@ const std::vector<std::string> kTabCaptions = {"Log Info", "Label Editor", "Setu
 const std::vector<std::string> kLabelEditorTexts = {"&Save Design", "&Revert to Last",
                                                     "Test &Print", "Pre&view"};
 const std::vector<std::string> kPreviewTexts = {
-    "Label Preview", "The label of a test print, as the label printer receives it:", "Tag check:"};
+    "Label Preview", "The label of a test print, as the label printer prints it:", "Tag check:"};
 const std::vector<std::string> kSetupTexts = {
     "Source Printer:", "Destination Printer:", "Backup Label Printer:",
     "Labels Text:",    "Time Text:",           "Map Code Text:",

@@ -448,6 +448,36 @@ TEST_F(ConsoleTest, PreviewFollowsTheUnsavedTextOnceTheTypingPauses) {
   EXPECT_EQ(form.memoPreviewLabel->Text(), "Customer Name :12345.67{CR}{LF}");
 }
 
+TEST_F(ConsoleTest, PreviewShowsAZplLabelAsItsPictureAndItsTextOneClickAway) {
+  Write("Cratemark.cfg", "SPLDirSource=PreLabel\r\n");
+  Write("LabelDesign.txt",
+        "^XA^PW400^LL200\r\n^FO10,10^GB380,180,4^FS\r\n^FO30,40^A0N,40,40^FD<Reference>^FS\r\n"
+        "^B7N^FDx^FS\r\n^XZ\r\n");
+  TfrmMain& form = Start();
+  ShowPage("Label Editor");
+  As(form.btnPreview).Click();
+  const ui::MonoImage& image = As(form.imgPreviewLabel).image();
+  EXPECT_EQ(image.width, 400);
+  EXPECT_EQ(image.height, 200);
+  EXPECT_EQ(image.dots[10 * 400 + 10], 1);  // the box's corner
+  EXPECT_TRUE(form.imgPreviewLabel->IsVisible());
+  EXPECT_FALSE(form.memoPreviewLabel->IsVisible());
+  // What the renderer cannot draw joins the tag check.
+  EXPECT_EQ(form.memoPreviewWarnings->Text(), "Label picture: ^B7 at line 4: not drawn");
+
+  As(form.btnPreviewShowText).Click();
+  EXPECT_FALSE(form.imgPreviewLabel->IsVisible());
+  EXPECT_TRUE(form.memoPreviewLabel->IsVisible());
+  EXPECT_EQ(form.memoPreviewLabel->Text().substr(0, 25), "^XA^PW400^LL200{CR}{LF}\r\n");
+  As(form.btnPreviewShowText).Click();
+  EXPECT_TRUE(form.imgPreviewLabel->IsVisible());
+
+  // A design that asks for UTF-8 with characters beyond ASCII is warned of.
+  As(form.reLabelDesign).SetText("^XA^CI28^FO0,0^FD\xc3\xa9t\xc3\xa9^FS^XZ");
+  toolkit_.AdvanceMs(300);
+  EXPECT_EQ(form.memoPreviewWarnings->Text(), kUtf8DesignWarning);
+}
+
 // --- status monitor ---
 
 TEST_F(ConsoleTest, StatusMessagesFollowTheStatusFile) {

@@ -1,18 +1,27 @@
 #include "console/label_preview.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "console/tag_check.h"
 #include "platform/code_page.h"
+#include "render/zpl_commands.h"
 #include "shared/order_job.h"
 
 namespace cratemark {
 namespace {
 
-constexpr const char* kControlNames[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
-                                           "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
-                                           "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
-                                           "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+// ^CI28 anywhere in the design, in either case.
+bool AsksForUtf8(std::string_view design_text) {
+  for (std::size_t i = 0; i + 4 < design_text.size(); ++i) {
+    if (design_text[i] == '^' && (design_text[i + 1] == 'C' || design_text[i + 1] == 'c') &&
+        (design_text[i + 2] == 'I' || design_text[i + 2] == 'i') && design_text[i + 3] == '2' &&
+        design_text[i + 4] == '8') {
+      return true;
+    }
+  }
+  return false;
+}
 
 std::string Joined(const Lines& lines) {
   std::string text;
@@ -45,38 +54,33 @@ std::string ComposeLabelFileText(std::string_view design_text, TextEncoding desi
   return AnsiToUtf8(Utf8ToAnsi(JoinLines(label)));
 }
 
-Lines ShowControlCharacters(std::string_view text) {
-  Lines lines;
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\r' || c == '\n') {
-      line += c == '\r' ? "{CR}" : "{LF}";
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-        line += "{LF}";
-        ++i;
-      }
-      lines.push_back(std::move(line));
-      line.clear();
-    } else if (c < 32) {
-      line += std::string("{") + kControlNames[c] + "}";
-    } else if (c == 127) {
-      line += "{DEL}";
-    } else {
-      line += static_cast<char>(c);
-    }
+bool IsZplLabel(std::string_view label_file_text) { return render::LooksLikeZpl(label_file_text); }
+
+LabelPicture DrawLabelPicture(std::string_view label_file_text, const render::PrinterFonts& fonts,
+                              const render::RenderOptions& options) {
+  // The printer gets the ANSI code page's bytes.
+  render::RenderedLabels rendered =
+      render::RenderLabelFile(Utf8ToAnsi(label_file_text), options, fonts);
+  LabelPicture picture;
+  picture.labels = std::move(rendered.labels);
+  for (std::string& warning : rendered.warnings) {
+    picture.warnings.push_back("Label picture: " + std::move(warning));
   }
-  if (!line.empty()) lines.push_back(std::move(line));
-  return lines;
+  return picture;
 }
 
 LabelPreview PreviewLabel(std::string_view design_text, TextEncoding design_encoding,
                           const Lines& job, const LabelCaptions& captions) {
   LabelPreview preview;
-  preview.label_lines =
-      ShowControlCharacters(ComposeLabelFileText(design_text, design_encoding, job, captions));
+  preview.label_file_text = ComposeLabelFileText(design_text, design_encoding, job, captions);
+  preview.label_lines = ShowControlCharacters(preview.label_file_text);
   for (const TagFinding& finding : CheckTags(design_text)) {
     preview.warnings.push_back(DescribeTagFinding(finding));
+  }
+  if (AsksForUtf8(design_text) && std::any_of(design_text.begin(), design_text.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80;
+      })) {
+    preview.warnings.push_back(std::string(kUtf8DesignWarning));
   }
   return preview;
 }

@@ -6,15 +6,23 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/text_file.h"
+#include "render/control_characters.h"
+#include "render/label_renderer.h"
 #include "shared/label_composer.h"
 
 namespace cratemark {
 
 inline constexpr std::string_view kNoTagWarnings = "Every tag in the design will be filled.";
+inline constexpr std::string_view kUtf8DesignWarning =
+    "^CI28 asks the printer for UTF-8, but labels go out in the ANSI code page: the "
+    "characters beyond ASCII will print wrongly (use ^CI27).";
 
 struct LabelPreview {
+  // The label file as the printer receives it, as UTF-8 text.
+  std::string label_file_text;
   // The label file line by line, control characters spelt out; each line
   // ends in the "{CR}{LF}" that the printer receives after it.
   Lines label_lines;
@@ -35,11 +43,24 @@ struct LabelPreview {
 std::string ComposeLabelFileText(std::string_view design_text, TextEncoding design_encoding,
                                  const Lines& job, const LabelCaptions& captions);
 
-// `text` with every control character (codes below 32, and 127) as its
-// ASCII name in braces, "{ESC}"; a line break (CR LF, lone CR, lone LF)
-// ends a line of the result after its names.
-Lines ShowControlCharacters(std::string_view text);
+using render::ShowControlCharacters;
 
+// What the label printer prints for a label file (LabelPreview's
+// label_file_text): one image per label, and what the renderer could not
+// draw, worded for the tag check's list.
+struct LabelPicture {
+  std::vector<render::Raster> labels;
+  Lines warnings;
+};
+LabelPicture DrawLabelPicture(std::string_view label_file_text, const render::PrinterFonts& fonts,
+                              const render::RenderOptions& options = {});
+
+// Whether the label file is in the printer language ZPL (and so has a picture).
+bool IsZplLabel(std::string_view label_file_text);
+
+// The tag check's findings, then a warning when the design asks for UTF-8
+// (^CI28) and holds characters beyond ASCII: labels go out in the ANSI code
+// page, so the printer would print those wrongly.
 LabelPreview PreviewLabel(std::string_view design_text, TextEncoding design_encoding,
                           const Lines& job, const LabelCaptions& captions);
 

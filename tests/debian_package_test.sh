@@ -45,9 +45,15 @@ root="$work/root"
 dpkg-deb -x "$package" "$root"
 for file in usr/lib/cratemark/CratemarkService usr/lib/cratemark/libxbengine.so \
   usr/bin/CratemarkService lib/systemd/system/cratemark@.service \
-  usr/share/doc/cratemark/examples/LabelDesign.txt; do
+  usr/share/doc/cratemark/examples/LabelDesign.txt usr/bin/cratemark-render \
+  usr/share/man/man1/cratemark-render.1.gz; do
   [ -e "$root/$file" ] || fail "the package lacks /$file"
 done
+# The label renderer as installed draws with the fonts of the packages it
+# depends on.
+printf '^XA^PW200^LL100^FO10,10^GB100,50,4^FS^FO10,60^A0N,30,30^FDok^FS^XZ' >"$work/label.zpl"
+"$root/usr/bin/cratemark-render" "$work/label.zpl" -o "$work/label.png" >/dev/null ||
+  fail "the installed cratemark-render did not draw a label"
 
 # One instance per site, named by the site's folder.
 site="$work/srv/tolvan-1"

@@ -178,6 +178,24 @@ wait_for 15 preview_drawn || fail "the preview window was not drawn"
 import -window root "$artifacts/console-label-preview.png"
 echo "screenshot: $artifacts/console-label-preview.png"
 
+# A ZPL design in place of the text: the preview shows the label's picture.
+# The picture stands on the image control's grey ground, which the text
+# views do not have.
+grey_dots() {
+  import -window root -crop "${preview_w}x${preview_h}+$preview_x+$preview_y" +repage txt:- 2>/dev/null |
+    grep -c '#808080' || true
+}
+[ "$(grey_dots)" -lt 100 ] || fail "the text preview already shows a picture"
+xdotool windowfocus "$window" >/dev/null 2>&1 || true
+# The editor's left part, clear of the preview window.
+xdotool mousemove --window "$window" 250 150 click 1
+xdotool key ctrl+Home shift+ctrl+End
+xdotool type --delay 20 '^XA^PW400^LL300^FO10,10^GB380,280,6^FS^FO30,40^A0N,60,60^FDTable 12^FS^FO30,150^BY2^BCN,80,Y^FD12345^FS^XZ'
+picture_shown() { [ "$(grey_dots)" -gt 1000 ] && preview_drawn; }
+wait_for 15 picture_shown || fail "the preview did not change to the label's picture"
+import -window root "$artifacts/console-label-preview-zpl.png"
+echo "screenshot: $artifacts/console-label-preview-zpl.png"
+
 # Still running: nothing on the way ended it.
 kill -0 "$console_pid" 2>/dev/null || fail "the console ended while pages were shown"
 echo "PASS"

@@ -12,6 +12,10 @@ demo=(
   # the Linux build of the service and the simulator (the configure step
   # also looks for GoogleTest and ncurses, whose targets it defines)
   cmake ninja-build g++ pkg-config libsystemd-dev libncurses-dev libgtest-dev libgmock-dev
+  # the label renderer: barcodes (zint; its source for the Windows build is
+  # fetched by tools/fetch-zint-source.sh, which needs dpkg-dev and patch),
+  # stb's font rasteriser and PNG writer, the printer fonts
+  libzint-dev libstb-dev fonts-dejavu-core fonts-dejavu-extra
 )
 build=(
   "${demo[@]}"
@@ -22,8 +26,8 @@ build=(
   libbenchmark-dev libshp-dev
   # the fuzz targets (tools/fuzz.sh)
   clang libclang-rt-14-dev
-  # the Debian package
-  dpkg-dev binutils
+  # the Debian package; the Windows build's zint source (dpkg-dev, patch)
+  dpkg-dev binutils patch
 )
 test=(
   "${build[@]}"
@@ -39,6 +43,9 @@ test=(
   util-linux
   # the Debian package's checks
   lintian systemd adduser
+  # readers that check what the label renderer draws, and zint's own tool
+  # for the benchmark
+  zbar-tools tesseract-ocr zint
 )
 case "$set_name" in
   demo) packages=("${demo[@]}") ;;

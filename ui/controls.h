@@ -3,9 +3,11 @@
 // window. All calls happen on the window thread.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cratemark::ui {
 
@@ -109,6 +111,20 @@ class Button : public Control {
 class Picture : public Control {
  public:
   virtual void OnDoubleClick(Handler handler) = 0;
+};
+
+// A black-and-white picture, one byte a dot (1 black), row by row.
+struct MonoImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> dots;
+};
+
+// Shows a MonoImage scaled to fit the control, its proportions kept; an
+// empty image shows nothing.
+class ImageView : public Control {
+ public:
+  virtual void SetImage(MonoImage image) = 0;
 };
 
 // A label whose text flashes on the one blink rhythm shared by the whole

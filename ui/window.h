@@ -27,6 +27,7 @@ class Container {
   virtual LogView& AddLogView(Rect rect) = 0;
   virtual Button& AddButton(Rect rect, std::string_view caption, bool is_default = false) = 0;
   virtual Picture& AddPicture(Rect rect) = 0;
+  virtual ImageView& AddImageView(Rect rect) = 0;
   virtual TabControl& AddTabControl(Rect rect) = 0;
 };
 

@@ -1,7 +1,5 @@
-#include <algorithm>
-#include <fstream>
-#include <iterator>
-
+#include "platform/error.h"
+#include "platform/file_system.h"
 #include "platform/version_info.h"
 
 namespace cratemark {
@@ -9,9 +7,14 @@ namespace cratemark {
 const char kExecutableSuffix[] = "";
 
 std::optional<std::string> ReadFileVersion(std::string_view path) {
-  std::ifstream file{std::string(path), std::ios::binary};
-  if (!file) return std::nullopt;
-  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  // Read in large blocks: a program file of tens of megabytes read a byte
+  // at a time kept the about box waiting for seconds.
+  std::string bytes;
+  try {
+    bytes = ReadWholeFile(path);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
   // Put together at run time so that this reader's own code does not carry
   // the marker it looks for.
   std::string needle = "CRATEMARK";

@@ -179,6 +179,9 @@ Button& HeadlessContainer::AddButton(Rect, std::string_view caption, bool is_def
   return Keep(std::make_unique<HeadlessButton>(caption, is_default));
 }
 Picture& HeadlessContainer::AddPicture(Rect) { return Keep(std::make_unique<HeadlessPicture>()); }
+ImageView& HeadlessContainer::AddImageView(Rect) {
+  return Keep(std::make_unique<HeadlessImageView>());
+}
 TabControl& HeadlessContainer::AddTabControl(Rect) {
   return Keep(std::make_unique<HeadlessTabControl>(toolkit_));
 }

@@ -161,6 +161,16 @@ class HeadlessPicture : public Picture, public ControlBase {
   Handler on_double_click_;
 };
 
+class HeadlessImageView : public ImageView, public ControlBase {
+ public:
+  CRATEMARK_HEADLESS_CONTROL_BASICS
+  void SetImage(MonoImage image) override { image_ = std::move(image); }
+  const MonoImage& image() const { return image_; }
+
+ private:
+  MonoImage image_;
+};
+
 class HeadlessBlinkLabel : public BlinkLabel, public ControlBase {
  public:
   explicit HeadlessBlinkLabel(const HeadlessToolkit& toolkit) : toolkit_(toolkit) {}
@@ -235,6 +245,7 @@ class HeadlessContainer : public virtual Container {
   LogView& AddLogView(Rect rect) override;
   Button& AddButton(Rect rect, std::string_view caption, bool is_default) override;
   Picture& AddPicture(Rect rect) override;
+  ImageView& AddImageView(Rect rect) override;
   TabControl& AddTabControl(Rect rect) override;
 
  protected:
@@ -332,6 +343,9 @@ inline HeadlessEditor& As(Editor* control) { return dynamic_cast<HeadlessEditor&
 inline HeadlessLogView& As(LogView* control) { return dynamic_cast<HeadlessLogView&>(*control); }
 inline HeadlessButton& As(Button* control) { return dynamic_cast<HeadlessButton&>(*control); }
 inline HeadlessPicture& As(Picture* control) { return dynamic_cast<HeadlessPicture&>(*control); }
+inline HeadlessImageView& As(ImageView* control) {
+  return dynamic_cast<HeadlessImageView&>(*control);
+}
 inline HeadlessLabel& As(Label* control) { return dynamic_cast<HeadlessLabel&>(*control); }
 inline HeadlessBlinkLabel& As(BlinkLabel* control) {
   return dynamic_cast<HeadlessBlinkLabel&>(*control);

@@ -44,6 +44,9 @@ class Canvas {
   virtual void Fill(const CellBox& box, unsigned look) = 0;
   // A single-line border along the edge of `box`.
   virtual void Border(const CellBox& box, unsigned look) = 0;
+  // Whether characters beyond ASCII show (a UTF-8 terminal); when not, they
+  // become "?".
+  virtual bool ShowsUnicode() const { return true; }
   // Where the terminal's cursor stands after painting; a negative row hides it.
   virtual void PlaceCursor(int row, int col) = 0;
 };

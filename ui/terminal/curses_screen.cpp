@@ -198,6 +198,8 @@ class CursesScreen : public Screen {
     return 0;
   }
 
+  bool ShowsUnicode() const override { return is_utf8_; }
+
   // A character the terminal shows in one cell, or "?".
   wchar_t Printable(char32_t c) const {
     if (c == U'\t') return L' ';

@@ -6,6 +6,7 @@
 #include "ui/terminal/terminal_button.h"
 #include "ui/terminal/terminal_edit.h"
 #include "ui/terminal/terminal_editor.h"
+#include "ui/terminal/terminal_image_view.h"
 #include "ui/terminal/terminal_label.h"
 #include "ui/terminal/terminal_list_box.h"
 #include "ui/terminal/terminal_log_view.h"
@@ -63,6 +64,10 @@ Button& TerminalContainer::AddButton(Rect rect, std::string_view caption, bool i
 
 Picture& TerminalContainer::AddPicture(Rect rect) {
   return Place(std::make_unique<TerminalPicture>(root_, surface_, Offset(rect)));
+}
+
+ImageView& TerminalContainer::AddImageView(Rect rect) {
+  return Place(std::make_unique<TerminalImageView>(root_, surface_, Offset(rect)));
 }
 
 TabControl& TerminalContainer::AddTabControl(Rect rect) {

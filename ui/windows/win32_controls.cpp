@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -232,6 +233,59 @@ void Win32Picture::OnDraw(DRAWITEMSTRUCT* item) {
   HGDIOBJ old_font = SelectObject(item->hDC, root_.fonts().picture);
   DrawTextW(item->hDC, L"Cratemark", -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SelectObject(item->hDC, old_font);
+}
+
+// --- image view ---
+
+void Win32ImageView::SetImage(MonoImage image) {
+  width_ = image.width;
+  height_ = image.height;
+  const std::size_t stride = ((static_cast<std::size_t>(std::max(width_, 0)) + 31) / 32) * 4;
+  if (width_ <= 0 || height_ <= 0 ||
+      image.dots.size() != static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)) {
+    width_ = height_ = 0;
+    rows_.clear();
+  } else {
+    // Bit set: palette entry 1, white paper; clear: entry 0, black ink.
+    rows_.assign(stride * height_, 0);
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < width_; ++x) {
+        if (!image.dots[static_cast<std::size_t>(y) * width_ + x]) {
+          rows_[y * stride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        }
+      }
+    }
+  }
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Win32ImageView::OnDraw(DRAWITEMSTRUCT* item) {
+  const RECT rect = item->rcItem;
+  FillRect(item->hDC, &rect, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  if (width_ == 0) return;
+  const int room_w = rect.right - rect.left, room_h = rect.bottom - rect.top;
+  const double scale =
+      std::min(static_cast<double>(room_w) / width_, static_cast<double>(room_h) / height_);
+  const int w = std::max(1, static_cast<int>(width_ * scale));
+  const int h = std::max(1, static_cast<int>(height_ * scale));
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colors[2];
+  } info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = width_;
+  info.header.biHeight = -height_;  // top-down rows
+  info.header.biPlanes = 1;
+  info.header.biBitCount = 1;
+  info.header.biCompression = BI_RGB;
+  info.colors[0] = {0, 0, 0, 0};
+  info.colors[1] = {255, 255, 255, 0};
+  // Halftone keeps thin rules and bars visible when the label shrinks.
+  SetStretchBltMode(item->hDC, HALFTONE);
+  SetBrushOrgEx(item->hDC, 0, 0, nullptr);
+  StretchDIBits(item->hDC, rect.left + (room_w - w) / 2, rect.top + (room_h - h) / 2, w, h, 0, 0,
+                width_, height_, rows_.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                SRCCOPY);
 }
 
 // --- blink label ---

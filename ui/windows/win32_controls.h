@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/windows/wide_string.h"
 #include "ui/controls.h"
@@ -135,6 +137,19 @@ class Win32Picture : public Picture, public NativeControl {
 
  private:
   Handler on_double_click_;
+};
+
+// A label's picture: a one-bit DIB stretched to fit, its proportions kept.
+class Win32ImageView : public ImageView, public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  CRATEMARK_WIN32_CONTROL_BASICS
+  void SetImage(MonoImage image) override;
+  void OnDraw(DRAWITEMSTRUCT* item) override;
+
+ private:
+  int width_ = 0, height_ = 0;
+  std::vector<std::uint8_t> rows_;  // top-down, each row padded to 4 bytes
 };
 
 class Win32BlinkLabel : public BlinkLabel, public NativeControl {

@@ -122,6 +122,12 @@ Picture& Win32Container::AddPicture(Rect rect) {
   return root_.Keep(std::make_unique<Win32Picture>(root_, hwnd), id);
 }
 
+ImageView& Win32Container::AddImageView(Rect rect) {
+  const int id = root_.NextId();
+  HWND hwnd = Create(L"STATIC", "", WS_VISIBLE | SS_OWNERDRAW, 0, rect, root_.fonts().normal, id);
+  return root_.Keep(std::make_unique<Win32ImageView>(root_, hwnd), id);
+}
+
 TabControl& Win32Container::AddTabControl(Rect rect) {
   const int id = root_.NextId();
   HWND hwnd = Create(WC_TABCONTROLW, "", WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0, rect,

@@ -38,6 +38,7 @@ class Win32Container : public virtual Container {
   LogView& AddLogView(Rect rect) override;
   Button& AddButton(Rect rect, std::string_view caption, bool is_default) override;
   Picture& AddPicture(Rect rect) override;
+  ImageView& AddImageView(Rect rect) override;
   TabControl& AddTabControl(Rect rect) override;
 
  protected:

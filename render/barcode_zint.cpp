@@ -1,0 +1,68 @@
+// Barcodes through libzint.
+#include <zint.h>
+
+#include <cstring>
+#include <memory>
+
+#include "render/barcode_symbol.h"
+
+namespace cratemark::render {
+namespace {
+
+struct SymbolDeleter {
+  void operator()(zint_symbol* symbol) const { ZBarcode_Delete(symbol); }
+};
+
+int ZintSymbology(Symbology symbology) {
+  switch (symbology) {
+    case Symbology::kCode128:
+      return BARCODE_CODE128;
+    case Symbology::kCode39:
+      return BARCODE_CODE39;
+    case Symbology::kEan13:
+      return BARCODE_EANX;
+    case Symbology::kQrCode:
+      return BARCODE_QRCODE;
+    case Symbology::kDataMatrix:
+      return BARCODE_DATAMATRIX;
+  }
+  return BARCODE_CODE128;
+}
+
+}  // namespace
+
+bool HasBarcodeLibrary() { return true; }
+
+std::variant<BarcodeSymbol, std::string> EncodeBarcode(const BarcodeRequest& request) {
+  std::unique_ptr<zint_symbol, SymbolDeleter> symbol(ZBarcode_Create());
+  if (!symbol) return std::string("out of memory");
+  symbol->symbology = ZintSymbology(request.symbology);
+  symbol->input_mode = DATA_MODE;
+  if (request.symbology == Symbology::kQrCode) {
+    const char* levels = "LMQH";
+    const char* level = std::strchr(levels, request.qr_ecc);
+    symbol->option_1 = level && *level ? static_cast<int>(level - levels) + 1 : 3;
+  }
+  if (request.symbology == Symbology::kCode39 && request.code39_check_digit) {
+    symbol->option_2 = 1;
+  }
+  if (request.data.empty()) return std::string("no data");
+  const int result =
+      ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(request.data.data()),
+                      static_cast<int>(request.data.size()));
+  if (result >= ZINT_ERROR) return std::string(symbol->errtxt);
+  BarcodeSymbol out;
+  out.rows = symbol->rows;
+  out.columns = symbol->width;
+  out.modules.resize(static_cast<std::size_t>(out.rows) * out.columns);
+  for (int row = 0; row < out.rows; ++row) {
+    for (int column = 0; column < out.columns; ++column) {
+      out.modules[static_cast<std::size_t>(row) * out.columns + column] =
+          ((symbol->encoded_data[row][column >> 3] >> (column & 7)) & 1) != 0;
+    }
+  }
+  out.text = reinterpret_cast<const char*>(symbol->text);
+  return out;
+}
+
+}  // namespace cratemark::render
