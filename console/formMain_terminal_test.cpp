@@ -26,7 +26,7 @@ using namespace std::chrono_literals;
 
 // What each page and window must show whole: every caption, button text and
 // help sentence.
-const std::vector<std::string> kTabCaptions = {"Log Info", "Label Editor", "Setup",
+const std::vector<std::string> kTabCaptions = {"Log Info", "Label Editor", "Setup", "History",
                                                "Veltrane's Cratemark"};
 const std::vector<std::string> kLabelEditorTexts = {"&Save Design", "&Revert to Last",
                                                     "Test &Print", "Pre&view"};
@@ -36,6 +36,8 @@ const std::vector<std::string> kSetupTexts = {
     "Source Printer:", "Destination Printer:", "Backup Label Printer:",
     "Labels Text:",    "Time Text:",           "Map Code Text:",
     "Total Text:",     "&Save && Activate",    "Setup Tolvan Labels"};
+const std::vector<std::string> kHistoryTexts = {"0 orders printed in the last 24 hours", "Re&print",
+                                                "Reprint &Label", "Re&move", "Re&fresh"};
 // In a frame that scrolls where the terminal is too small for all of it.
 const std::vector<std::string> kSetupHelpTexts = {
     "Source Printer:",
@@ -183,7 +185,7 @@ TEST_P(EverySize, EveryPageAndWindowShowsEveryWordWhole) {
   Start(size.rows, size.cols);
   FakeScreen& keys = screen();
   ExpectWhole("Log Info", kTabCaptions);
-  ExpectShown("F1-F3 page  Tab next  Alt+key button  F10 quit");
+  ExpectShown("F1-F4 page  Tab next  Alt+key button  F10 quit");
 
   keys.Press(FunctionKey(2));
   ExpectShown("<Reference>");
@@ -193,11 +195,14 @@ TEST_P(EverySize, EveryPageAndWindowShowsEveryWordWhole) {
   keys.Press(AltKey(U'v'));
   keys.Pass(400ms);  // the preview follows after its delay
   ExpectShown("Ref: Customer Name");
-  if (size.cols >= 140) ExpectShown("F1-F3 page  Tab next  F6 window  F10 quit");
+  if (size.cols >= 140) ExpectShown("F1-F4 page  Tab next  F6 window  F10 quit");
   ExpectWhole("Label Preview", kPreviewTexts);
   keys.Press(FunctionKey(6));
   keys.Press(NamedKey(KeyName::kEscape));
   ExpectGone("Label Preview");
+
+  keys.Press(FunctionKey(4));
+  ExpectWhole("History", Joined(kTabCaptions, kHistoryTexts));
 
   keys.Press(FunctionKey(3));
   ExpectShown("PreLabel");

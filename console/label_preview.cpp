@@ -4,6 +4,8 @@
 
 #include "console/tag_check.h"
 #include "platform/code_page.h"
+#include "platform/text.h"
+#include "shared/label_design.h"
 #include "shared/order_job.h"
 
 namespace cratemark {
@@ -77,6 +79,13 @@ LabelPreview PreviewLabel(std::string_view design_text, TextEncoding design_enco
       ShowControlCharacters(ComposeLabelFileText(design_text, design_encoding, job, captions));
   for (const TagFinding& finding : CheckTags(design_text)) {
     preview.warnings.push_back(DescribeTagFinding(finding));
+  }
+  // The test job is a first print, so the mark is missing from the label
+  // above; say where it shows, lest the user think the tag is broken.
+  if (ToUpper(design_text).find(ToUpper(kTagReprint)) != std::string::npos) {
+    preview.warnings.push_back(std::string(kTagReprint) +
+                               ": empty on a first print such as this; " +
+                               std::string(kReprintMark) + " on a reprint from the History page");
   }
   return preview;
 }
