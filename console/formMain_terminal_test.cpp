@@ -3,11 +3,14 @@
 // has, the focus, message boxes, the about box, the preview and resizing.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 
 #include "console/formMain.h"
 #include "console/testing/fake_console_tables.h"
 #include "platform/scoped_temp_dir.h"
+#include "shared/printed_folder.h"
 #include "ui/clock_text.h"
 #include "ui/terminal/terminal_toolkit.h"
 #include "ui/terminal/testing/fake_screen.h"
@@ -36,8 +39,8 @@ const std::vector<std::string> kSetupTexts = {
     "Source Printer:", "Destination Printer:", "Backup Label Printer:",
     "Labels Text:",    "Time Text:",           "Map Code Text:",
     "Total Text:",     "&Save && Activate",    "Setup Tolvan Labels"};
-const std::vector<std::string> kHistoryTexts = {"0 orders printed in the last 24 hours", "Re&print",
-                                                "Reprint &Label", "Re&move", "Re&fresh"};
+const std::vector<std::string> kHistoryTexts = {"Re&print", "Reprint &Label", "Re&move",
+                                                "Re&fresh"};
 // In a frame that scrolls where the terminal is too small for all of it.
 const std::vector<std::string> kSetupHelpTexts = {
     "Source Printer:",
@@ -202,6 +205,7 @@ TEST_P(EverySize, EveryPageAndWindowShowsEveryWordWhole) {
   ExpectGone("Label Preview");
 
   keys.Press(FunctionKey(4));
+  ExpectShown("0 orders printed in the last 24 hours");
   ExpectWhole("History", Joined(kTabCaptions, kHistoryTexts));
 
   keys.Press(FunctionKey(3));
@@ -303,6 +307,36 @@ TEST_F(ConsoleOnTerminalTest, TheNotRunningMessageBlinksOnTheClock) {
   Run();
   EXPECT_EQ(lit, 2);
   EXPECT_EQ(dark, 2);
+}
+
+TEST_F(ConsoleOnTerminalTest, TheHistoryPageChoosesAnOrderWithTheKeys) {
+  std::string job;
+  for (int i = 0; i < 200; ++i) {
+    job += (i == 0     ? "Ann Smith"
+            : i == 20  ? "Soup"
+            : i == 21  ? "no salt"
+            : i == 120 ? "Bread"
+                       : "");
+    job += "\r\n";
+  }
+  const std::int64_t now_ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                  std::chrono::system_clock::now().time_since_epoch())
+                                  .count();
+  PrintedFolder printed(SystemFileSystem(), dir_.path());
+  ASSERT_FALSE(printed.Keep({now_ns, "1001.spl", PrintedWhere::kPrinter, "Label1"}, job));
+  std::filesystem::create_directories(dir_.path() + "Unprinted");
+  std::ofstream(dir_.path() + "Unprinted/1000.spl", std::ios::binary) << "Bob\r\nTea\r\n";
+  Start(24, 80);
+  FakeScreen& keys = screen();
+  keys.Press(FunctionKey(4));
+  ExpectShown("1 order waits in Unprinted");
+  keys.Press(NamedKey(KeyName::kDown));
+  keys.Press(NamedKey(KeyName::kDown));  // the second row: the order printed
+  ExpectShown("1: Soup (no salt)");
+  ExpectShown("2: Bread");
+  ExpectWhole("History", Joined(kTabCaptions, kHistoryTexts));
+  keys.Press(FunctionKey(10));
+  Run();
 }
 
 TEST_F(ConsoleOnTerminalTest, TooSmallSaysSoAndDrawsAgainWhenLarger) {
