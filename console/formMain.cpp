@@ -1,7 +1,9 @@
 #include "console/formMain.h"
 
+#include <chrono>
 #include <exception>
 
+#include "console/history_view.h"
 #include "console/label_definition.h"
 #include "console/label_preview.h"
 #include "console/status_display.h"
@@ -16,8 +18,11 @@
 #include "shared/change_marker.h"
 #include "shared/host_files.h"
 #include "shared/label_design.h"
+#include "shared/order_job.h"
+#include "shared/reprint_job.h"
 #include "shared/settings_file.h"
 #include "shared/status_file.h"
+#include "shared/unprinted_folder.h"
 #include "ui/line_breaks.h"
 
 namespace cratemark {
@@ -77,6 +82,7 @@ void TfrmMain::CreateControls() {
   CreateLogInfoPage(pageMain->AddPage("Log Info"));
   CreateLabelEditorPage(pageMain->AddPage("Label Editor"));
   CreateSetupPage(pageMain->AddPage("Setup"));
+  CreateHistoryPage(pageMain->AddPage("History"));
   pageMain->OnChange([this] { pageMainChange(); });
 
   txtErrorLabel = &window_->AddStatusBar(kStatusBarHeight, kClockPaneWidth);
@@ -164,6 +170,26 @@ void TfrmMain::CreateSetupPage(ui::Container& page) {
   btn->OnClick([this] { btnClick(); });
 }
 
+void TfrmMain::CreateHistoryPage(ui::Container& page) {
+  lblHistoryStatus = &page.AddLabel({4, 2, kPageWidth - 8, 14}, "");
+  // Newest first, as read: not sorted by the list.
+  listHistory = &page.AddListBox({0, 18, kPageWidth, 166}, {.sorted = false});
+  listHistory->SetHint("Choose an order to see its labels");
+  listHistory->OnSelect([this] { listHistorySelect(); });
+  listHistoryLabels = &page.AddListBox({0, 188, 240, 162}, {.sorted = false});
+  listHistoryLabels->SetHint("Choose a label for Reprint Label");
+  memoHistoryOrder = &page.AddLogView({244, 188, kPageWidth - 244, 162});
+  const int button_top = kPageHeight - 39 + 2;
+  btnReprint = &page.AddButton({kPageWidth - 276, button_top, 65, 36}, "Re&print");
+  btnReprintLabel = &page.AddButton({kPageWidth - 207, button_top, 65, 36}, "Reprint &Label");
+  btnRemoveUnprinted = &page.AddButton({kPageWidth - 138, button_top, 65, 36}, "Re&move");
+  btnHistoryRefresh = &page.AddButton({kPageWidth - 69, button_top, 65, 36}, "Re&fresh");
+  btnReprint->OnClick([this] { btnReprintClick(); });
+  btnReprintLabel->OnClick([this] { btnReprintLabelClick(); });
+  btnRemoveUnprinted->OnClick([this] { btnRemoveUnprintedClick(); });
+  btnHistoryRefresh->OnClick([this] { btnHistoryRefreshClick(); });
+}
+
 // --- start and end ---
 
 void TfrmMain::FormCreate() {
@@ -226,6 +252,8 @@ void TfrmMain::pageMainChange() {
     Guarded([this] { EnterSetupPage(); });
   } else if (caption == "Label Editor") {
     EnterLabelEditorPage();
+  } else if (caption == "History") {
+    Guarded([this] { EnterHistoryPage(); });
   }
 }
 
@@ -454,6 +482,115 @@ void TfrmMain::RefreshPreview() {
   memoPreviewLabel->SetVisible(!show_picture);
   btnPreviewShowText->SetVisible(is_zpl && preview_fonts_);
   memoPreviewWarnings->SetText(preview.WarningsText());
+}
+
+// --- History page ---
+
+namespace {
+
+std::int64_t FileTimeNowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+void TfrmMain::EnterHistoryPage() {
+  listHistory->Clear();
+  listHistoryLabels->Clear();
+  memoHistoryOrder->SetText("");
+  history_.clear();
+  const std::int64_t now_ns = FileTimeNowNs();
+  const LocalTime now = context_.now();
+  history_ = ReadHistory(SystemFileSystem(), context_.program_dir, now_ns);
+  for (const HistoryOrder& order : history_) {
+    listHistory->Add(HistoryRowText(order, LocalTimeAt(order.time_ns, now, now_ns), now));
+  }
+  lblHistoryStatus->SetText(HistoryStatusText(history_));
+}
+
+const HistoryOrder* TfrmMain::SelectedOrder() const {
+  const int selected = listHistory->Selected();
+  if (selected < 0 || static_cast<std::size_t>(selected) >= history_.size()) return nullptr;
+  return &history_[static_cast<std::size_t>(selected)];
+}
+
+void TfrmMain::listHistorySelect() {
+  listHistoryLabels->Clear();
+  const HistoryOrder* order = SelectedOrder();
+  if (!order) {
+    memoHistoryOrder->SetText("");
+    return;
+  }
+  for (const std::string& row : LabelRows(SummarizeOrder(OrderJobLines(order->job_bytes)))) {
+    listHistoryLabels->Add(row);
+  }
+  const std::int64_t now_ns = FileTimeNowNs();
+  const LocalTime local = LocalTimeAt(order->time_ns, context_.now(), now_ns);
+  memoHistoryOrder->SetText(OrderText(*order, DateTimeText(local)));
+}
+
+void TfrmMain::SendReprint(const HistoryOrder& order, std::string_view bytes,
+                           const std::string& what) {
+  Guarded([&] {
+    const std::string folder = context_.program_dir + spl_dir_source_;
+    const std::string name = WriteReprintJob(SystemFileSystem(), folder, order.job_name, bytes);
+    const std::string path = folder + std::string(1, kPathSeparator) + name;
+    AppendToLogView("++ Sending " + what + " of " + order.job_name + " again as " + path);
+    ShowPlainMessage("Sent " + what + " of " + order.job_name + " again as " + name +
+                     "; its labels say REPRINT where the design has <Reprint>.");
+  });
+}
+
+void TfrmMain::btnReprintClick() {
+  const HistoryOrder* order = SelectedOrder();
+  if (!order) {
+    ShowPlainMessage("Choose an order in the list first.");
+    return;
+  }
+  if (order->unprinted) {
+    ShowPlainMessage("This order is not in the label layout, so it cannot be printed.");
+    return;
+  }
+  const HistoryOrder chosen = *order;
+  SendReprint(chosen, chosen.job_bytes, "the whole order");
+}
+
+void TfrmMain::btnReprintLabelClick() {
+  const HistoryOrder* order = SelectedOrder();
+  const int label = listHistoryLabels->Selected();
+  if (!order || order->unprinted || label == ui::ListBox::kNoSelection) {
+    ShowPlainMessage("Choose an order and one of its labels first.");
+    return;
+  }
+  const HistoryOrder chosen = *order;
+  const std::string block = JobBlockBytes(chosen.job_bytes, static_cast<std::size_t>(label));
+  SendReprint(chosen, block, "label " + std::to_string(label + 1));
+}
+
+void TfrmMain::btnRemoveUnprintedClick() {
+  const HistoryOrder* order = SelectedOrder();
+  if (!order || !order->unprinted) {
+    ShowPlainMessage("Only an order waiting in Unprinted can be removed; choose one first.");
+    return;
+  }
+  const std::string name = order->file_name;
+  const ui::MessageAnswer answer = window_->ShowMessage(
+      {"Remove the order " + name +
+           " from Unprinted? It was never printed, and it is gone for good.",
+       kApplicationTitle, ui::MessageButtons::kYesNo, ui::MessageIcon::kWarning,
+       /*default_button=*/1});
+  if (answer != ui::MessageAnswer::kYes) return;
+  if (!RemoveUnprinted(SystemFileSystem(), context_.program_dir, name)) {
+    ShowErrorBox("Cannot delete file \"" + UnprintedFolderPath(context_.program_dir) +
+                 std::string(1, kPathSeparator) + name + "\"");
+  }
+  Guarded([this] { EnterHistoryPage(); });
+}
+
+void TfrmMain::btnHistoryRefreshClick() {
+  Guarded([this] { EnterHistoryPage(); });
 }
 
 // --- status monitor ---

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/console_table.h"
 #include "console/file_follower.h"
@@ -17,6 +18,7 @@
 #include "platform/local_time.h"
 #include "platform/text_file.h"
 #include "render/label_renderer.h"
+#include "shared/order_history.h"
 #include "ui/window.h"
 
 namespace cratemark {
@@ -57,6 +59,11 @@ class TfrmMain {
   void ShowStatusCode(std::int16_t code);
   void btnClick();
   void ProgramIconDblClick();
+  void listHistorySelect();
+  void btnReprintClick();
+  void btnReprintLabelClick();
+  void btnRemoveUnprintedClick();
+  void btnHistoryRefreshClick();
 
   // The console's copies of the printer settings.
   const std::string& SPLDirSource() const { return spl_dir_source_; }
@@ -90,6 +97,14 @@ class TfrmMain {
   ui::Button* btnSetupSave = nullptr;
   ui::Button* btn = nullptr;
   ui::Picture* ProgramIcon = nullptr;
+  ui::Label* lblHistoryStatus = nullptr;
+  ui::ListBox* listHistory = nullptr;
+  ui::ListBox* listHistoryLabels = nullptr;
+  ui::LogView* memoHistoryOrder = nullptr;
+  ui::Button* btnReprint = nullptr;
+  ui::Button* btnReprintLabel = nullptr;
+  ui::Button* btnRemoveUnprinted = nullptr;
+  ui::Button* btnHistoryRefresh = nullptr;
   ui::BlinkLabel* txtErrorLabel = nullptr;
   ui::Timer* Timer = nullptr;
 
@@ -98,6 +113,12 @@ class TfrmMain {
   void CreateLogInfoPage(ui::Container& page);
   void CreateLabelEditorPage(ui::Container& page);
   void CreateSetupPage(ui::Container& page);
+  void CreateHistoryPage(ui::Container& page);
+  void EnterHistoryPage();
+  // The order chosen in the History list; null when none.
+  const HistoryOrder* SelectedOrder() const;
+  // Writes a reprint into the source printer's folder and says so.
+  void SendReprint(const HistoryOrder& order, std::string_view bytes, const std::string& what);
   void FormCreate();
   void FormDestroy();
   void EnterSetupPage();
@@ -137,6 +158,7 @@ class TfrmMain {
   FileFollower log_file_;
   FileFollower status_file_;
   std::optional<std::int16_t> status_code_;  // of the status file as last read
+  std::vector<HistoryOrder> history_;        // as the History page last read it, row by row
 };
 
 }  // namespace cratemark

@@ -3,11 +3,14 @@
 // has, the focus, message boxes, the about box, the preview and resizing.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 
 #include "console/formMain.h"
 #include "console/testing/fake_console_tables.h"
 #include "platform/scoped_temp_dir.h"
+#include "shared/printed_folder.h"
 #include "ui/clock_text.h"
 #include "ui/terminal/terminal_toolkit.h"
 #include "ui/terminal/testing/fake_screen.h"
@@ -26,7 +29,7 @@ using namespace std::chrono_literals;
 
 // What each page and window must show whole: every caption, button text and
 // help sentence.
-const std::vector<std::string> kTabCaptions = {"Log Info", "Label Editor", "Setup",
+const std::vector<std::string> kTabCaptions = {"Log Info", "Label Editor", "Setup", "History",
                                                "Veltrane's Cratemark"};
 const std::vector<std::string> kLabelEditorTexts = {"&Save Design", "&Revert to Last",
                                                     "Test &Print", "Pre&view"};
@@ -36,6 +39,8 @@ const std::vector<std::string> kSetupTexts = {
     "Source Printer:", "Destination Printer:", "Backup Label Printer:",
     "Labels Text:",    "Time Text:",           "Map Code Text:",
     "Total Text:",     "&Save && Activate",    "Setup Tolvan Labels"};
+const std::vector<std::string> kHistoryTexts = {"Re&print", "Reprint &Label", "Re&move",
+                                                "Re&fresh"};
 // In a frame that scrolls where the terminal is too small for all of it.
 const std::vector<std::string> kSetupHelpTexts = {
     "Source Printer:",
@@ -183,7 +188,7 @@ TEST_P(EverySize, EveryPageAndWindowShowsEveryWordWhole) {
   Start(size.rows, size.cols);
   FakeScreen& keys = screen();
   ExpectWhole("Log Info", kTabCaptions);
-  ExpectShown("F1-F3 page  Tab next  Alt+key button  F10 quit");
+  ExpectShown("F1-F4 page  Tab next  Alt+key button  F10 quit");
 
   keys.Press(FunctionKey(2));
   ExpectShown("<Reference>");
@@ -193,11 +198,15 @@ TEST_P(EverySize, EveryPageAndWindowShowsEveryWordWhole) {
   keys.Press(AltKey(U'v'));
   keys.Pass(400ms);  // the preview follows after its delay
   ExpectShown("Ref: Customer Name");
-  if (size.cols >= 140) ExpectShown("F1-F3 page  Tab next  F6 window  F10 quit");
+  if (size.cols >= 140) ExpectShown("F1-F4 page  Tab next  F6 window  F10 quit");
   ExpectWhole("Label Preview", kPreviewTexts);
   keys.Press(FunctionKey(6));
   keys.Press(NamedKey(KeyName::kEscape));
   ExpectGone("Label Preview");
+
+  keys.Press(FunctionKey(4));
+  ExpectShown("0 orders printed in the last 24 hours");
+  ExpectWhole("History", Joined(kTabCaptions, kHistoryTexts));
 
   keys.Press(FunctionKey(3));
   ExpectShown("PreLabel");
@@ -326,6 +335,36 @@ TEST_F(ConsoleOnTerminalTest, LogInfoOpensAtTheNewestLinesAndFollowsThem) {
   Expect([&](const FakeScreen&) { write_log(303); });
   keys.Pass(500ms);
   ExpectShown("log line 302");
+  keys.Press(FunctionKey(10));
+  Run();
+}
+
+TEST_F(ConsoleOnTerminalTest, TheHistoryPageChoosesAnOrderWithTheKeys) {
+  std::string job;
+  for (int i = 0; i < 200; ++i) {
+    job += (i == 0     ? "Ann Smith"
+            : i == 20  ? "Soup"
+            : i == 21  ? "no salt"
+            : i == 120 ? "Bread"
+                       : "");
+    job += "\r\n";
+  }
+  const std::int64_t now_ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                  std::chrono::system_clock::now().time_since_epoch())
+                                  .count();
+  PrintedFolder printed(SystemFileSystem(), dir_.path());
+  ASSERT_FALSE(printed.Keep({now_ns, "1001.spl", PrintedWhere::kPrinter, "Label1"}, job));
+  std::filesystem::create_directories(dir_.path() + "Unprinted");
+  std::ofstream(dir_.path() + "Unprinted/1000.spl", std::ios::binary) << "Bob\r\nTea\r\n";
+  Start(24, 80);
+  FakeScreen& keys = screen();
+  keys.Press(FunctionKey(4));
+  ExpectShown("1 order waits in Unprinted");
+  keys.Press(NamedKey(KeyName::kDown));
+  keys.Press(NamedKey(KeyName::kDown));  // the second row: the order printed
+  ExpectShown("1: Soup (no salt)");
+  ExpectShown("2: Bread");
+  ExpectWhole("History", Joined(kTabCaptions, kHistoryTexts));
   keys.Press(FunctionKey(10));
   Run();
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "platform/file_system.h"
 #include "platform/version_info.h"
 #include "shared/activity_log.h"
+#include "shared/printed_folder.h"
 #include "ui/headless/headless_toolkit.h"
 
 namespace cratemark {
@@ -314,10 +316,11 @@ TEST_F(ConsoleTest, TagsAreInsertedAtTheCaretOrBeforeTheSelection) {
 TEST_F(ConsoleTest, TagListKeepsItsOrderAndADoubleClickWithoutSelectionDoesNothing) {
   TfrmMain& form = Start();
   auto& tags = As(form.listTags);
-  ASSERT_EQ(tags.Count(), 18);
+  ASSERT_EQ(tags.Count(), 19);
   EXPECT_EQ(tags.Item(0), "<Address>");
   EXPECT_EQ(tags.Item(6), "<Label Header (Parsed)>");
-  EXPECT_EQ(tags.Item(17), "<Transaction Description>");
+  EXPECT_EQ(tags.Item(15), "<Reprint>");
+  EXPECT_EQ(tags.Item(18), "<Transaction Description>");
   EXPECT_EQ(tags.hint(), "Double click on a tag to insert in the editor");
 
   form.reLabelDesign->SetText("keep");
@@ -826,6 +829,114 @@ TEST_F(ConsoleTest, AboutBoxShowsTheVersionsReadFromTheProgramFiles) {
   EXPECT_EQ(box.lblCratemarkS->Text(), "CratemarkService v1.0.0.0");
   EXPECT_EQ(box.lblCratemark->Text(), "Cratemark v1.1.1.5");  // once set, kept
   EXPECT_TRUE(toolkit_.shown_messages().empty());
+}
+
+}  // namespace
+}  // namespace cratemark
+
+namespace cratemark {
+namespace {
+
+// --- History page ---
+
+// A job of `blocks` labels for `reference`, item i+1 on label i.
+std::string HistoryJob(const std::string& reference, int blocks) {
+  std::string job;
+  for (int b = 0; b < blocks; ++b) {
+    for (int i = 0; i < 100; ++i) {
+      if (i == 0) job += reference;
+      if (i == 20) job += "Item " + std::to_string(b + 1);
+      if (i == 21 && b == 0) job += "no salt";
+      job += "\r\n";
+    }
+  }
+  return job;
+}
+
+class HistoryPageTest : public ConsoleTest {
+ protected:
+  void SetUp() override {
+    ConsoleTest::SetUp();
+    Write("Cratemark.cfg", "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n");
+    std::filesystem::create_directories(dir_ / "PreLabel");
+    // What the service kept: two orders delivered, the newer one to the backup.
+    PrintedFolder printed(SystemFileSystem(), program_dir_);
+    const std::int64_t now_ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                    std::chrono::system_clock::now().time_since_epoch())
+                                    .count();
+    ASSERT_FALSE(
+        printed.Keep({now_ns - 2'000'000'000, "1001.spl", PrintedWhere::kPrinter, "Label1"},
+                     HistoryJob("Ann", 2)));
+    ASSERT_FALSE(printed.Keep({now_ns - 1'000'000'000, "1002.spl", PrintedWhere::kBackup, "Label2"},
+                              HistoryJob("Bob", 1)));
+    std::filesystem::create_directories(dir_ / "Unprinted");
+    Write("Unprinted/odd.spl", "Cy\r\nSoup\r\n");
+  }
+  std::string Source(const std::string& name) { return Read("PreLabel/" + name); }
+};
+
+TEST_F(HistoryPageTest, ListsWaitingOrdersFirstThenTheNewestAndTheirLabels) {
+  TfrmMain& form = Start();
+  ShowPage("History");
+  const auto& rows = As(form.listHistory).items();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_TRUE(rows[0].starts_with("* NOT PRINTED  ")) << rows[0];
+  EXPECT_NE(rows[0].find("odd.spl  Cy  2 lines"), std::string::npos) << rows[0];
+  EXPECT_NE(rows[1].find("1002.spl  Bob  Item 1  1 label  Label2 (backup)"), std::string::npos)
+      << rows[1];
+  EXPECT_NE(rows[2].find("1001.spl  Ann  Item 1, Item 2  2 labels  Label1"), std::string::npos)
+      << rows[2];
+  EXPECT_EQ(form.lblHistoryStatus->Text(),
+            "1 order waits in Unprinted, first below  -  2 orders printed in the last 24 hours");
+
+  As(form.listHistory).Click(2);
+  EXPECT_EQ(As(form.listHistoryLabels).items(),
+            (std::vector<std::string>{"1: Item 1 (no salt)", "2: Item 2"}));
+  As(form.listHistory).Click(0);  // a waiting order: its text, to be read
+  EXPECT_TRUE(As(form.listHistoryLabels).items().empty());
+  EXPECT_NE(form.memoHistoryOrder->Text().find("\r\nCy\r\nSoup\r\n"), std::string::npos)
+      << form.memoHistoryOrder->Text();
+}
+
+TEST_F(HistoryPageTest, ReprintAndReprintLabelWriteNewJobsIntoTheSourceFolder) {
+  TfrmMain& form = Start();
+  ShowPage("History");
+  As(form.listHistory).Click(2);
+  As(form.btnReprint).Click();
+  EXPECT_EQ(Source("Reprint-1001-1.spl"), HistoryJob("Ann", 2));
+  As(form.btnReprint).Click();  // never replaces the first
+  EXPECT_EQ(Source("Reprint-1001-2.spl"), HistoryJob("Ann", 2));
+
+  As(form.listHistoryLabels).Click(1);
+  As(form.btnReprintLabel).Click();
+  const std::string second = HistoryJob("Ann", 2).substr(HistoryJob("Ann", 1).size());
+  EXPECT_EQ(Source("Reprint-1001-3.spl"), second);
+  EXPECT_NE(Read("Reprint-1001-3.spl"), second);  // nothing in the program folder itself
+
+  // A waiting order is of another layout: it is not sent.
+  As(form.listHistory).Click(0);
+  As(form.btnReprint).Click();
+  EXPECT_EQ(MessageTexts().back(),
+            "This order is not in the label layout, so it cannot be printed.");
+  EXPECT_FALSE(Exists("PreLabel/Reprint-odd-1.spl"));
+}
+
+TEST_F(HistoryPageTest, AWaitingOrderIsRemovedOnlyAfterYes) {
+  TfrmMain& form = Start();
+  ShowPage("History");
+  As(form.listHistory).Click(0);
+  toolkit_.QueueAnswer(MessageAnswer::kNo);
+  As(form.btnRemoveUnprinted).Click();
+  EXPECT_TRUE(Exists("Unprinted/odd.spl"));
+  toolkit_.QueueAnswer(MessageAnswer::kYes);
+  As(form.btnRemoveUnprinted).Click();
+  EXPECT_FALSE(Exists("Unprinted/odd.spl"));
+  EXPECT_EQ(As(form.listHistory).items().size(), 2u);
+  // A kept order cannot be removed from here.
+  As(form.listHistory).Click(0);
+  As(form.btnRemoveUnprinted).Click();
+  EXPECT_EQ(MessageTexts().back(),
+            "Only an order waiting in Unprinted can be removed; choose one first.");
 }
 
 }  // namespace

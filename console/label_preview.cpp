@@ -6,6 +6,8 @@
 #include "console/tag_check.h"
 #include "platform/code_page.h"
 #include "render/zpl_commands.h"
+#include "platform/text.h"
+#include "shared/label_design.h"
 #include "shared/order_job.h"
 
 namespace cratemark {
@@ -81,6 +83,13 @@ LabelPreview PreviewLabel(std::string_view design_text, TextEncoding design_enco
         return static_cast<unsigned char>(c) >= 0x80;
       })) {
     preview.warnings.push_back(std::string(kUtf8DesignWarning));
+  }
+  // The test job is a first print, so the mark is missing from the label
+  // above; say where it shows, lest the user think the tag is broken.
+  if (ToUpper(design_text).find(ToUpper(kTagReprint)) != std::string::npos) {
+    preview.warnings.push_back(std::string(kTagReprint) +
+                               ": empty on a first print such as this; " +
+                               std::string(kReprintMark) + " on a reprint from the History page");
   }
   return preview;
 }

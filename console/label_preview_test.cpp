@@ -72,5 +72,14 @@ TEST(LabelPreview, WithoutFindingsTheWarningsSaySo) {
   EXPECT_EQ(preview.label_lines, (Lines{"Customer Name{CR}{LF}", "Mod Line 2{CR}{LF}"}));
 }
 
+TEST(LabelPreview, TheReprintTagIsKnownAndEmptyOnATestPrint) {
+  const LabelPreview preview =
+      PreviewLabel("<reprint>|<Reference>", TextEncoding::kAnsi, TestJob(), kCaptions);
+  EXPECT_EQ(preview.label_lines, (Lines{"|Customer Name{CR}{LF}"}));
+  EXPECT_EQ(preview.warnings,
+            (Lines{"<Reprint>: empty on a first print such as this; REPRINT on a reprint from the "
+                   "History page"}));
+}
+
 }  // namespace
 }  // namespace cratemark

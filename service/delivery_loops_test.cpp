@@ -1,6 +1,7 @@
 // Every operation of a delivery made to fail, and the power cut after each:
 // whatever happens, the order is still in its folder, its labels are whole
-// in a printer's folder, or its bytes are kept in "Unprinted".
+// in a printer's folder, or its bytes are kept in "Unprinted". The copy kept
+// in "Printed" is whole or absent, and never holds an order up.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "service/testing/folder_lock_table.h"
 #include "service/testing/manual_clock.h"
 #include "shared/change_marker.h"
+#include "shared/printed_folder.h"
 #include "shared/status_file.h"
 
 namespace cratemark {
@@ -55,6 +57,16 @@ const Scenario kScenarios[] = {
     {"a source printer Tolvan's spooler still serves",
      [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/LOCKSPL.DBF", "held"); }, false,
      kActivityLogMaxBytes, [](MemoryFileSystem& fs) { fs.Put(kDir + "PreLabel/LOCKSPL.DBF", ""); }},
+    // Keeping its copy in "Printed" first removes one past its day.
+    {"a delivery that ages out a kept order",
+     [](MemoryFileSystem& fs) {
+       // The test clock starts a quarter of an hour after 1970: a day before it.
+       const std::int64_t day_before = -100'000'000'000'000;
+       fs.Put(kDir + "Printed/000000000007-" + std::to_string(day_before) + ".job",
+              PrintedEntryBytes({day_before, "old.spl", PrintedWhere::kPrinter, "Label1"},
+                                Job(100, "Ann")));
+     },
+     false},
 };
 
 void LaySite(MemoryFileSystem& fs, const Scenario& scenario) {
@@ -113,6 +125,16 @@ void ExpectNothingHalfWritten(MemoryFileSystem& fs) {
       if (name.ends_with(".spl")) {
         EXPECT_EQ(fs.Get(kDir + printer + "/" + name), "Ann\r\n") << name;
       }
+    }
+  }
+  if (fs.DirectoryExists(kDir + "Printed")) {
+    for (const std::string& name : fs.FileNames(kDir + "Printed")) {
+      if (!ParsePrintedEntryName(name)) continue;
+      const auto bytes = fs.Get(kDir + "Printed/" + name);
+      if (!bytes) continue;
+      const auto entry = ParsePrintedEntry(*bytes);
+      ASSERT_TRUE(entry) << name;
+      EXPECT_EQ(entry->job_bytes, Job(100, "Ann")) << name;
     }
   }
   for (const char* name : {"Cratemark.txt", "Cratemark.old.txt"}) {

@@ -14,6 +14,7 @@
 #include "shared/label_composer.h"
 #include "shared/label_design.h"
 #include "shared/order_job.h"
+#include "shared/printed_folder.h"
 #include "shared/settings_file.h"
 #include "shared/status_file.h"
 #include "shared/unprinted_folder.h"
@@ -38,6 +39,7 @@ TsrvCratemark::TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable>
       report_error_(std::move(options.report_error)),
       settings_(ServiceDefaultSettings()),
       log_(fs_, program_dir_, options.log_max_bytes),
+      printed_(fs_, program_dir_),
       tblLockSPL_(std::move(tblLockSPL)),
       tblLockSPLCheck_(std::move(tblLockSPLCheck)),
       job_settle_(options.settle_time, clock_) {
@@ -205,7 +207,7 @@ TsrvCratemark::Taking TsrvCratemark::TakeHeldJob(const std::string& source_dir,
     return Taking::kHandled;
   }
   try {
-    ComposeLabels();
+    ComposeLabels(job_name);
   } catch (const Error& error) {
     if (error.kind() != ErrorKind::kTooLarge) throw;
     PassOver(job_path, stamp, SkippedLine(job_path, "its labels would be too large"));
@@ -455,7 +457,7 @@ void TsrvCratemark::OpenSourceLockTable(const std::string& source_dir) {
   }
 }
 
-void TsrvCratemark::ComposeLabels() {
+void TsrvCratemark::ComposeLabels(const std::string& job_name) {
   label_lines_.clear();
   EscapeQuotes(job_lines_);
   if (!FollowsBlockLayout(job_lines_)) {
@@ -464,14 +466,17 @@ void TsrvCratemark::ComposeLabels() {
   }
   const LabelCaptions captions{settings_.labels_text, settings_.time_text, settings_.map_text,
                                settings_.total_text};
-  label_lines_ = ComposeBlocks(job_lines_, captions, [this]() -> std::optional<Lines> {
-    try {
-      return ReadLabelDesign(fs_, program_dir_).lines;
-    } catch (const Error&) {
-      WriteStatus(kStatusDesignUnreadable);
-      return std::nullopt;
-    }
-  });
+  label_lines_ = ComposeBlocks(
+      job_lines_, captions,
+      [this]() -> std::optional<Lines> {
+        try {
+          return ReadLabelDesign(fs_, program_dir_).lines;
+        } catch (const Error&) {
+          WriteStatus(kStatusDesignUnreadable);
+          return std::nullopt;
+        }
+      },
+      job_name);
 }
 
 bool TsrvCratemark::CheckLockTaken(const std::string& directory) {
@@ -527,6 +532,17 @@ std::optional<std::string> TsrvCratemark::Deliver(const std::string& job_name, b
       case DeliveryAction::kDelete:
         *printed = step.printed;
         DeleteSourceJob(job_name);
+        if (taken_) {
+          // Kept for the console's History page and its reprints; a copy
+          // that fails is logged once and the order goes on.
+          const bool backup = facts.backup_write && facts.backup_write->written;
+          const PrintedRecord record{
+              clock_.FileTimeNowNs(), job_name,
+              backup ? PrintedWhere::kBackup
+                     : (step.printed ? PrintedWhere::kPrinter : PrintedWhere::kWaiting),
+              backup ? settings_.spl_dir_backup : settings_.spl_dir_dest};
+          if (const auto failure = printed_.Keep(record, taken_->bytes())) WriteLog(*failure);
+        }
         return std::nullopt;
       case DeliveryAction::kKeep: {
         std::string why = "its labels could not be written";

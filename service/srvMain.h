@@ -24,6 +24,7 @@
 #include "service/job_settle.h"
 #include "service/lock_table.h"
 #include "shared/activity_log.h"
+#include "shared/printed_folder.h"
 #include "shared/settings_file.h"
 
 namespace cratemark {
@@ -70,7 +71,8 @@ class TsrvCratemark : public ServiceModule {
 
   void tblLockSPLAfterOpen(LockTable& table);
   void ConfigureService();
-  void ComposeLabels();
+  // `job_name` tells a reprint ("Reprint-...") from a first print.
+  void ComposeLabels(const std::string& job_name = {});
   bool DeliverLabels(const std::string& job_name);
   void WriteStatus(std::int16_t code);
   // Never throws: a line that cannot be written now goes in with the next.
@@ -155,7 +157,8 @@ class TsrvCratemark : public ServiceModule {
   bool timer_enabled_ = false;
   Lines job_lines_;
   Lines label_lines_;
-  ActivityLog log_;  // the log file; its lines live only there
+  ActivityLog log_;        // the log file; its lines live only there
+  PrintedFolder printed_;  // what was delivered, for the console's History page
   std::unique_ptr<LockTable> tblLockSPL_;
   std::unique_ptr<LockTable> tblLockSPLCheck_;
   JobSettleWatch job_settle_;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/text_file.h"
 
@@ -39,9 +40,12 @@ inline constexpr std::size_t kMaxLabelBytes = 64 * 1024 * 1024;
 //
 // A line past the end of the job counts as empty: a last block whose item area
 // is all empty gets an empty item name, and a modifier run ends at the job's end.
+// "<Reprint>" gives kReprintMark when `job_name` is a reprint's
+// (IsReprintJobName), nothing otherwise; it is filled first, so a job value
+// that spells the tag cannot print the mark.
 // The time per block does not grow with the job's size. Throws Error
 // (kTooLarge) when the labels would pass kMaxLabelBytes.
 Lines ComposeBlocks(const Lines& job_lines, const LabelCaptions& captions,
-                    const DesignReader& read_design);
+                    const DesignReader& read_design, std::string_view job_name = {});
 
 }  // namespace cratemark

@@ -232,3 +232,30 @@ TEST(LabelComposer, ValuesThatMultiplyTagsAreRefusedBeforeTheyExhaustMemory) {
 
 }  // namespace
 }  // namespace cratemark
+
+namespace cratemark {
+namespace {
+
+TEST(LabelComposer, ReprintTagMarksOnlyJobsSentAgain) {
+  const Lines design{"<Reprint> <Reference>", "<REPRINT>"};
+  Lines job = Block({{0, "Ann <Reprint>"}, {20, "Soup"}});
+  const auto read = [&] { return std::optional<Lines>(design); };
+  const struct {
+    const char* job_name;
+    Lines expected;
+  } cases[] = {
+      {"Reprint-1234-1.spl", {"REPRINT Ann <Reprint>", "REPRINT"}},
+      {"reprint-7-2.spl", {"REPRINT Ann <Reprint>", "REPRINT"}},
+      {"1234.spl", {" Ann <Reprint>", ""}},
+      {"MyReprint-1.spl", {" Ann <Reprint>", ""}},
+      {"", {" Ann <Reprint>", ""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.job_name);
+    // Filled first: a reference that spells the tag stays as the host wrote it.
+    EXPECT_EQ(ComposeBlocks(job, kCaptions, read, c.job_name), c.expected);
+  }
+}
+
+}  // namespace
+}  // namespace cratemark

@@ -28,18 +28,34 @@ inline constexpr std::string_view kTagOrderTime = "<Order Time>";
 inline constexpr std::string_view kTagOrderTotal = "<Order Total>";
 inline constexpr std::string_view kTagPhone = "<Phone>";
 inline constexpr std::string_view kTagReference = "<Reference>";
+// "REPRINT" on the labels of a job sent again from the console, nothing on
+// a first print: a fixed text, so that no setting can hide it.
+inline constexpr std::string_view kTagReprint = "<Reprint>";
+inline constexpr std::string_view kReprintMark = "REPRINT";
 inline constexpr std::string_view kTagRevenueCenter = "<Revenue Center>";
 inline constexpr std::string_view kTagTotalText = "<Total Text>";
 inline constexpr std::string_view kTagTransactionDescription = "<Transaction Description>";
 
-// The 18 tag forms in the order the console offers them.
-inline constexpr std::array<std::string_view, 18> kLabelTagForms = {
-    kTagAddress,           kTagCityAndTown,     kTagDirections,
-    kTagEmployee,          kTagItemModForm,     kTagItemName,
-    kTagLabelHeaderParsed, kTagLabelHeader,     kTagMapCodeParsed,
-    kTagMapCode,           kTagOrderTimeParsed, kTagOrderTime,
-    kTagOrderTotal,        kTagPhone,           kTagReference,
-    kTagRevenueCenter,     kTagTotalText,       kTagTransactionDescription};
+// The 19 tag forms in the order the console offers them.
+inline constexpr std::array<std::string_view, 19> kLabelTagForms = {kTagAddress,
+                                                                    kTagCityAndTown,
+                                                                    kTagDirections,
+                                                                    kTagEmployee,
+                                                                    kTagItemModForm,
+                                                                    kTagItemName,
+                                                                    kTagLabelHeaderParsed,
+                                                                    kTagLabelHeader,
+                                                                    kTagMapCodeParsed,
+                                                                    kTagMapCode,
+                                                                    kTagOrderTimeParsed,
+                                                                    kTagOrderTime,
+                                                                    kTagOrderTotal,
+                                                                    kTagPhone,
+                                                                    kTagReference,
+                                                                    kTagReprint,
+                                                                    kTagRevenueCenter,
+                                                                    kTagTotalText,
+                                                                    kTagTransactionDescription};
 
 // "<Item Mod[" + n in decimal without leading zeros + "]>".
 std::string ItemModTag(int n);

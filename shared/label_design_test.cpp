@@ -10,11 +10,12 @@
 namespace cratemark {
 namespace {
 
-TEST(LabelDesignTest, EighteenDistinctTagsInTheConsolesOrder) {
-  EXPECT_EQ(std::set<std::string_view>(kLabelTagForms.begin(), kLabelTagForms.end()).size(), 18u);
+TEST(LabelDesignTest, NineteenDistinctTagsInTheConsolesOrder) {
+  EXPECT_EQ(std::set<std::string_view>(kLabelTagForms.begin(), kLabelTagForms.end()).size(), 19u);
   EXPECT_EQ(kLabelTagForms.front(), "<Address>");
   EXPECT_EQ(kLabelTagForms[4], "<Item Mod[n]>");
   EXPECT_EQ(kLabelTagForms.back(), "<Transaction Description>");
+  EXPECT_EQ(kLabelTagForms[15], "<Reprint>");
   EXPECT_EQ(ItemModTag(1), "<Item Mod[1]>");
   EXPECT_EQ(ItemModTag(101), "<Item Mod[101]>");
 }

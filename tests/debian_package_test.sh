@@ -121,7 +121,10 @@ wait_for 10 test -f "$notify.bound" || fail "notification socket not bound"
 told() { grep -qx "$1" "$work/messages" 2>/dev/null; }
 
 # The journal takes standard error; the test keeps it.
-(cd / && NOTIFY_SOCKET="$notify" exec "${as_user[@]}" "${command[@]}") </dev/null \
+# With the unit's umask, as systemd would start it.
+unit_umask="$(setting UMask)"
+[ "$unit_umask" = 0027 ] || fail "UMask=$unit_umask in the unit"
+(cd / && umask "$unit_umask" && NOTIFY_SOCKET="$notify" exec "${as_user[@]}" "${command[@]}") </dev/null \
   >"$work/service.out" 2>"$work/service.err" &
 service=$!
 wait_for 15 told READY=1 || fail "no READY=1"
@@ -136,6 +139,12 @@ grep -q 'ITEM: Soup' "$site/Label1/job.spl" || fail "label text: $(cat "$site/La
 if [ -n "${as_user[*]}" ]; then
   [ "$(stat -c %U "$site/Label1/job.spl")" = "$user" ] || fail "labels not written by $user"
 fi
+# The order kept for reprints holds a customer's data: not world-readable.
+wait_for 5 test -d "$site/Printed" || fail "no Printed folder"
+[ "$(stat -c %a "$site/Printed")" = 750 ] || fail "Printed is $(stat -c %a "$site/Printed")"
+for kept in "$site"/Printed/*.job; do
+  [ "$(stat -c %a "$kept")" = 640 ] || fail "$kept is $(stat -c %a "$kept")"
+done
 wait_for 5 told WATCHDOG=1 || fail "no WATCHDOG=1"
 
 kill -TERM "$service"

@@ -150,7 +150,7 @@ check_label_editor() {
   wait_screen "Ref: <Reference>"
   keys End  # the last tag: cut at 80 columns, it is named whole in the hint line
   [ "$cols" -gt 80 ] || wait_screen "<Transaction Description>  Double click on a tag"
-  keys Up Up Up Up Enter  # <Phone>, inserted at the start of the first line
+  keys Up Up Up Up Up Enter  # <Phone>, inserted at the start of the first line
   wait_screen "<Phone>Ref: <Reference>"
   keys Enter "Mods: <Item Mod[1]>"
   if [ "$locale" = C.UTF-8 ]; then
@@ -226,6 +226,46 @@ check_service() {
   wait_screen " 1/"
   sleep 1.2  # two ticks of the console's timer
   shows " 1/" || fail "the log view lost its scroll position"
+}
+
+# History: the test print just delivered is listed; Reprint and Reprint
+# Label go through the service again, marked REPRINT; an order waiting in
+# Unprinted comes first, shows what was ordered and is removed after a yes.
+check_history() {
+  printf '<Reprint>|Ref: <Reference>\r\n' >"$program/LabelDesign.txt"
+  mkdir -p "$program/Unprinted"
+  printf 'Bob Smith\r\n2 Soup\r\n' >"$program/Unprinted/odd.spl"
+  keys F4
+  wait_screen "TestLabel.spl"
+  wait_screen "* NOT PRINTED"
+  wait_screen "1 order waits in Unprinted"
+  keys Down Down  # the second row: the test print
+  wait_screen "1: 99 Item Name Goes Here"
+  keep history
+  keys M-p
+  wait_screen "Reprint-TestLabel-1.spl;"
+  keys Enter
+  wait_for 15 grep -q "REPRINT|Ref: Customer Name" "$program/spooler.out" ||
+    fail "no reprint printed: $(cat "$program/spooler.out")"
+  tab_to "Choose a label for Reprint Label"
+  keys Down  # its first label
+  keys M-l
+  # The first number free again: the service has taken the first reprint.
+  wait_screen "Sent label 1 of TestLabel.spl again as"
+  keys Enter
+  wait_for 15 sh -c "! ls '$program/PreLabel' | grep -q Reprint-" || fail "the label was not taken"
+  [ "$(grep -c "REPRINT|Ref: Customer Name" "$program/spooler.out")" -ge 2 ] ||
+    fail "no reprinted label: $(cat "$program/spooler.out")"
+  keys M-f  # read again
+  tab_to "Choose an order to see its labels"
+  keys Home  # the first row
+  wait_screen "Bob Smith"
+  keep history-unprinted
+  keys M-m
+  wait_screen "Remove the order odd.spl from Unprinted?"
+  keys y
+  wait_gone "* NOT PRINTED"
+  [ ! -e "$program/Unprinted/odd.spl" ] || fail "the waiting order was not removed"
 }
 
 # "Setup Tolvan Labels" (the page's last button): Yes writes the 39 values
@@ -316,6 +356,7 @@ run_at() {
   check_setup_page
   check_label_editor
   check_service
+  check_history
   check_setup_tolvan_labels
   check_about_and_resize
   check_ways_out

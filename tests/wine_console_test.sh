@@ -196,6 +196,20 @@ wait_for 15 picture_shown || fail "the preview did not change to the label's pic
 import -window root "$artifacts/console-label-preview-zpl.png"
 echo "screenshot: $artifacts/console-label-preview-zpl.png"
 
+# The History page: an order the service kept, and one waiting in Unprinted.
+now_ns=$(date +%s%N)
+mkdir -p "$work/Printed" "$work/Unprinted"
+{
+  printf 'Cratemark printed order 1\r\nTime=%s\r\nName=1001.spl\r\nWhere=printer\r\n' "$now_ns"
+  printf 'Printer=Label1\r\n\r\n'
+  for i in $(seq 0 99); do
+    case $i in 0) printf 'Ann Smith' ;; 20) printf 'Soup' ;; 21) printf 'no salt' ;; esac
+    printf '\r\n'
+  done
+} >"$work/Printed/000000000001-$now_ns.job"
+printf 'Bob Smith\r\n2 Tea\r\n' >"$work/Unprinted/1000.spl"
+show_page 215 history
+
 # Still running: nothing on the way ended it.
 kill -0 "$console_pid" 2>/dev/null || fail "the console ended while pages were shown"
 echo "PASS"

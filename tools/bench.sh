@@ -6,7 +6,8 @@
 #   tools/bench.sh                 every benchmark (about 10 minutes)
 #   tools/bench.sh log composer    only those (log, console_tick, composer,
 #                                  engine_walk, service_memory, turnaround,
-#                                  render)
+#                                  render,
+#                                  printed_folder)
 #
 # Not part of the tests: figures depend on the machine and its load.
 set -uo pipefail
@@ -15,7 +16,8 @@ cmake --preset linux-release >/dev/null
 cmake --build --preset linux-release --target benchmarks >/dev/null || exit 2
 bin=build/linux-release/bin
 names=("$@")
-[ ${#names[@]} -gt 0 ] || names=(log console_tick composer engine_walk service_memory turnaround render)
+[ ${#names[@]} -gt 0 ] || names=(log console_tick composer engine_walk service_memory turnaround render
+  printed_folder)
 status=0
 for name in "${names[@]}"; do
   if [ ! -x "$bin/${name}_bench" ]; then

@@ -46,8 +46,9 @@ class Edit : public Control {
   virtual std::string Text() const = 0;
 };
 
-// Items in alphabetical order without regard to case; equal names may appear
-// more than once; at most one item is selected.
+// Items in alphabetical order without regard to case (or, made unsorted, in
+// the order added); equal names may appear more than once; at most one item
+// is selected.
 class ListBox : public Control {
  public:
   static constexpr int kNoSelection = -1;
@@ -58,6 +59,13 @@ class ListBox : public Control {
   virtual int Selected() const = 0;  // kNoSelection when none
   virtual void Select(int index) = 0;
   virtual void OnDoubleClick(Handler handler) = 0;
+  // Runs after the user has moved the selection (keys or a click); Select
+  // does not run it.
+  virtual void OnSelect(Handler handler) = 0;
+};
+
+struct ListBoxStyle {
+  bool sorted = true;  // false: items stay in the order they are added
 };
 
 // Line and column (characters from the start of the line), both from 0.

@@ -21,7 +21,7 @@ class Container {
   virtual Container& AddFrame(Rect rect, std::string_view caption) = 0;
   // A white panel with a raised inner and a lowered outer bevel.
   virtual Container& AddPanel(Rect rect) = 0;
-  virtual ListBox& AddListBox(Rect rect) = 0;
+  virtual ListBox& AddListBox(Rect rect, ListBoxStyle style = {}) = 0;
   virtual Edit& AddEdit(Rect rect) = 0;
   virtual Editor& AddEditor(Rect rect) = 0;
   virtual LogView& AddLogView(Rect rect) = 0;

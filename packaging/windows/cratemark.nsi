@@ -170,7 +170,13 @@ Section "Uninstall"
   ; behind would point Event Viewer at a program that is gone.
   DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
   ; Only what the installer put there: the design, the settings, the logs and
-  ; Tolvan's own files stay, and so does the folder.
+  ; Tolvan's own files stay, and so does the folder. The day's printed orders
+  ; hold customers' names and addresses and go too; the orders never printed
+  ; stay, so that none is lost, with a word about them.
+  RMDir /r "$INSTDIR\Printed"
+  ${If} ${FileExists} "$INSTDIR\Unprinted\*.spl"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Orders that were never printed stay in $INSTDIR\Unprinted. They hold customers' names and addresses: read them, then delete the folder." /SD IDOK
+  ${EndIf}
   Delete "$INSTDIR\Cratemark.exe"
   Delete "$INSTDIR\CratemarkService.exe"
   Delete "$INSTDIR\XBENGINE.DLL"

@@ -19,6 +19,10 @@ void HeadlessListBox::Clear() {
 }
 
 void HeadlessListBox::Add(std::string_view item) {
+  if (!style_.sorted) {
+    items_.emplace_back(item);
+    return;
+  }
   // After every item that sorts before or equal to it, as a sorted list box
   // places a new item.
   std::string key = ToUpper(item);
@@ -38,8 +42,14 @@ void HeadlessListBox::Select(int index) {
   selected_ = (index >= 0 && index < Count()) ? index : kNoSelection;
 }
 
-void HeadlessListBox::DoubleClick(int index) {
+void HeadlessListBox::Click(int index) {
+  const int before = selected_;
   Select(index);
+  if (selected_ != before && on_select_) on_select_();
+}
+
+void HeadlessListBox::DoubleClick(int index) {
+  Click(index);
   if (on_double_click_) on_double_click_();
 }
 
@@ -171,7 +181,9 @@ Container& HeadlessContainer::AddFrame(Rect, std::string_view) {
 Container& HeadlessContainer::AddPanel(Rect) {
   return Keep(std::make_unique<HeadlessContainer>(toolkit_));
 }
-ListBox& HeadlessContainer::AddListBox(Rect) { return Keep(std::make_unique<HeadlessListBox>()); }
+ListBox& HeadlessContainer::AddListBox(Rect, ListBoxStyle style) {
+  return Keep(std::make_unique<HeadlessListBox>(style));
+}
 Edit& HeadlessContainer::AddEdit(Rect) { return Keep(std::make_unique<HeadlessEdit>()); }
 Editor& HeadlessContainer::AddEditor(Rect) { return Keep(std::make_unique<HeadlessEditor>()); }
 LogView& HeadlessContainer::AddLogView(Rect) { return Keep(std::make_unique<HeadlessLogView>()); }

@@ -63,6 +63,7 @@ class HeadlessEdit : public Edit, public ControlBase {
 
 class HeadlessListBox : public ListBox, public ControlBase {
  public:
+  explicit HeadlessListBox(ListBoxStyle style = {}) : style_(style) {}
   CRATEMARK_HEADLESS_CONTROL_BASICS
   void Clear() override;
   void Add(std::string_view item) override;
@@ -71,9 +72,10 @@ class HeadlessListBox : public ListBox, public ControlBase {
   int Selected() const override { return selected_; }
   void Select(int index) override;
   void OnDoubleClick(Handler handler) override { on_double_click_ = std::move(handler); }
+  void OnSelect(Handler handler) override { on_select_ = std::move(handler); }
   // User actions. A click on an item selects it; a double click on empty
   // space below the items leaves the selection as it is.
-  void Click(int index) { Select(index); }
+  void Click(int index);
   void DoubleClick(int index);
   void DoubleClickEmptyArea();
   const std::vector<std::string>& items() const { return items_; }
@@ -81,7 +83,9 @@ class HeadlessListBox : public ListBox, public ControlBase {
  private:
   std::vector<std::string> items_;
   int selected_ = kNoSelection;
+  ListBoxStyle style_;
   Handler on_double_click_;
+  Handler on_select_;
 };
 
 // The editing model the terminal's editor has too, so that tests type as a
@@ -239,7 +243,7 @@ class HeadlessContainer : public virtual Container {
   Label& AddLabel(Rect rect, std::string_view text, LabelStyle style) override;
   Container& AddFrame(Rect rect, std::string_view caption) override;
   Container& AddPanel(Rect rect) override;
-  ListBox& AddListBox(Rect rect) override;
+  ListBox& AddListBox(Rect rect, ListBoxStyle style = {}) override;
   Edit& AddEdit(Rect rect) override;
   Editor& AddEditor(Rect rect) override;
   LogView& AddLogView(Rect rect) override;

@@ -41,8 +41,8 @@ Container& TerminalContainer::AddFrame(Rect rect, std::string_view caption) {
 
 Container& TerminalContainer::AddPanel(Rect rect) { return Nest(rect, "", true); }
 
-ListBox& TerminalContainer::AddListBox(Rect rect) {
-  return Place(std::make_unique<TerminalListBox>(root_, surface_, Offset(rect)));
+ListBox& TerminalContainer::AddListBox(Rect rect, ListBoxStyle style) {
+  return Place(std::make_unique<TerminalListBox>(root_, surface_, Offset(rect), style));
 }
 
 Edit& TerminalContainer::AddEdit(Rect rect) {

@@ -20,7 +20,7 @@ class TerminalContainer : public virtual Container {
   Label& AddLabel(Rect rect, std::string_view text, LabelStyle style) override;
   Container& AddFrame(Rect rect, std::string_view caption) override;
   Container& AddPanel(Rect rect) override;
-  ListBox& AddListBox(Rect rect) override;
+  ListBox& AddListBox(Rect rect, ListBoxStyle style = {}) override;
   Edit& AddEdit(Rect rect) override;
   Editor& AddEditor(Rect rect) override;
   LogView& AddLogView(Rect rect) override;

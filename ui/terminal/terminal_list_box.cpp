@@ -13,6 +13,10 @@ void TerminalListBox::Clear() {
 }
 
 void TerminalListBox::Add(std::string_view item) {
+  if (!style_.sorted) {
+    items_.emplace_back(item);
+    return;
+  }
   // Sorted without regard to case; an equal name goes after the ones there.
   const std::string upper = ToUpper(item);
   auto at = std::upper_bound(items_.begin(), items_.end(), upper,
@@ -45,7 +49,13 @@ std::string TerminalListBox::HintLine() const {
 
 void TerminalListBox::SelectAndShow(int index) {
   if (Count() == 0) return;
-  Select(std::clamp(index, 0, Count() - 1));
+  SelectByUser(std::clamp(index, 0, Count() - 1));
+}
+
+void TerminalListBox::SelectByUser(int index) {
+  const int before = selected_;
+  Select(index);
+  if (selected_ != before && on_select_) on_select_();
 }
 
 void TerminalListBox::AfterLayout() {
@@ -133,7 +143,7 @@ void TerminalListBox::OnMouse(const Mouse& mouse) {
     case MouseKind::kDoubleClick: {
       const int index = top_ + mouse.row - inner.row;
       // A click below the items keeps the selection, as a double click there does.
-      if (inner.Contains(mouse.row, mouse.col) && index < Count()) Select(index);
+      if (inner.Contains(mouse.row, mouse.col) && index < Count()) SelectByUser(index);
       if (mouse.kind == MouseKind::kDoubleClick && on_double_click_) on_double_click_();
       return;
     }

@@ -8,8 +8,8 @@ namespace cratemark::ui::terminal {
 
 namespace {
 
-constexpr char kKeyHelp[] = "F1-F3 page  Tab next  Alt+key button  F10 quit";
-constexpr char kKeyHelpWithWindows[] = "F1-F3 page  Tab next  F6 window  F10 quit";
+constexpr char kKeyHelp[] = "F1-F4 page  Tab next  Alt+key button  F10 quit";
+constexpr char kKeyHelpWithWindows[] = "F1-F4 page  Tab next  F6 window  F10 quit";
 
 }  // namespace
 

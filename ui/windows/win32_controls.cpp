@@ -50,6 +50,8 @@ int Win32ListBox::Selected() const {
 
 void Win32ListBox::OnCommand(int code) {
   if (code == LBN_DBLCLK && on_double_click_) on_double_click_();
+  // Sent for the user's keys and clicks only, never for LB_SETCURSEL.
+  if (code == LBN_SELCHANGE && on_select_) on_select_();
 }
 
 // --- editor ---

@@ -70,10 +70,12 @@ class Win32ListBox : public ListBox, public NativeControl {
   int Selected() const override;
   void Select(int index) override { SendMessageW(hwnd_, LB_SETCURSEL, index, 0); }
   void OnDoubleClick(Handler handler) override { on_double_click_ = std::move(handler); }
+  void OnSelect(Handler handler) override { on_select_ = std::move(handler); }
   void OnCommand(int code) override;
 
  private:
   Handler on_double_click_;
+  Handler on_select_;
 };
 
 class Win32Editor : public Editor, public NativeControl {

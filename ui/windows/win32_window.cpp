@@ -70,13 +70,14 @@ Container& Win32Container::AddPanel(Rect rect) {
   return root_.KeepContainer(std::make_unique<Win32Container>(root_, panel, 0, 0));
 }
 
-ListBox& Win32Container::AddListBox(Rect rect) {
-  // LBS_SORT orders without regard to case and keeps equal names.
+ListBox& Win32Container::AddListBox(Rect rect, ListBoxStyle style) {
+  // LBS_SORT orders without regard to case and keeps equal names; without
+  // it LB_ADDSTRING adds at the end.
   const int id = root_.NextId();
-  HWND hwnd =
-      Create(WC_LISTBOXW, "",
-             WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT,
-             WS_EX_CLIENTEDGE, rect, root_.fonts().normal, id);
+  HWND hwnd = Create(WC_LISTBOXW, "",
+                     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                         (style.sorted ? LBS_SORT : 0),
+                     WS_EX_CLIENTEDGE, rect, root_.fonts().normal, id);
   return root_.Keep(std::make_unique<Win32ListBox>(root_, hwnd), id);
 }
 
