@@ -46,7 +46,7 @@ struct Site {
     options.clock = &clock;
     options.settle_time = std::chrono::milliseconds(0);
     options.quiet_time = std::chrono::milliseconds(0);
-    options.report_error = [](const std::string&) {};
+    options.report_error = [](EventKind, const std::string&) {};
     service = std::make_unique<TsrvCratemark>(kDir, std::make_unique<FolderLockTable>(fs),
                                               std::make_unique<FolderLockTable>(fs), options);
     service->ServiceStart();
@@ -110,7 +110,7 @@ TEST(PrintedKeeping, AHistoryThatCannotBeKeptIsLoggedOnceAndOrdersGoOn) {
   options.clock = &clock;
   options.settle_time = std::chrono::milliseconds(0);
   options.quiet_time = std::chrono::milliseconds(0);
-  options.report_error = [](const std::string&) {};
+  options.report_error = [](EventKind, const std::string&) {};
   TsrvCratemark service(site, std::make_unique<FolderLockTable>(fs),
                         std::make_unique<FolderLockTable>(fs), options);
   service.ServiceStart();
