@@ -246,16 +246,11 @@ void TsrvCratemark::KeepUnprintedJob(const std::string& job_name) {
 void TsrvCratemark::Failed(const std::string& job_path, const FileStamp& stamp,
                            const std::string& failure) {
   Retry& retry = retries_[job_path];
-  const bool news = !(retry.stamp == stamp) || retry.failure != failure;
-  if (!(retry.stamp == stamp)) retry.pause = std::chrono::seconds(0);
-  retry.stamp = stamp;
-  retry.Postpone(clock_.Now());
-  retry.failure = failure;
-  if (!news) {
-    holding_lines_ = false;  // the same failure again: nothing new to say
-    return;
+  if (!(retry.stamp == stamp)) {
+    retry = Retry();  // a changed job starts afresh
+    retry.stamp = stamp;
   }
-  FlushHeldLines();
+  if (!Postpone(retry, failure)) return;
   WriteLog("# " + job_path + " stays in its folder and is tried again: " + failure);
   report_error_(EventKind::kServiceFailed,
                 "The order \"" + job_path + "\" could not be printed: " + failure);
@@ -309,17 +304,22 @@ bool TsrvCratemark::Reload() {
   return false;
 }
 
-void TsrvCratemark::ReloadLater(const std::string& failure) {
-  halted_ = true;
-  Retry& retry = reload_retry_ ? *reload_retry_ : reload_retry_.emplace();
+bool TsrvCratemark::Postpone(Retry& retry, const std::string& failure) {
   const bool news = retry.failure != failure;
   retry.Postpone(clock_.Now());
   retry.failure = failure;
   if (!news) {
     holding_lines_ = false;  // the same failure again: nothing new to say
-    return;
+    return false;
   }
   FlushHeldLines();
+  return true;
+}
+
+void TsrvCratemark::ReloadLater(const std::string& failure) {
+  halted_ = true;
+  Retry& retry = reload_retry_ ? *reload_retry_ : reload_retry_.emplace();
+  if (!Postpone(retry, failure)) return;
   WriteLog("# The service takes no job: " + failure + " It tries again within " +
            std::to_string(kMaxRetryPause.count()) + " s.");
   report_error_(EventKind::kHalted, "The service takes no job: " + failure);

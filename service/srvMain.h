@@ -106,6 +106,9 @@ class TsrvCratemark : public ServiceModule {
   // ConfigureService, with a failure kept for a retry after a growing pause
   // and logged once as long as it stays the same; true when it went through.
   bool Reload();
+  // The next try of `retry` after its pause; true when `failure` is news
+  // (the attempt's held lines are then logged, else dropped).
+  bool Postpone(Retry& retry, const std::string& failure);
   // Halts until a reload after a growing pause; says why once per failure.
   void ReloadLater(const std::string& failure);
   // The settings could not be read: retried when the values in use are the

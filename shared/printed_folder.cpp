@@ -198,8 +198,10 @@ std::optional<std::string> PrintedFolder::Keep(const PrintedRecord& record,
 void PrintedFolder::Load() {
   if (!fs_.DirectoryExists(folder_)) fs_.CreateDirectories(folder_);
   std::vector<Kept> found;
-  for (const DirectoryEntry& entry :
-       fs_.ListDirectory(folder_, "*" + std::string(kEntryExtension))) {
+  // Appended, not "*" + ...: GCC 12 at -O2 warns falsely (-Wrestrict) on that.
+  std::string pattern(1, '*');
+  pattern += kEntryExtension;
+  for (const DirectoryEntry& entry : fs_.ListDirectory(folder_, pattern)) {
     if (entry.type != EntryType::kFile) continue;
     if (const auto name = ParsePrintedEntryName(entry.name)) found.push_back(*name);
   }
