@@ -23,17 +23,17 @@ int WantedClientRows(int client_height) {
   return std::max(kSmallestRows, client_height / kPixelsPerRow);
 }
 
-WindowPlace PlaceWindow(const WindowSpec& spec, int status_bar_height, const CellBox& area) {
+WindowPlace PlaceWindow(const WindowSpec& wanted, int status_bar_height, const CellBox& area) {
   WindowPlace place;
-  place.surface.pixel_width = spec.client_width;
-  place.surface.pixel_height = spec.client_height;
-  switch (spec.kind) {
+  place.surface.pixel_width = wanted.client_width;
+  place.surface.pixel_height = wanted.client_height;
+  switch (wanted.kind) {
     case WindowKind::kMain: {
       place.frame = area;
       // The status bar takes two lines: the hint line and the status line.
       const int status_rows = status_bar_height > 0 ? 2 : 0;
       place.surface.cells = {area.row, area.col, std::max(area.rows - status_rows, 1), area.cols};
-      place.surface.pixel_height = spec.client_height - status_bar_height;
+      place.surface.pixel_height = wanted.client_height - status_bar_height;
       break;
     }
     case WindowKind::kModeless:
@@ -42,8 +42,8 @@ WindowPlace PlaceWindow(const WindowSpec& spec, int status_bar_height, const Cel
                              std::max(area.cols - 2, 1)};
       break;
     case WindowKind::kTool: {
-      const int cols = std::min(area.cols - 4, WantedClientCols(spec.client_width));
-      const int rows = std::min(area.rows - 4, WantedClientRows(spec.client_height));
+      const int cols = std::min(area.cols - 4, WantedClientCols(wanted.client_width));
+      const int rows = std::min(area.rows - 4, WantedClientRows(wanted.client_height));
       place.frame = {area.row + (area.rows - rows - 2) / 2, area.col + (area.cols - cols - 2) / 2,
                      rows + 2, cols + 2};
       place.surface.cells = {place.frame.row + 1, place.frame.col + 1, rows, cols};

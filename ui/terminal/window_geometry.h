@@ -26,7 +26,7 @@ struct WindowPlace {
 
 // A main window fills `area` less its two status lines; a modeless one takes
 // `area` with its border; a tool window is centred in it with a size of its own.
-WindowPlace PlaceWindow(const WindowSpec& spec, int status_bar_height, const CellBox& area);
+WindowPlace PlaceWindow(const WindowSpec& wanted, int status_bar_height, const CellBox& area);
 
 struct Arrangement {
   CellBox main;
