@@ -28,15 +28,17 @@ Raster RenderOne(std::string_view zpl) {
   return r.labels.empty() ? Raster() : std::move(r.labels[0]);
 }
 
-// Lengths of the runs of equal dots along row `y` from x = 0.
-std::vector<int> RowRuns(const Raster& r, int y) {
+// Lengths of the runs of equal dots along a line of `count` dots, white
+// first, where `black(i)` tells whether dot i is black.
+template <typename IsBlack>
+std::vector<int> Runs(int count, IsBlack black) {
   std::vector<int> runs;
-  bool black = false;
+  bool in_black = false;
   int length = 0;
-  for (int x = 0; x < r.width(); ++x) {
-    if (r.IsBlack(x, y) != black) {
+  for (int i = 0; i < count; ++i) {
+    if (black(i) != in_black) {
       runs.push_back(length);
-      black = !black;
+      in_black = !in_black;
       length = 0;
     }
     ++length;
@@ -45,20 +47,13 @@ std::vector<int> RowRuns(const Raster& r, int y) {
   return runs;
 }
 
+// Along row `y` from x = 0, and along column `x` from y = 0.
+std::vector<int> RowRuns(const Raster& r, int y) {
+  return Runs(r.width(), [&](int x) { return r.IsBlack(x, y); });
+}
+
 std::vector<int> ColumnRuns(const Raster& r, int x) {
-  std::vector<int> runs;
-  bool black = false;
-  int length = 0;
-  for (int y = 0; y < r.height(); ++y) {
-    if (r.IsBlack(x, y) != black) {
-      runs.push_back(length);
-      black = !black;
-      length = 0;
-    }
-    ++length;
-  }
-  runs.push_back(length);
-  return runs;
+  return Runs(r.height(), [&](int y) { return r.IsBlack(x, y); });
 }
 
 struct Box {
