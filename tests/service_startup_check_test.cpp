@@ -23,9 +23,9 @@ TEST(ServiceStartupCheck, AGroupWritableEngineLibraryIsNamedOncePerStart) {
   folder.SetUp();
   ASSERT_EQ(chmod(folder.Path("libxbengine.so").c_str(), 0775), 0);
   Child service = folder.StartService("/dev/null", folder.Path("service.stderr"));
-  const std::string warning = "## WARNING: Others than root and the service's user can replace \"" +
-                              folder.Path("libxbengine.so") +
-                              "\", which the service runs (its group may write it).";
+  const std::string warning =
+      "## WARNING: Users other than root and the service's user can replace \"" +
+      folder.Path("libxbengine.so") + "\", which the service runs (its group may write it).";
   ASSERT_TRUE(WaitUntil([&] { return Count(JoinLines(folder.LogMessages()), warning) == 1; }))
       << JoinLines(folder.LogMessages());
   EXPECT_EQ(Count(JoinLines(folder.LogMessages()), "## WARNING"), 1u) << "the program is not named";

@@ -42,7 +42,7 @@ std::vector<std::string> CheckProgramFiles(const std::vector<std::string>& paths
   for (const std::string& path : paths) {
     const std::string writers = EverydayWriters(path);
     if (writers.empty()) continue;
-    warnings.push_back("Others than root and the service's user can replace \"" + path +
+    warnings.push_back("Users other than root and the service's user can replace \"" + path +
                        "\", which the service runs (" + writers +
                        "). Let only root change it and its folder (chown root: and chmod "
                        "go-w), or install with CratemarkService -INSTALL or the Debian package, "

@@ -66,21 +66,28 @@ std::vector<std::string> CheckProgramFiles(const std::vector<std::string>& paths
     std::string writers;
     if (ReadAccessList(path, &file)) writers = WindowsEverydayWriters(file, /*is_folder=*/false);
     const std::string folder_path = FolderOf(path);
+    std::string folder_writers;
     if (ReadAccessList(folder_path, &folder)) {
-      const std::string folder_writers = WindowsEverydayWriters(folder, /*is_folder=*/true);
-      if (!folder_writers.empty()) {
-        if (!writers.empty()) writers += "; ";
-        writers += "its folder " + folder_path + ": " + folder_writers;
-      }
+      folder_writers = WindowsEverydayWriters(folder, /*is_folder=*/true);
+    }
+    if (!folder_writers.empty()) {
+      if (!writers.empty()) writers += "; ";
+      writers += "its folder " + folder_path + ": " + folder_writers;
     }
     if (writers.empty()) continue;
-    warnings.push_back("Everyday users can replace \"" + path + "\", which the service runs (" +
-                       writers +
-                       "). Run Cratemark's installer again, which lets only SYSTEM and "
-                       "Administrators change it, or: icacls \"" +
-                       path +
-                       "\" /inheritance:r /grant:r *S-1-5-18:F *S-1-5-32-544:F "
-                       "*S-1-5-32-545:RX");
+    std::string warning = "Everyday users can replace \"" + path + "\", which the service runs (" +
+                          writers +
+                          "). Run Cratemark's installer again, which lets only SYSTEM and "
+                          "Administrators change it, or: icacls \"" +
+                          path +
+                          "\" /inheritance:r /grant:r *S-1-5-18:F *S-1-5-32-544:F "
+                          "*S-1-5-32-545:RX";
+    if (!folder_writers.empty()) {
+      warning +=
+          ". On the folder, give everyday users no more than Modify: full control lets them "
+          "delete any file in it";
+    }
+    warnings.push_back(warning + ".");
   }
   return warnings;
 }
