@@ -40,10 +40,12 @@ class EngineTest : public ::testing::Test {
 
   std::string PathOf(const std::string& name) const { return dir_.path() + name; }
 
-  // Creates a table through the interface and closes it again.
-  void CreateTable(const std::string& name, const std::vector<CreateFieldArgs>& fields) {
-    const int16_t area =
-        xb_CreateNew(PathOf(name).c_str(), "NEWTABLE", 1, static_cast<int16_t>(fields.size()));
+  // Creates a table through the interface and closes it again (table type 1:
+  // memos in a .DBT file; 2: FoxPro's .FPT).
+  void CreateTable(const std::string& name, const std::vector<CreateFieldArgs>& fields,
+                   int16_t table_type = 1) {
+    const int16_t area = xb_CreateNew(PathOf(name).c_str(), "NEWTABLE", table_type,
+                                      static_cast<int16_t>(fields.size()));
     ASSERT_GT(area, 0);
     for (const CreateFieldArgs& field : fields) {
       ASSERT_NE(xb_CreateField(field.name, field.type, field.width, field.decimals), 0)
