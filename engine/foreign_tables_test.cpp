@@ -28,19 +28,6 @@ class ForeignTableTest : public EngineTest {
     xb_GetRecord(record.data());
     return record;
   }
-
-  // "NAME C 2 10 0" per field: name, type, position, width, decimals.
-  static std::vector<std::string> Structure() {
-    std::vector<std::string> fields;
-    for (int16_t i = 1; i <= xb_FieldCount(); ++i) {
-      const std::string name = xb_FieldName(i);
-      fields.push_back(name + " " + xb_FieldType(name.c_str()) + " " +
-                       std::to_string(xb_FieldOffset(name.c_str())) + " " +
-                       std::to_string(xb_FieldWidth(name.c_str())) + " " +
-                       std::to_string(xb_FieldDecimals(name.c_str())));
-    }
-    return fields;
-  }
 };
 
 TEST_F(ForeignTableTest, PythonDbfTableWithMemoOpensWithItsStructureAndData) {

@@ -202,19 +202,6 @@ std::string HandMadeTable(const std::vector<RawField>& fields, int record_length
   return bytes + records + "\x1A";
 }
 
-// "NAME C 2 10 0" per field: name, type, position, width, decimals.
-std::vector<std::string> Structure() {
-  std::vector<std::string> fields;
-  for (int16_t i = 1; i <= xb_FieldCount(); ++i) {
-    const std::string name = xb_FieldName(i);
-    fields.push_back(name + " " + xb_FieldType(name.c_str()) + " " +
-                     std::to_string(xb_FieldOffset(name.c_str())) + " " +
-                     std::to_string(xb_FieldWidth(name.c_str())) + " " +
-                     std::to_string(xb_FieldDecimals(name.c_str())));
-  }
-  return fields;
-}
-
 // What other readers take: a name filling all 11 bytes, a numeric field of
 // width 0 (it holds nothing, so it reads as empty), and Clipper's and
 // FoxPro's text wider than 255, whose high byte stands where decimals go.

@@ -31,6 +31,20 @@ inline void CloseAllAreas() {
   }
 }
 
+// The current table's fields by name, "NAME C 2 10 0" each: name, type,
+// position, width, decimals.
+inline std::vector<std::string> Structure() {
+  std::vector<std::string> fields;
+  for (int16_t i = 1; i <= xb_FieldCount(); ++i) {
+    const std::string name = xb_FieldName(i);
+    fields.push_back(name + " " + xb_FieldType(name.c_str()) + " " +
+                     std::to_string(xb_FieldOffset(name.c_str())) + " " +
+                     std::to_string(xb_FieldWidth(name.c_str())) + " " +
+                     std::to_string(xb_FieldDecimals(name.c_str())));
+  }
+  return fields;
+}
+
 class EngineTest : public ::testing::Test {
  protected:
   void TearDown() override {
