@@ -70,8 +70,9 @@ std::unique_ptr<MemoFile> OpenMemoFile(const std::string& table_path, const Tabl
   const std::string memo_file = std::string("its ") +
                                 (format == MemoFormat::kFpt ? ".FPT" : ".DBT") + " memo file \"" +
                                 FileNameOf(memo_path) + "\"";
-  if (!FileExists(memo_path))
+  if (!FileExists(memo_path)) {
     throw TableRefused(table_path, header.version, memo_file + " is missing");
+  }
   try {
     return std::make_unique<MemoFile>(memo_path, format, access, sharing);
   } catch (const Error& error) {
