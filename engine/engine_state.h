@@ -34,7 +34,9 @@ struct EngineSettings {
 struct EngineState {
   WorkAreas areas;
   EngineSettings settings;
-  std::string last_open_failure;  // why the last xb_UseEx failed; "" when it did not
+  // Why the last xb_UseEx, or the last call that names a field, failed; ""
+  // when it did not.
+  std::string last_error;
 };
 
 EngineState& Engine();

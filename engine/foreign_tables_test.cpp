@@ -1,6 +1,7 @@
-// Tables that other xBase programs wrote (python3-dbf with a memo file, and
-// shapelib's dbfcreate/dbfadd), kept as files so that both targets open the
-// very same bytes: structure, records, the delete marker and memo text.
+// Tables that other xBase programs wrote (python3-dbf with a memo file, as
+// dBase III, FoxPro 2 and Visual FoxPro, and shapelib's dbfcreate/dbfadd),
+// kept as files so that both targets open the very same bytes: structure,
+// records, the delete marker and memo text.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,19 +28,6 @@ class ForeignTableTest : public EngineTest {
     xb_GetRecord(record.data());
     return record;
   }
-
-  // "NAME C 2 10 0" per field: name, type, position, width, decimals.
-  static std::vector<std::string> Structure() {
-    std::vector<std::string> fields;
-    for (int16_t i = 1; i <= xb_FieldCount(); ++i) {
-      const std::string name = xb_FieldName(i);
-      fields.push_back(name + " " + xb_FieldType(name.c_str()) + " " +
-                       std::to_string(xb_FieldOffset(name.c_str())) + " " +
-                       std::to_string(xb_FieldWidth(name.c_str())) + " " +
-                       std::to_string(xb_FieldDecimals(name.c_str())));
-    }
-    return fields;
-  }
 };
 
 TEST_F(ForeignTableTest, PythonDbfTableWithMemoOpensWithItsStructureAndData) {
@@ -58,6 +46,25 @@ TEST_F(ForeignTableTest, PythonDbfTableWithMemoOpensWithItsStructureAndData) {
   EXPECT_NE(xb_Deleted(), 0);
   EXPECT_EQ(CurrentRecord().substr(0, 25), "*Gone         -1    0.25F");
   EXPECT_NE(xb_Flock(), 0) << "a read-only open still takes the file lock";
+}
+
+// python3-dbf's FoxPro 2 (.FPT of 128-byte blocks, references in digits) and
+// Visual FoxPro (references in 4 binary bytes) tables, opened as the table
+// type that expects .DBT memos: the version byte says where the memos are.
+TEST_F(ForeignTableTest, PythonDbfFoxProTablesReadTheirFptMemos) {
+  for (const char* name : {"PYFOX", "PYVFP"}) {
+    ASSERT_GE(OpenCopy(std::string(name) + ".DBF", std::string(name) + ".FPT"), 1)
+        << name << ": " << xb_LastError();
+    const std::string long_text = std::string(700, 'x') + "end";
+    for (const std::string& want : {std::string("two\r\nlines"), long_text}) {
+      char* memo = xb_GetMemo("NOTES", 0);
+      EXPECT_EQ(memo, want) << name;
+      xb_MemDealloc(memo);
+      EXPECT_EQ(xb_GetBlobLength("NOTES"), static_cast<int32_t>(want.size())) << name;
+      xb_Skip(1);
+    }
+    xb_Close();
+  }
 }
 
 TEST_F(ForeignTableTest, ShapelibTableOpensWithItsStructureAndData) {

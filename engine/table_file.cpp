@@ -47,8 +47,38 @@ TableHeader ReadHeader(const LockedFile& file, const std::string& path) {
   }
   std::string refusal;
   std::optional<TableHeader> header = ParseTableHeader(bytes, file.Size(), &refusal);
-  if (!header) throw TableRefused(path, refusal);
+  if (!header) {
+    // A file shorter than the fixed header has no version byte to go by.
+    std::optional<std::uint8_t> version;
+    if (bytes.size() >= kHeaderPrefixSize) version = static_cast<std::uint8_t>(bytes[0]);
+    throw TableRefused(path, version, refusal);
+  }
   return *std::move(header);
+}
+
+std::string FileNameOf(const std::string& path) {
+  return path.substr(path.find_last_of("/\\") + 1);  // npos + 1 == 0
+}
+
+// The memo file of a table with memo fields; a missing one refuses the table
+// and says which file was looked for.
+std::unique_ptr<MemoFile> OpenMemoFile(const std::string& table_path, const TableHeader& header,
+                                       MemoFormat preferred, FileAccess access,
+                                       FileSharing sharing) {
+  const MemoFormat format = MemoFormatFor(header.version, preferred);
+  const std::string memo_path = TableFile::MemoPathFor(table_path, format);
+  const std::string memo_file = std::string("its ") +
+                                (format == MemoFormat::kFpt ? ".FPT" : ".DBT") + " memo file \"" +
+                                FileNameOf(memo_path) + "\"";
+  if (!FileExists(memo_path)) {
+    throw TableRefused(table_path, header.version, memo_file + " is missing");
+  }
+  try {
+    return std::make_unique<MemoFile>(memo_path, format, access, sharing);
+  } catch (const Error& error) {
+    if (error.kind() != ErrorKind::kInvalidData) throw;
+    throw TableRefused(table_path, header.version, memo_file + " cannot be read: " + error.what());
+  }
 }
 
 // Counts the writes of every table of the process, so that a read-ahead
@@ -70,13 +100,13 @@ void StampToday(TableHeader& header) {
 
 }  // namespace
 
-TableFile::TableFile(const std::string& path, OpenMode mode)
+TableFile::TableFile(const std::string& path, OpenMode mode, MemoFormat memo_format)
     : file_(path, AccessFor(mode), SharingFor(mode)),
       header_(ReadHeader(file_, path)),
       is_writable_(mode != OpenMode::kReadOnly && file_.is_writable() && !header_.is_encrypted),
       is_shared_(mode != OpenMode::kExclusive) {
   if (header_.HasMemoFields()) {
-    memo_ = std::make_unique<MemoFile>(MemoPathFor(path), MemoAccessFor(mode), SharingFor(mode));
+    memo_ = OpenMemoFile(path, header_, memo_format, MemoAccessFor(mode), SharingFor(mode));
   }
 }
 
@@ -89,7 +119,7 @@ TableFile::~TableFile() {
   }
 }
 
-void TableFile::Create(const std::string& path, const TableHeader& header) {
+void TableFile::Create(const std::string& path, const TableHeader& header, MemoFormat memo_format) {
   TableHeader stamped = header;
   stamped.record_count = 0;
   StampToday(stamped);
@@ -100,34 +130,54 @@ void TableFile::Create(const std::string& path, const TableHeader& header) {
   // one, say) is replaced.
   const ReplaceClaim table_claim(path);
   if (stamped.HasMemoFields()) {
-    const std::string memo_path = MemoPathFor(path);
+    const MemoFormat format = MemoFormatFor(stamped.version, memo_format);
+    const std::string memo_path = MemoPathFor(path, format);
     const ReplaceClaim memo_claim(memo_path);
     // The memo file first: a table never exists without the memo file it needs.
-    WriteWholeFile(memo_path, MemoFile::NewFileBytes());
+    WriteWholeFile(memo_path, MemoFile::NewFileBytes(format));
   }
   WriteWholeFile(path, bytes);
 }
 
 void TableFile::CheckReplaceable(const std::string& path) { const ReplaceClaim claim(path); }
 
-std::string TableFile::MemoPathFor(const std::string& table_path) {
+std::string TableFile::MemoPathFor(const std::string& table_path, MemoFormat memo_format) {
   const std::size_t name_start = table_path.find_last_of("/\\") + 1;  // npos + 1 == 0
   const std::size_t dot = table_path.rfind('.');
   std::string memo_path = table_path;
-  std::string extension = ".DBT";
+  std::string extension = memo_format == MemoFormat::kFpt ? ".FPT" : ".DBT";
   if (dot != std::string::npos && dot >= name_start) {
     const bool is_lower = dot + 1 < table_path.size() && IsAsciiLower(table_path[dot + 1]);
-    if (is_lower) extension = ".dbt";
+    if (is_lower) extension = memo_format == MemoFormat::kFpt ? ".fpt" : ".dbt";
     memo_path.erase(dot);
   }
   return ResolvePath(memo_path + extension);
 }
 
-const FieldDescriptor* TableFile::FindField(std::string_view name) const {
-  for (const FieldDescriptor& field : header_.fields) {
-    if (EqualsAsciiNoCase(field.name, name)) return &field;
+const FieldDescriptor* TableFile::FindField(std::string_view name, std::string* refusal) const {
+  const FieldDescriptor* found = nullptr;
+  std::string positions;
+  for (std::size_t i = 0; i < header_.fields.size(); ++i) {
+    if (!EqualsAsciiNoCase(header_.fields[i].name, name)) continue;
+    if (found == nullptr) {
+      found = &header_.fields[i];
+      positions = std::to_string(i + 1);
+    } else {
+      positions += " and " + std::to_string(i + 1);
+    }
   }
-  return nullptr;
+  if (found == nullptr) {
+    if (refusal) *refusal = "The table has no field named \"" + std::string(name) + "\".";
+    return nullptr;
+  }
+  if (positions.find(' ') != std::string::npos) {
+    if (refusal) {
+      *refusal = "The table has more than one field named \"" + std::string(name) + "\" (fields " +
+                 positions + "): a call by that name cannot tell which is meant.";
+    }
+    return nullptr;
+  }
+  return found;
 }
 
 std::uint32_t TableFile::RecordCount() {
@@ -338,35 +388,30 @@ void TableFile::Commit() {
 }
 
 std::optional<std::string> TableFile::ReadMemo(const FieldDescriptor& field) {
-  if (!memo_ || field.type != 'M') return std::nullopt;
+  if (!memo_ || !field.IsMemoReference()) return std::nullopt;
   std::string record(header_.record_length, ' ');
   if (!ReadRecord(record.data())) return std::string();
-  std::string_view reference = std::string_view(record).substr(field.offset, field.width);
-  while (!reference.empty() && reference.front() == ' ') reference.remove_prefix(1);
-  while (!reference.empty() && reference.back() == ' ') reference.remove_suffix(1);
-  if (reference.empty()) return std::string();
-  std::uint64_t block = 0;
-  for (char c : reference) {
-    if (c < '0' || c > '9' || block > 0xFFFFFFFFu) return std::nullopt;
-    block = block * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  if (block == 0) return std::string();
-  if (block > 0xFFFFFFFFu) return std::nullopt;
-  return memo_->Read(static_cast<std::uint32_t>(block));
+  const std::optional<std::uint32_t> block = ParseMemoReference(
+      std::string_view(record).substr(field.offset, field.width), field.HasBinaryMemoReference());
+  if (!block) return std::nullopt;
+  if (*block == 0) return std::string();
+  return memo_->Read(*block);
 }
 
 bool TableFile::WriteMemo(const FieldDescriptor& field, std::string_view text, int lock_wait_ms) {
-  if (!memo_ || field.type != 'M' || !is_writable_ || is_eof_) return false;
-  std::string reference(field.width, ' ');
+  if (!memo_ || !field.IsMemoReference() || !is_writable_ || is_eof_) return false;
+  std::uint32_t block = 0;  // no memo
   if (!text.empty()) {
-    const std::optional<std::uint32_t> block = memo_->Append(text, lock_wait_ms);
-    if (!block) return false;
-    const std::string digits = std::to_string(*block);
-    if (digits.size() > reference.size()) return false;
-    reference.replace(reference.size() - digits.size(), digits.size(), digits);
+    const std::optional<std::uint32_t> appended =
+        memo_->Append(text, MemoBlockKindFor(field.type), lock_wait_ms);
+    if (!appended) return false;
+    block = *appended;
   }
+  const std::optional<std::string> reference =
+      EncodeMemoReference(block, field.width, field.HasBinaryMemoReference());
+  if (!reference) return false;
   NoteWrite();
-  file_.WriteAt(RecordOffset(recno_) + field.offset, reference.data(), reference.size());
+  file_.WriteAt(RecordOffset(recno_) + field.offset, reference->data(), reference->size());
   is_changed_ = true;
   return true;
 }

@@ -20,42 +20,56 @@ namespace cratemark::engine {
 
 enum class OpenMode { kShared, kReadOnly, kExclusive };
 
-// A file whose header the engine does not accept, with the reason alone
-// ("its record length is 0") beside the whole message.
+// A file the engine does not open: its header is not one it accepts, or its
+// memo file is missing. `explanation()` names the format in words and the
+// reason ("The file is a dBase III table (version byte 0x03) that the engine
+// cannot open: its record length is 0."); `reason()` is the reason alone.
 class TableRefused : public Error {
  public:
-  TableRefused(const std::string& path, const std::string& reason)
-      : Error(ErrorKind::kInvalidData, "\"" + path + "\" is not a table: " + reason + "."),
-        reason_(reason) {}
+  TableRefused(const std::string& path, std::optional<std::uint8_t> version,
+               const std::string& reason)
+      : Error(ErrorKind::kInvalidData, "\"" + path + "\": " + RefusalText(version, reason)),
+        reason_(reason),
+        explanation_(RefusalText(version, reason)) {}
   const std::string& reason() const { return reason_; }
+  const std::string& explanation() const { return explanation_; }
 
  private:
   std::string reason_;
+  std::string explanation_;
 };
 
 class TableFile {
  public:
   // Opens the table at a native path; the memo file beside it (same name,
-  // extension ".DBT") when the table has memo fields. Throws Error; a file
-  // whose header is not accepted gives TableRefused. A table marked
-  // encrypted opens for reading only: the engine does not encrypt.
-  TableFile(const std::string& path, OpenMode mode);
+  // extension ".DBT" or ".FPT", as MemoFormatFor says from the version byte
+  // and `memo_format`, the caller's table type) when the table has memo
+  // fields. Throws Error; a file whose header is not accepted, or whose memo
+  // file is missing, gives TableRefused. A table marked encrypted opens for
+  // reading only: the engine does not encrypt.
+  TableFile(const std::string& path, OpenMode mode, MemoFormat memo_format = MemoFormat::kDbt);
   ~TableFile();  // writes the date of the last change, when there was one
 
-  // Writes a new, empty table (and its memo file) at a native path, each file
-  // whole or not at all. An existing file is replaced only while no program
-  // has it open (else Error kSharingViolation, and both files stay as they
-  // were). Throws Error.
-  static void Create(const std::string& path, const TableHeader& header);
+  // Writes a new, empty table (and its memo file, in `memo_format`) at a
+  // native path, each file whole or not at all. An existing file is replaced
+  // only while no program has it open (else Error kSharingViolation, and both
+  // files stay as they were). Throws Error.
+  static void Create(const std::string& path, const TableHeader& header,
+                     MemoFormat memo_format = MemoFormat::kDbt);
   // Throws what Create would throw because another program has the table
   // file at `path` open.
   static void CheckReplaceable(const std::string& path);
 
-  // The memo file's path for a table path: the extension becomes ".DBT".
-  static std::string MemoPathFor(const std::string& table_path);
+  // The memo file's path for a table path: the extension becomes ".DBT" or
+  // ".FPT" (in lower case beside a lower-case one), whichever case the file
+  // on disk has.
+  static std::string MemoPathFor(const std::string& table_path, MemoFormat memo_format);
 
   const TableHeader& header() const { return header_; }
-  const FieldDescriptor* FindField(std::string_view name) const;  // ignoring case
+  // The field named `name` (ignoring case); nullptr when no field or more
+  // than one has that name, with the reason in `refusal` when given: a name
+  // that two fields share never answers for either.
+  const FieldDescriptor* FindField(std::string_view name, std::string* refusal = nullptr) const;
   bool is_read_only() const { return !is_writable_; }
 
   // Navigation. `skip_deleted` hides records carrying the delete marker. At

@@ -14,13 +14,17 @@ constexpr std::size_t kNameBytes = 11;
 constexpr std::size_t kMaxNameLength = 10;
 constexpr std::size_t kMaxNewFields = 1024;
 
+// The version bytes whose tables share one record layout and header: dBase
+// III and IV and the programs that copy them (Clipper among them) mark
+// theirs with 3 in the low bits, FoxPro 2 writes 0xF5 beside an .FPT memo
+// file, Visual FoxPro 0x30 to 0x32 (its binary fields are carried as they
+// are).
 bool IsKnownVersion(std::uint8_t version) {
-  // dBase III and IV and the programs that copy them (Clipper among them)
-  // mark their tables with 3 in the low bits; Visual FoxPro writes 0x30 to
-  // 0x32 and keeps the same record layout (its binary fields are carried
-  // as they are).
-  return (version & 0x07) == 0x03 || (version >= 0x30 && version <= 0x32);
+  return (version & 0x07) == 0x03 || (version >= 0x30 && version <= 0x32) ||
+         version == kVersionFoxProWithMemo;
 }
+
+bool IsDbase7(std::uint8_t version) { return version == 0x04 || version == 0x8C; }
 
 std::string Hex(std::uint8_t byte) {
   const char* digits = "0123456789ABCDEF";
@@ -58,9 +62,75 @@ int NewFieldWidth(char type, int width, int decimals) {
 
 }  // namespace
 
+bool FieldDescriptor::IsMemoReference() const {
+  switch (type) {
+    case 'M':  // memo text
+    case 'G':  // OLE object
+    case 'P':  // picture
+    case 'W':  // Visual FoxPro's blob
+      return true;
+    case 'B':  // dBase's binary memo; Visual FoxPro's B is a double of 8 bytes
+      return width != 8;
+    default:
+      return false;
+  }
+}
+
 bool TableHeader::HasMemoFields() const {
   return std::any_of(fields.begin(), fields.end(),
-                     [](const FieldDescriptor& f) { return f.type == 'M'; });
+                     [](const FieldDescriptor& f) { return f.IsMemoReference(); });
+}
+
+std::string TableFormatName(std::uint8_t version) {
+  switch (version) {
+    case 0x02:
+      return "FoxBASE table";
+    case 0x03:
+      return "dBase III table";
+    case 0x04:
+      return "dBase 7 table";
+    case 0x30:
+      return "Visual FoxPro table";
+    case 0x31:
+      return "Visual FoxPro table with an autoincrement field";
+    case 0x32:
+      return "Visual FoxPro table with varchar or varbinary fields";
+    case 0x43:
+      return "dBase IV SQL table";
+    case 0x63:
+      return "dBase IV SQL system table";
+    case kVersionWithMemo:
+      return "dBase III table with a .DBT memo file";
+    case 0x8B:
+      return "dBase IV table with a .DBT memo file";
+    case 0x8C:
+      return "dBase 7 table with a .DBT memo file";
+    case 0xCB:
+      return "dBase IV SQL table with a .DBT memo file";
+    case kVersionFoxProWithMemo:
+      return "FoxPro 2 table with an .FPT memo file";
+    case 0xFB:
+      return "FoxBASE table with a memo file";
+    default:
+      return (version & 0x07) == 0x03 ? "table of the dBase III and IV family" : "";
+  }
+}
+
+std::string RefusalText(std::optional<std::uint8_t> version, std::string_view reason) {
+  const std::string name = version ? TableFormatName(*version) : std::string();
+  if (name.empty()) {
+    return "The file is not a table the engine can open: " + std::string(reason) + ".";
+  }
+  return "The file is a " + name + " (version byte " + Hex(*version) +
+         "), which the engine cannot open: " + std::string(reason) + ".";
+}
+
+MemoFormat MemoFormatFor(std::uint8_t version, MemoFormat preferred) {
+  if ((version >= 0x30 && version <= 0x32) || version == kVersionFoxProWithMemo) {
+    return MemoFormat::kFpt;
+  }
+  if ((version & 0x80) != 0) return MemoFormat::kDbt;  // dBase's "has a .DBT" bit
+  return preferred;
 }
 
 std::size_t ClaimedHeaderLength(std::string_view prefix) {
@@ -76,9 +146,17 @@ std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_
   }
   TableHeader header;
   header.version = static_cast<std::uint8_t>(bytes[0]);
+  if (IsDbase7(header.version)) {
+    return Refused(refusal,
+                   "dBase 7 lays out its header and its 48-byte field descriptors differently, "
+                   "and the engine reads dBase III and IV, Clipper and FoxPro tables only");
+  }
   if (!IsKnownVersion(header.version)) {
-    return Refused(refusal, "its version byte " + Hex(header.version) +
-                                " is not one of dBase III or IV, Clipper or FoxPro");
+    return Refused(refusal, TableFormatName(header.version).empty()
+                                ? "its version byte " + Hex(header.version) +
+                                      " names no xBase table format the engine knows"
+                                : "the engine reads dBase III and IV, Clipper and FoxPro "
+                                  "tables only");
   }
   header.update_year = static_cast<std::uint8_t>(bytes[1]);
   header.update_month = static_cast<std::uint8_t>(bytes[2]);
@@ -90,9 +168,10 @@ std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_
 
   const std::size_t header_length = header.header_length;
   if (header.record_length == 0) return Refused(refusal, "its record length is 0");
-  if (header_length < kHeaderPrefixSize + kFieldDescriptorSize + 1) {
-    return Refused(refusal, "its header length (" + std::to_string(header_length) +
-                                " bytes) cannot hold one field");
+  if (header_length < kHeaderPrefixSize) {
+    return Refused(refusal,
+                   "its header length (" + std::to_string(header_length) +
+                       " bytes) is shorter than the 32 bytes before the field descriptors");
   }
   if (header_length > bytes.size() || header_length > file_size) {
     return Refused(refusal, "its header (" + std::to_string(header_length) +
@@ -110,26 +189,31 @@ std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_
     }
     const std::string number = std::to_string(header.fields.size() + 1);
     if (position + kFieldDescriptorSize > header_length) {
-      return Refused(refusal, "the descriptor of field " + number +
-                                  " reaches past the header length without the 0x0D that "
-                                  "ends the field descriptors");
+      return Refused(refusal,
+                     "the 0x0D byte that ends the field descriptors is missing: its "
+                     "header length (" +
+                         std::to_string(header_length) +
+                         " bytes) ends inside the descriptor of field " + number);
     }
     const std::string_view descriptor = bytes.substr(position, kFieldDescriptorSize);
-    const std::size_t name_length = descriptor.substr(0, kNameBytes).find('\0');
+    // A name of all 11 bytes has no room for its zero, and readers take it whole.
+    const std::size_t name_length =
+        std::min(descriptor.substr(0, kNameBytes).find('\0'), kNameBytes);
     if (name_length == 0) return Refused(refusal, "field " + number + " has no name");
-    if (name_length == std::string_view::npos) {
-      return Refused(refusal, "the name of field " + number + " does not end within its 11 bytes");
-    }
 
     FieldDescriptor field;
     field.name = std::string(descriptor.substr(0, name_length));
     field.type = descriptor[11];
     field.width = static_cast<std::uint8_t>(descriptor[16]);
     field.decimals = static_cast<std::uint8_t>(descriptor[17]);
-    field.offset = offset;
-    if (field.width == 0) {
-      return Refused(refusal, "field " + number + " (" + field.name + ") has width 0");
+    if (field.type == 'C') {
+      // Text has no decimals: Clipper and FoxPro keep the high byte of a
+      // width beyond 255 there.
+      field.width = static_cast<std::uint16_t>(ReadLe(descriptor, 16, 2));
+      field.decimals = 0;
     }
+    field.offset = offset;
+    // A field of width 0 holds nothing and reads as empty, as in other readers.
     offset += field.width;
     if (offset > header.record_length) {
       return Refused(refusal, "the widths of the fields up to field " + number + " (" + field.name +
@@ -140,7 +224,13 @@ std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_
     position += kFieldDescriptorSize;
   }
   if (!is_terminated) {
-    return Refused(refusal, "the field descriptors do not end with 0x0D inside the header");
+    const std::string where = header.fields.empty() ? "before any field descriptor"
+                                                    : "after the descriptor of field " +
+                                                          std::to_string(header.fields.size());
+    return Refused(refusal,
+                   "the 0x0D byte that ends the field descriptors is missing: its "
+                   "header length (" +
+                       std::to_string(header_length) + " bytes) ends " + where);
   }
   if (header.fields.empty()) return Refused(refusal, "it has no fields");
   if (offset != header.record_length) {
@@ -157,7 +247,8 @@ std::optional<TableHeader> ParseTableHeader(std::string_view bytes, std::uint64_
   return header;
 }
 
-std::optional<TableHeader> NewTableHeader(std::vector<FieldDescriptor> fields) {
+std::optional<TableHeader> NewTableHeader(std::vector<FieldDescriptor> fields,
+                                          MemoFormat memo_format) {
   if (fields.empty() || fields.size() > kMaxNewFields) return std::nullopt;
   TableHeader header;
   std::uint32_t offset = 1;
@@ -178,7 +269,7 @@ std::optional<TableHeader> NewTableHeader(std::vector<FieldDescriptor> fields) {
     field.type = AsciiUpper(field.type);
     const int width = NewFieldWidth(field.type, field.width, field.decimals);
     if (width == 0) return std::nullopt;
-    field.width = static_cast<std::uint8_t>(width);
+    field.width = static_cast<std::uint16_t>(width);
     if (field.type != 'N' && field.type != 'F') field.decimals = 0;
     field.offset = offset;
     offset += field.width;
@@ -188,7 +279,11 @@ std::optional<TableHeader> NewTableHeader(std::vector<FieldDescriptor> fields) {
   header.record_length = static_cast<std::uint16_t>(offset);
   header.header_length = static_cast<std::uint16_t>(
       kHeaderPrefixSize + kFieldDescriptorSize * header.fields.size() + 1);
-  header.version = header.HasMemoFields() ? kVersionWithMemo : kVersionPlain;
+  if (!header.HasMemoFields()) {
+    header.version = kVersionPlain;
+  } else {
+    header.version = memo_format == MemoFormat::kFpt ? kVersionFoxProWithMemo : kVersionWithMemo;
+  }
   return header;
 }
 

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/testing/engine_fixture.h"
 
@@ -23,6 +25,7 @@ std::string SoundTable() {
   return EncodeTableHeader(*header) + " ab    1" + " cd    2" + "\x1A";
 }
 
+constexpr std::size_t kHeaderPrefix = 32;
 constexpr std::size_t kFirstDescriptor = 32;
 constexpr std::size_t kSecondDescriptor = 64;
 constexpr std::size_t kTerminator = 96;
@@ -40,22 +43,47 @@ TEST_F(MalformedTableTest, EachFlawMakesTheOpenFailAndSaysWhy) {
        "the file (20 bytes) is shorter than a table header (32 bytes)"},
       {"header cut off inside a descriptor", [](std::string& b) { b.resize(50); },
        "its header (97 bytes) reaches past the end of the file (50 bytes)"},
-      {"unknown version", [](std::string& b) { b[0] = 0x02; },
-       "its version byte 0x02 is not one of dBase III or IV, Clipper or FoxPro"},
+      // Each refusal names the format its version byte gives, in words.
+      {"unknown version", [](std::string& b) { b[0] = 0x57; },
+       "not a table the engine can open: its version byte 0x57 names no xBase table format"},
+      {"FoxBASE", [](std::string& b) { b[0] = 0x02; },
+       "a FoxBASE table (version byte 0x02), which the engine cannot open: the engine reads "
+       "dBase III and IV, Clipper and FoxPro tables only"},
+      {"dBase 7", [](std::string& b) { b[0] = 0x04; },
+       "a dBase 7 table (version byte 0x04), which the engine cannot open: dBase 7 lays out its "
+       "header"},
+      {"dBase 7 with memo", [](std::string& b) { b[0] = static_cast<char>(0x8C); },
+       "a dBase 7 table with a .DBT memo file (version byte 0x8C)"},
       {"header length past the file end",
        [](std::string& b) {
          b[8] = '\xFF';
          b[9] = '\x7F';
        },
-       "its header (32767 bytes) reaches past the end of the file (114 bytes)"},
-      {"header length too short for a field",
+       "a dBase III table (version byte 0x03), which the engine cannot open: its header (32767 "
+       "bytes) reaches past the end of the file (114 bytes)"},
+      {"header length shorter than the fixed part",
+       [](std::string& b) {
+         b[8] = 20;
+         b[9] = 0;
+       },
+       "its header length (20 bytes) is shorter than the 32 bytes before the field descriptors"},
+      {"header length inside the first descriptor",
        [](std::string& b) {
          b[8] = 40;
          b[9] = 0;
        },
-       "its header length (40 bytes) cannot hold one field"},
+       "the 0x0D byte that ends the field descriptors is missing: its header length (40 bytes) "
+       "ends inside the descriptor of field 1"},
       {"no terminator", [](std::string& b) { b[kTerminator] = 'X'; },
-       "the descriptor of field 3 reaches past the header length"},
+       "the 0x0D byte that ends the field descriptors is missing: its header length (97 bytes) "
+       "ends inside the descriptor of field 3"},
+      {"header ending with the last descriptor",
+       [](std::string& b) {
+         b.erase(kTerminator, 1);
+         b[8] = static_cast<char>(kTerminator);
+       },
+       "the 0x0D byte that ends the field descriptors is missing: its header length (96 bytes) "
+       "ends after the descriptor of field 2"},
       {"record length zero",
        [](std::string& b) {
          b[10] = 0;
@@ -69,14 +97,17 @@ TEST_F(MalformedTableTest, EachFlawMakesTheOpenFailAndSaysWhy) {
        "bytes)"},
       {"field past the record", [](std::string& b) { b[kSecondDescriptor + 16] = '\xF0'; },
        "add up to more than the record length"},
-      {"field of width 0", [](std::string& b) { b[kFirstDescriptor + 16] = 0; },
-       "field 1 (NAME) has width 0"},
-      {"name without terminator",
-       [](std::string& b) { b.replace(kFirstDescriptor, 11, "NAMEXXXXXXX"); },
-       "the name of field 1 does not end within its 11 bytes"},
       {"empty name", [](std::string& b) { b[kFirstDescriptor] = '\0'; }, "field 1 has no name"},
-      {"memo field without its memo file", [](std::string& b) { b[kSecondDescriptor + 11] = 'M'; },
-       "BAD.DBT"},
+      // A missing memo file is named as it was looked for.
+      {"memo field without its .DBT", [](std::string& b) { b[kSecondDescriptor + 11] = 'M'; },
+       "its .DBT memo file \"BAD.DBT\" is missing"},
+      {"FoxPro 2 memo field without its .FPT",
+       [](std::string& b) {
+         b[0] = static_cast<char>(0xF5);
+         b[kSecondDescriptor + 11] = 'M';
+       },
+       "a FoxPro 2 table with an .FPT memo file (version byte 0xF5), which the engine cannot "
+       "open: its .FPT memo file \"BAD.FPT\" is missing"},
   };
   for (const auto& c : cases) {
     std::string bytes = SoundTable();
@@ -105,6 +136,10 @@ TEST_F(MalformedTableTest, TablesOfOtherWritersOpen) {
       {"no end marker", [](std::string& b) { b.pop_back(); }},
       {"dBase IV version", [](std::string& b) { b[0] = static_cast<char>(0x8B); }},
       {"Visual FoxPro version", [](std::string& b) { b[0] = 0x30; }},
+      {"FoxPro 2 version, no memo fields", [](std::string& b) { b[0] = static_cast<char>(0xF5); }},
+      // Every reader takes a name that fills its 11 bytes whole.
+      {"a name of 11 bytes without its zero",
+       [](std::string& b) { b.replace(kFirstDescriptor, 11, "NAMEXXXXXXX"); }},
       // Types the engine does not know are carried, never a reason to refuse.
       {"FoxPro's currency and integer types",
        [](std::string& b) {
@@ -136,6 +171,82 @@ TEST_F(MalformedTableTest, TablesOfOtherWritersOpen) {
     EXPECT_EQ(record, " cd    2") << c.variant;
     CloseAllAreas();
   }
+}
+
+// One field descriptor of a table made byte by byte: the name's bytes as
+// they stand in the file (up to 11), the type, and bytes 16 and 17.
+struct RawField {
+  std::string name;
+  char type;
+  std::uint8_t width;
+  std::uint8_t decimals;
+};
+
+std::string HandMadeTable(const std::vector<RawField>& fields, int record_length,
+                          const std::string& records) {
+  std::string bytes(kHeaderPrefix + 32 * fields.size() + 1, '\0');
+  bytes[0] = 0x03;
+  bytes[4] = static_cast<char>(records.size() / static_cast<std::size_t>(record_length));
+  bytes[8] = static_cast<char>(bytes.size() & 0xFF);
+  bytes[9] = static_cast<char>(bytes.size() >> 8);
+  bytes[10] = static_cast<char>(record_length & 0xFF);
+  bytes[11] = static_cast<char>(record_length >> 8);
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const std::size_t at = kHeaderPrefix + 32 * i;
+    bytes.replace(at, fields[i].name.size(), fields[i].name);
+    bytes[at + 11] = fields[i].type;
+    bytes[at + 16] = static_cast<char>(fields[i].width);
+    bytes[at + 17] = static_cast<char>(fields[i].decimals);
+  }
+  bytes.back() = 0x0D;
+  return bytes + records + "\x1A";
+}
+
+// What other readers take: a name filling all 11 bytes, a numeric field of
+// width 0 (it holds nothing, so it reads as empty), and Clipper's and
+// FoxPro's text wider than 255, whose high byte stands where decimals go.
+TEST_F(MalformedTableTest, FieldShapesOtherReadersTakeOpen) {
+  const std::string wide(300, 'w');
+  const std::string record = " abc" + wide + "  7";
+  WriteBytes(PathOf("SHAPES.DBF"), HandMadeTable({{"ELEVENCHARS", 'C', 3, 0},
+                                                  {"EMPTY", 'N', 0, 0},
+                                                  {"WIDE", 'C', 300 & 0xFF, 300 >> 8},
+                                                  {"QTY", 'N', 3, 0}},
+                                                 1 + 3 + 300 + 3, record));
+  ASSERT_GE(xb_UseEx(PathOf("SHAPES.DBF").c_str(), "SHAPES", XB_OPEN_READONLY, 1, 1), 1)
+      << xb_LastError();
+  EXPECT_EQ(Structure(), (std::vector<std::string>{"ELEVENCHARS C 2 3 0", "EMPTY N 5 0 0",
+                                                   "WIDE C 5 300 0", "QTY N 305 3 0"}));
+  std::string read(static_cast<std::size_t>(xb_RecSize()), '?');
+  EXPECT_NE(xb_GetRecord(read.data()), 0);
+  EXPECT_EQ(read, record);
+}
+
+// Two fields of one name (a real table has "Point_ID" twice): a call by that
+// name cannot tell which is meant, so it answers nothing and says why, never
+// the other field's answer. Positions stay right.
+TEST_F(MalformedTableTest, NameThatTwoFieldsShareAnswersNothingAndSaysWhy) {
+  WriteBytes(PathOf("TWICE.DBF"),
+             HandMadeTable({{"Point_ID", 'C', 7, 0}, {"Type", 'C', 3, 0}, {"Point_ID", 'N', 4, 1}},
+                           1 + 7 + 3 + 4, " 0507121CMP40.1"));
+  ASSERT_GE(xb_UseEx(PathOf("TWICE.DBF").c_str(), "TWICE", XB_OPEN_READONLY, 1, 1), 1);
+  EXPECT_STREQ(xb_FieldName(1), "Point_ID");
+  EXPECT_STREQ(xb_FieldName(3), "Point_ID");
+  const std::string why =
+      "The table has more than one field named \"point_id\" (fields 1 and 3): a call by that "
+      "name cannot tell which is meant.";
+  EXPECT_STREQ(xb_FieldType("point_id"), "");
+  EXPECT_EQ(xb_LastError(), why);
+  EXPECT_EQ(xb_FieldOffset("point_id"), 0);
+  EXPECT_EQ(xb_FieldWidth("point_id"), 0);
+  EXPECT_EQ(xb_FieldDecimals("point_id"), 0);
+  EXPECT_EQ(xb_GetBlobLength("point_id"), 0);
+  EXPECT_EQ(xb_LastError(), why);
+  // Other names answer, and the reason goes with the call that had one.
+  EXPECT_EQ(xb_FieldOffset("Type"), 9);
+  EXPECT_STREQ(xb_LastError(), "");
+  EXPECT_STREQ(xb_FieldType("NOSUCH"), "");
+  EXPECT_STREQ(xb_LastError(), "The table has no field named \"NOSUCH\".");
 }
 
 TEST_F(MalformedTableTest, TableMarkedEncryptedOpensForReadingAndIsNeverWritten) {

@@ -20,6 +20,7 @@ namespace cratemark::engine {
 struct PendingTable {
   std::string path;  // native
   std::vector<FieldDescriptor> fields;
+  MemoFormat memo_format = MemoFormat::kDbt;
   bool has_rejected_field = false;
 };
 

@@ -15,6 +15,7 @@
 
 using cratemark::engine::Engine;
 using cratemark::engine::FieldDescriptor;
+using cratemark::engine::MemoFormat;
 using cratemark::engine::OpenMode;
 using cratemark::engine::TableFile;
 using cratemark::engine::WorkArea;
@@ -62,11 +63,27 @@ std::string DefaultAlias(const std::string& native_path) {
   return cratemark::engine::AsciiUpper(name);
 }
 
+// The memo format a table type asks for: FoxPro's (2), and NSX's (3), which
+// keeps its memos as FoxPro does (its variant 4 keeps them in a .DBT), get
+// .FPT files; the others .DBT files. A table's version byte, when it names a
+// format, overrides this.
+MemoFormat MemoFormatOfTableType(int16_t table_type) {
+  return table_type == 2 || table_type == 3 ? MemoFormat::kFpt : MemoFormat::kDbt;
+}
+
 TableFile* CurrentTable() { return Engine().areas.CurrentTable(); }
 
+// The field a name-based call means; nullptr, with the reason in
+// xb_LastError, when the table has no field or more than one by that name.
 const FieldDescriptor* CurrentField(const char* name) {
+  std::string& reason = Engine().last_error;
+  reason.clear();
   TableFile* table = CurrentTable();
-  return table && name ? table->FindField(name) : nullptr;
+  if (!table) {
+    reason = "No table is open in the current work area.";
+    return nullptr;
+  }
+  return table->FindField(Text(name), &reason);
 }
 
 const char* Returned(std::string& buffer, std::string value) {
@@ -98,10 +115,10 @@ int32_t Moved(Move move) {
 }
 
 // Opens a table into a new work area; throws what the open throws.
-int16_t UseEx(const char* path, const char* alias, int16_t open_mode, int16_t /*table_type*/,
+int16_t UseEx(const char* path, const char* alias, int16_t open_mode, int16_t table_type,
               int16_t /*commit_level*/) {
   if (!path || !*path) {
-    Engine().last_open_failure = "No table was named.";
+    Engine().last_error = "No table was named.";
     return 0;
   }
   OpenMode mode = OpenMode::kShared;
@@ -110,17 +127,17 @@ int16_t UseEx(const char* path, const char* alias, int16_t open_mode, int16_t /*
   } else if (open_mode == XB_OPEN_EXCLUSIVE) {
     mode = OpenMode::kExclusive;
   } else if (open_mode != XB_OPEN_SHARED) {
-    Engine().last_open_failure = "The open mode " + std::to_string(open_mode) + " is unknown.";
+    Engine().last_error = "The open mode " + std::to_string(open_mode) + " is unknown.";
     return 0;
   }
   const std::string native = NativeTablePath(path);
   WorkArea area;
   area.alias = alias && *alias ? cratemark::AnsiToUtf8(alias) : DefaultAlias(native);
   if (Engine().areas.Find(area.alias) != 0) {
-    Engine().last_open_failure = "The alias " + area.alias + " is in use already.";
+    Engine().last_error = "The alias " + area.alias + " is in use already.";
     return 0;
   }
-  area.table = std::make_unique<TableFile>(native, mode);
+  area.table = std::make_unique<TableFile>(native, mode, MemoFormatOfTableType(table_type));
   area.table->GoTop(Engine().settings.hide_deleted);
   return Engine().areas.Add(std::move(area));
 }
@@ -135,14 +152,14 @@ int16_t xb_WorkArea(const char* alias) {
 
 int16_t xb_UseEx(const char* path, const char* alias, int16_t open_mode, int16_t table_type,
                  int16_t commit_level) {
-  std::string& failure = Engine().last_open_failure;
+  std::string& failure = Engine().last_error;
   failure.clear();
   try {
     const int16_t area = UseEx(path, alias, open_mode, table_type, commit_level);
     if (area < 1 && failure.empty()) failure = "The engine refused the open.";
     return area;
   } catch (const cratemark::engine::TableRefused& refused) {
-    failure = "The file is not a table the engine can open: " + refused.reason() + ".";
+    failure = refused.explanation();
   } catch (const std::exception& error) {
     failure = error.what();
   } catch (...) {
@@ -154,7 +171,7 @@ int16_t xb_UseEx(const char* path, const char* alias, int16_t open_mode, int16_t
 const char* xb_LastError(void) {
   static std::string buffer;
   return Guarded<const char*>(
-      "", [&] { return Returned(buffer, cratemark::Utf8ToAnsi(Engine().last_open_failure)); });
+      "", [&] { return Returned(buffer, cratemark::Utf8ToAnsi(Engine().last_error)); });
 }
 
 int16_t xb_Select(int16_t area) { return Engine().areas.Select(area); }
@@ -209,7 +226,9 @@ int16_t xb_FieldOffset(const char* name) {
 
 int16_t xb_FieldWidth(const char* name) {
   const FieldDescriptor* field = CurrentField(name);
-  return field ? field->width : 0;
+  // A width past the type's range comes out negative, which callers take as
+  // outside the record, never as a wrong width.
+  return field ? static_cast<int16_t>(field->width) : 0;
 }
 
 int16_t xb_FieldDecimals(const char* name) {
@@ -224,13 +243,14 @@ int16_t xb_IsEncrypted(int16_t /*reserved*/) {
 
 const char* xb_IndexCondition(void) { return ""; }
 
-int16_t xb_CreateNew(const char* path, const char* alias, int16_t /*table_type*/,
+int16_t xb_CreateNew(const char* path, const char* alias, int16_t table_type,
                      int16_t /*field_count*/) {
   return Guarded<int16_t>(-1, [&]() -> int16_t {
     if (!path || !*path) return -1;
     WorkArea area;
     area.pending.emplace();
     area.pending->path = NativeTablePath(path);
+    area.pending->memo_format = MemoFormatOfTableType(table_type);
     area.alias = alias && *alias ? cratemark::AnsiToUtf8(alias) : DefaultAlias(area.pending->path);
     if (Engine().areas.Find(area.alias) != 0) return -1;
     // A table that another program has open is not replaced (checked again
@@ -253,7 +273,7 @@ int16_t xb_CreateField(const char* name, const char* type, int16_t width, int16_
     field.name = Text(name);
     field.type = type && *type ? type[0] : '?';
     const bool fits = width >= 0 && width <= 255 && decimals >= 0 && decimals <= 255;
-    field.width = static_cast<uint8_t>(fits ? width : 0);
+    field.width = static_cast<uint16_t>(fits ? width : 0);
     field.decimals = static_cast<uint8_t>(fits ? decimals : 0);
     // Checked alone now, with the others at CreateExec (names twice).
     const bool is_acceptable = fits && cratemark::engine::NewTableHeader({field}).has_value();
@@ -267,10 +287,11 @@ int16_t xb_CreateExec(void) {
   return Guarded<int16_t>(kFalse, [&]() -> int16_t {
     WorkArea* area = Engine().areas.Current();
     if (!area || !area->pending || area->pending->has_rejected_field) return kFalse;
-    const auto header = cratemark::engine::NewTableHeader(area->pending->fields);
+    const MemoFormat memo_format = area->pending->memo_format;
+    const auto header = cratemark::engine::NewTableHeader(area->pending->fields, memo_format);
     if (!header) return kFalse;
-    TableFile::Create(area->pending->path, *header);
-    area->table = std::make_unique<TableFile>(area->pending->path, OpenMode::kShared);
+    TableFile::Create(area->pending->path, *header, memo_format);
+    area->table = std::make_unique<TableFile>(area->pending->path, OpenMode::kShared, memo_format);
     area->pending.reset();
     area->table->GoTop(Engine().settings.hide_deleted);
     return Engine().areas.current();

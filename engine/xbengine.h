@@ -1,6 +1,6 @@
 /* C interface of the xBase engine library (XBENGINE.DLL / libxbengine.so).
  *
- * The engine owns .DBF tables (with .DBT memos), numbered work areas (from 1),
+ * The engine owns .DBF tables (with .DBT or .FPT memos), numbered work areas (from 1),
  * one process-wide current area chosen with xb_Select, aliases, records and
  * locks. Texts are zero-terminated 8-bit strings in the ANSI code page; flags
  * are -1 (true) and 0 (false); a nonzero flag result means true. Texts that a
@@ -30,7 +30,9 @@ extern "C" {
 /* One function a line, its note in one column. */
 /* clang-format off */
 
-/* Open modes of xb_UseEx. */
+/* Open modes of xb_UseEx. Table types (xb_UseEx, xb_CreateNew): 2 (FoxPro)
+ * and 3 keep memos in an .FPT file, 1 and 4 in a .DBT file; an existing
+ * table's version byte overrides this when it names a format. */
 #define XB_OPEN_SHARED 0
 #define XB_OPEN_READONLY 1
 #define XB_OPEN_EXCLUSIVE 2
@@ -42,9 +44,11 @@ XB_API int16_t xb_UseEx(const char* path, const char* alias, int16_t open_mode,
 XB_API int16_t xb_Select(int16_t area);                  /* previous current area */
 XB_API const char* xb_Alias(int16_t area);               /* "" when not in use */
 XB_API int16_t xb_Close(void);                           /* closes current area, drops its locks */
-XB_API const char* xb_LastError(void);                   /* why the last xb_UseEx failed; "" if not */
+XB_API const char* xb_LastError(void);                   /* why the last xb_UseEx or call by field name failed; "" if not */
 
-/* Structure of the current table. */
+/* Structure of the current table. A call by field name answers nothing (0 or
+ * "") for a name that no field or more than one field has; xb_LastError says
+ * which. */
 XB_API int16_t xb_FieldCount(void);
 XB_API int32_t xb_RecSize(void);                         /* raw record bytes, marker included */
 XB_API const char* xb_FieldName(int16_t number);         /* from 1 */

@@ -176,6 +176,87 @@ TEST_F(EngineTableTest, MemoTextsSurviveRewritesAndReopening) {
   EXPECT_EQ(xb_Replace("NOTES", 3072, "read-only"), 0);
 }
 
+// The FoxPro table type writes FoxPro 2's table (version byte 0xF5) and
+// .FPT file: 64-byte blocks after a 512-byte header, each entry its kind and
+// length, big-endian, then any bytes (0x1A and zeros included).
+TEST_F(EngineTableTest, FoxProTableKeepsMemosInAnFptFileAsFoxProWritesThem) {
+  constexpr int16_t kFoxPro = 2;
+  const std::string path = PathOf("FOX.DBF");
+  ASSERT_GT(xb_CreateNew(path.c_str(), "FOX", kFoxPro, 2), 0);
+  xb_CreateField("ID", "C", 4, 0);
+  xb_CreateField("NOTES", "M", 10, 0);
+  ASSERT_NE(xb_CreateExec(), 0);
+  EXPECT_EQ(ReadBytes(path)[0], '\xF5');
+  const std::string empty_memo = ReadBytes(PathOf("FOX.FPT"));
+  ASSERT_EQ(empty_memo.size(), 512u);
+  EXPECT_EQ(empty_memo.substr(0, 8), std::string("\0\0\0\x08\0\0\0\x40", 8));
+
+  AppendRecord(Record("one           "));
+  AppendRecord(Record("two           "));
+  const std::string long_text = std::string(700, 'x') + "\r\nend";
+  const std::string binary("a\x1A\0b", 4);
+  xb_Go(1);
+  EXPECT_NE(xb_Replace("NOTES", 3072, "first text"), 0);
+  EXPECT_NE(xb_Replace("NOTES", 3072, long_text.c_str()), 0);
+  xb_Go(2);
+  EXPECT_EQ(xb_PutBlob("NOTES", binary.data(), 4), 4);
+  xb_Close();
+
+  // "first text" took block 8, the long text blocks 9 to 20, the bytes 21.
+  const std::string memo = ReadBytes(PathOf("FOX.FPT"));
+  ASSERT_EQ(memo.size(), 22u * 64);
+  EXPECT_EQ(memo.substr(0, 4), std::string("\0\0\0\x16", 4));
+  EXPECT_EQ(memo.substr(8 * 64, 18), std::string("\0\0\0\x01\0\0\0\x0A", 8) + "first text");
+  EXPECT_EQ(memo.substr(9 * 64, 8), std::string("\0\0\0\x01\0\0\x02\xC1", 8));
+  EXPECT_EQ(memo.substr(21 * 64, 12), std::string("\0\0\0\x01\0\0\0\x04", 8) + binary);
+
+  // Opened as the type that expects .DBT memos: the version byte decides.
+  ASSERT_GE(xb_UseEx(path.c_str(), "FOX", XB_OPEN_READONLY, 1, 1), 1) << xb_LastError();
+  EXPECT_EQ(CurrentRecord(), Record("one          9"));
+  char* text = xb_GetMemo("NOTES", 0);
+  EXPECT_EQ(std::string(text), long_text);
+  xb_MemDealloc(text);
+  xb_Skip(1);
+  EXPECT_EQ(xb_GetBlobLength("NOTES"), 4);
+  std::string read(4, '?');
+  EXPECT_EQ(xb_GetBlob("NOTES", read.data(), 4), 4);
+  EXPECT_EQ(read, binary);
+}
+
+// An .FPT that cannot be read refuses its table, and says which file and why;
+// an entry whose length reaches past the file's end is no memo.
+TEST_F(EngineTableTest, FptMemoFileThatCannotBeReadSaysWhy) {
+  ASSERT_GT(xb_CreateNew(PathOf("FOX.DBF").c_str(), "FOX", 2, 1), 0);
+  xb_CreateField("NOTES", "M", 10, 0);
+  ASSERT_NE(xb_CreateExec(), 0);
+  AppendRecord(Record("         8"));
+  xb_Close();
+  std::string memo = ReadBytes(PathOf("FOX.FPT"));
+  memo += std::string("\0\0\0\x01\x7F\0\0\0", 8) + "short";
+  WriteBytes(PathOf("FOX.FPT"), memo);
+  ASSERT_GE(xb_UseEx(PathOf("FOX.DBF").c_str(), "FOX", XB_OPEN_READONLY, 1, 1), 1);
+  EXPECT_EQ(xb_GetBlobLength("NOTES"), 0);
+  xb_Close();
+
+  const struct {
+    const char* flaw;
+    std::string bytes;
+    const char* reason;
+  } cases[] = {
+      {"short header", memo.substr(0, 100),
+       "its .FPT memo file \"FOX.FPT\" cannot be read: it is shorter (100 bytes) than the "
+       "512-byte header of an .FPT file."},
+      {"block size 0", memo.substr(0, 6) + std::string(2, '\0') + memo.substr(8),
+       "its .FPT memo file \"FOX.FPT\" cannot be read: its header gives a block size of 0."},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(PathOf("FOX.FPT"), c.bytes);
+    EXPECT_LT(xb_UseEx(PathOf("FOX.DBF").c_str(), "FOX", XB_OPEN_READONLY, 1, 1), 1) << c.flaw;
+    EXPECT_NE(std::string(xb_LastError()).find(c.reason), std::string::npos)
+        << c.flaw << ": " << xb_LastError();
+  }
+}
+
 // Found by fuzzing: callers release a memo's text only when it is not empty
 // (its first character), so one starting with a zero byte must not be a copy
 // that nobody frees.

@@ -1,5 +1,6 @@
-// libFuzzer target: arbitrary bytes as a table file (and as its memo file),
-// opened and walked through the engine's C interface. Nothing may crash.
+// libFuzzer target: arbitrary bytes as a table file (and as its memo file,
+// .DBT or .FPT), opened and walked through the engine's C interface, every
+// field read as a memo too. Nothing may crash.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(fuzz::AsText(data, size));
   const std::string table = fuzz::Scratch().Write("fuzz.dbf", input);
   fuzz::Scratch().Write("fuzz.dbt", input.substr(size / 2));
+  fuzz::Scratch().Write("fuzz.fpt", input.substr(size / 2));
 
   const int16_t area = xb_UseEx(table.c_str(), "FUZZ", XB_OPEN_SHARED, 1, 1);
   if (area < 1) return 0;
@@ -24,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     xb_GetRecord(record.data());
     for (int16_t i = 1; i <= fields; ++i) {
       const std::string name = xb_FieldName(i);
-      if (*xb_FieldType(name.c_str()) == 'M') xb_MemDealloc(xb_GetMemo(name.c_str(), 0));
+      xb_FieldType(name.c_str());
+      xb_GetBlobLength(name.c_str());
+      xb_MemDealloc(xb_GetMemo(name.c_str(), 0));
     }
     xb_Deleted();
   }

@@ -68,6 +68,7 @@ std::string ReadWhole(const std::string& path) {
 void EditAsTheLabelSetup(const std::string& input) {
   const std::string path = fuzz::Scratch().Write("LBLPRDEF.DBF", input);
   fuzz::Scratch().Write("LBLPRDEF.DBT", input.substr(input.size() / 2));
+  fuzz::Scratch().Write("LBLPRDEF.FPT", input.substr(input.size() / 2));
   TDbfTable table("tblTolvanLBLDef");
   table.SetTableName(path);
   bool posted = false;
@@ -108,10 +109,12 @@ void EditAsTheLabelSetup(const std::string& input) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static LinkedEngine engine;
   static ScopedEngineReplacement replacement(engine);
-  // All of it is the table; its second half is the memo file too.
+  // All of it is the table; its second half is the memo file too, in both
+  // formats.
   const std::string input(fuzz::AsText(data, size));
   const std::string path = fuzz::Scratch().Write("TOLVANSPOOL.DBF", input);
   fuzz::Scratch().Write("TOLVANSPOOL.DBT", input.substr(size / 2));
+  fuzz::Scratch().Write("TOLVANSPOOL.FPT", input.substr(size / 2));
 
   TDbfTable table("tblTolvanSpool");
   table.SetTableName(path);

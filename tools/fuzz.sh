@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, CRATEMARK_FUZZ=ON, AddressSanitizer and
-# UBSan) in build/fuzz and runs each for a while on its seeds (fuzz/corpus/).
+# UBSan) in build/fuzz and runs each for a while on its seeds (fuzz/corpus/;
+# the table targets also on the real-world tables of shared/dbf-corpus beside
+# the checkout, when there is one).
 #
 #   tools/fuzz.sh [SECONDS] [TARGET...]    default 30 s each, every target
 #
@@ -29,6 +31,35 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   >/dev/null || exit 1
 cmake --build "$build" --target "${targets[@]}" || exit 1
 
+# The real-world tables as seeds of the table targets, laid out as those
+# targets read their input: the whole input is the table, its second half is
+# the memo file. So a table with a memo file becomes the table padded to the
+# memo's size (or the memo padded to the table's), then the memo. Made at run
+# time from the corpus, which stays outside the repository under its
+# licences. Prints the seed folder, or nothing without a corpus.
+table_seeds() {
+  local corpus out table base memo ext seed t m l
+  corpus=$(tools/dbf-corpus-dir.sh)
+  [ -n "$corpus" ] || return 0
+  out="$build/seeds/dbf-corpus"
+  rm -rf "$out" && mkdir -p "$out"
+  for table in "$corpus"/tables/*.[dD][bB][fF]; do
+    base=${table%.*}
+    memo=""
+    for ext in dbt DBT fpt FPT; do [ -f "$base.$ext" ] && memo="$base.$ext"; done
+    seed="$out/$(basename "$table")"
+    cat "$table" >"$seed"
+    if [ -n "$memo" ]; then
+      t=$(stat -c %s "$table")
+      m=$(stat -c %s "$memo")
+      l=$((t > m ? t : m))
+      truncate -s "$l" "$seed" && cat "$memo" >>"$seed" && truncate -s $((2 * l)) "$seed"
+    fi
+  done
+  echo "$out"
+}
+dbf_seeds=$(table_seeds)
+
 # Scratch files on a memory file system when there is one: the readers sync
 # what they write.
 [ -d /dev/shm ] && export TMPDIR=/dev/shm
@@ -41,10 +72,14 @@ for target in "${targets[@]}"; do
   # longer ones only slow it down.
   max_len=65536
   [ "$target" = label_composer_fuzz ] && max_len=16384
+  seeds=("fuzz/corpus/$target")
+  case "$target" in
+    dbf_open_fuzz | dbf_table_fuzz) [ -n "$dbf_seeds" ] && seeds+=("$dbf_seeds") ;;
+  esac
   # -timeout: one input taking longer than 10 s is a finding too (a hang).
   if ! "$build/bin/$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/$target-" \
-       "$corpus" "fuzz/corpus/$target" 2>"$build/$target.log"; then
+       "$corpus" "${seeds[@]}" 2>"$build/$target.log"; then
     tail -n 40 "$build/$target.log" >&2
     failed+=("$target")
   else

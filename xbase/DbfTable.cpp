@@ -204,7 +204,7 @@ void TDbfTable::BindFields() {
       if (def != nullptr) break;
     }
     if (def == nullptr) {
-      throw EDatabaseError::For(name_, "Field '" + field->FieldName + "' not found");
+      throw EDatabaseError::For(name_, FieldNotFoundText(field->FieldName));
     }
     if (field->Kind != def->Kind) {
       throw EDatabaseError::For(name_,

@@ -154,6 +154,10 @@ class TDbfTable {
   // "<name>: Field '<field>' not found" when there is none.
   TDbfField& FieldByName(const std::string& field_name);
   TDbfField* FindField(const std::string& field_name);
+  // Why a field object of that name is not there: "Field '%s' not found",
+  // or, for a name that several fields of the table share (the engine
+  // answers nothing by it), which positions carry it.
+  std::string FieldNotFoundText(const std::string& field_name) const;
 
   // --- Editing (DbfTableEditing.cpp) -----------------------------------------
   TDataSetState State() const;

@@ -250,6 +250,35 @@ TEST_F(DbfTableEngineTest, LockHeldByAnotherProcess) {
   EXPECT_EQ(table.FLock(), -1);
 }
 
+// A name two fields share gets no answer from the engine, so no field object;
+// asking for it says why instead of "not found".
+TEST_F(DbfTableEngineTest, FieldNameTwoFieldsShareIsAmbiguous) {
+  TXbEngine& engine = XbEngineBinding().Engine();
+  const std::string path = dir_.path() + "TWICE.DBF";
+  ASSERT_GT(engine.xb_CreateNew(path.c_str(), "TWICE", ttXBNTX, 2), 0);
+  engine.xb_CreateField("POINT_ID", "C", 7, 0);
+  engine.xb_CreateField("POINT_IE", "N", 4, 0);
+  engine.xb_CreateExec();
+  engine.xb_Close();
+  std::string bytes = ReadWholeFile(path);
+  bytes[64 + 7] = 'D';  // the second descriptor's name becomes the first's
+  WriteWholeFile(path, bytes);
+
+  TDbfTable table("tblTwice");
+  table.SetTableName(path);
+  table.SetTableType(ttXBNTX);
+  table.Open();
+  EXPECT_EQ(table.LFieldOffsets().size(), 2u);
+  try {
+    table.FieldByName("Point_ID");
+    FAIL() << "answered";
+  } catch (const EDatabaseError& error) {
+    EXPECT_STREQ(error.what(),
+                 "tblTwice: Field 'Point_ID' is ambiguous: fields 1 and 2 of the table share "
+                 "that name");
+  }
+}
+
 TEST_F(DbfTableEngineTest, FileHeldExclusivelyByAnotherProcess) {
   CreateLockTable(dir_.path());
   Holder owner(dir_.path() + "LOCKSPL.DBF", "--exclusive", dir_.path() + "stop");

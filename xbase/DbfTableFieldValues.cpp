@@ -73,8 +73,20 @@ TDbfField* TDbfTable::FindField(const std::string& field_name) {
 
 TDbfField& TDbfTable::FieldByName(const std::string& field_name) {
   TDbfField* field = FindField(field_name);
-  if (field == nullptr) throw EDatabaseError::For(name_, "Field '" + field_name + "' not found");
+  if (field == nullptr) throw EDatabaseError::For(name_, FieldNotFoundText(field_name));
   return *field;
+}
+
+std::string TDbfTable::FieldNotFoundText(const std::string& field_name) const {
+  std::string positions;
+  int count = 0;
+  for (size_t i = 0; i < catalogue_.size(); ++i) {
+    if (!EqualsNoCase(catalogue_[i].Name, field_name)) continue;
+    positions += (count++ == 0 ? "" : " and ") + std::to_string(i + 1);
+  }
+  if (count < 2) return "Field '" + field_name + "' not found";
+  return "Field '" + field_name + "' is ambiguous: fields " + positions +
+         " of the table share that name";
 }
 
 // --- Assigning and memos ---------------------------------------------------------

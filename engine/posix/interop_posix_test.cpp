@@ -55,37 +55,62 @@ void ExpectStructure(const std::vector<ExpectedField>& fields) {
 
 using InteropTest = EngineTest;
 
+// Both memo formats: dBase III's .DBT (table type 1) and FoxPro 2's .FPT
+// (table type 2), read back by dbfread, and the .FPT by python3-dbf too.
 TEST_F(InteropTest, DbfreadReadsWhatTheEngineWrites) {
   if (!HasPythonModule("dbfread")) GTEST_SKIP() << "python3-dbfread is not installed";
-  CreateTable("ITEMS.DBF", {{"NAME", "C", 10, 0},
-                            {"QTY", "N", 5, 0},
-                            {"PRICE", "N", 8, 2},
-                            {"OK", "L", 1, 0},
-                            {"DAY", "D", 8, 0},
-                            {"NOTES", "M", 10, 0}});
-  ASSERT_GE(xb_UseEx(PathOf("ITEMS.DBF").c_str(), "ITEMS", XB_OPEN_SHARED, 1, 1), 1);
-  xb_AppendBlank();
-  xb_PutRecord(" Widget        7  123.45T20240229          ");
-  xb_Replace("NOTES", 3072, "two\r\nlines");
-  xb_AppendBlank();
-  xb_PutRecord("*Gone         -1    0.50F                  ");
-  xb_Commit();
-  xb_Close();
+  const std::string long_text = std::string(600, 'x') + "end";
+  for (const int16_t table_type : {1, 2}) {
+    SCOPED_TRACE(table_type);
+    const std::string path = PathOf("ITEMS" + std::to_string(table_type) + ".DBF");
+    CreateTable("ITEMS" + std::to_string(table_type) + ".DBF",
+                {{"NAME", "C", 10, 0},
+                 {"QTY", "N", 5, 0},
+                 {"PRICE", "N", 8, 2},
+                 {"OK", "L", 1, 0},
+                 {"DAY", "D", 8, 0},
+                 {"NOTES", "M", 10, 0}},
+                table_type);
+    ASSERT_GE(xb_UseEx(path.c_str(), "ITEMS", XB_OPEN_SHARED, table_type, 1), 1);
+    xb_AppendBlank();
+    xb_PutRecord(" Widget        7  123.45T20240229          ");
+    xb_Replace("NOTES", 3072, "two\r\nlines");
+    xb_AppendBlank();
+    xb_PutRecord(" Gadget       42    0.25F                  ");
+    xb_Replace("NOTES", 3072, long_text.c_str());
+    xb_AppendBlank();
+    xb_PutRecord("*Gone         -1    0.50F                  ");
+    xb_Commit();
+    xb_Close();
 
+    const std::string script =
+        "import dbfread, sys\n"
+        "t = dbfread.DBF(sys.argv[1], load=True, ignore_missing_memofile=False)\n"
+        "print(';'.join('%s %s %d %d' % (f.name, f.type, f.length, f.decimal_count)"
+        " for f in t.fields))\n"
+        "for r in t.records: print(repr(list(r.values())))\n"
+        "for r in t.deleted: print('deleted', repr(list(r.values())))\n";
+    const auto output = RunCommand("/usr/bin/python3 -c \"" + script + "\" '" + path + "' 2>&1");
+    ASSERT_TRUE(output.has_value());
+    EXPECT_EQ(*output,
+              "NAME C 10 0;QTY N 5 0;PRICE N 8 2;OK L 1 0;DAY D 8 0;NOTES M 10 0\n"
+              "['Widget', 7, 123.45, True, datetime.date(2024, 2, 29), 'two\\r\\nlines']\n"
+              "['Gadget', 42, 0.25, False, None, '" +
+                  long_text +
+                  "']\n"
+                  "deleted ['Gone', -1, 0.5, False, None, None]\n");
+  }
+
+  if (!HasPythonModule("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
   const std::string script =
-      "import dbfread, sys\n"
-      "t = dbfread.DBF(sys.argv[1], load=True, ignore_missing_memofile=False)\n"
-      "print(';'.join('%s %s %d %d' % (f.name, f.type, f.length, f.decimal_count)"
-      " for f in t.fields))\n"
-      "for r in t.records: print(repr(list(r.values())))\n"
-      "for r in t.deleted: print('deleted', repr(list(r.values())))\n";
-  const auto output =
-      RunCommand("/usr/bin/python3 -c \"" + script + "\" '" + PathOf("ITEMS.DBF") + "' 2>&1");
+      "import dbf, sys\n"
+      "t = dbf.Table(sys.argv[1])\n"
+      "t.open(dbf.READ_ONLY)\n"
+      "for r in t: print(repr(r.notes))\n";
+  const auto output = RunCommand("/usr/bin/python3 -W ignore -c \"" + script + "\" '" +
+                                 PathOf("ITEMS2.DBF") + "' 2>&1");
   ASSERT_TRUE(output.has_value());
-  EXPECT_EQ(*output,
-            "NAME C 10 0;QTY N 5 0;PRICE N 8 2;OK L 1 0;DAY D 8 0;NOTES M 10 0\n"
-            "['Widget', 7, 123.45, True, datetime.date(2024, 2, 29), 'two\\r\\nlines']\n"
-            "deleted ['Gone', -1, 0.5, False, None, None]\n");
+  EXPECT_EQ(*output, "'two\\r\\nlines'\n'" + long_text + "'\n''\n");
 }
 
 TEST_F(InteropTest, TableWrittenByPythonDbfOpensWithItsStructure) {

@@ -31,6 +31,20 @@ inline void CloseAllAreas() {
   }
 }
 
+// The current table's fields by name, "NAME C 2 10 0" each: name, type,
+// position, width, decimals.
+inline std::vector<std::string> Structure() {
+  std::vector<std::string> fields;
+  for (int16_t i = 1; i <= xb_FieldCount(); ++i) {
+    const std::string name = xb_FieldName(i);
+    fields.push_back(name + " " + xb_FieldType(name.c_str()) + " " +
+                     std::to_string(xb_FieldOffset(name.c_str())) + " " +
+                     std::to_string(xb_FieldWidth(name.c_str())) + " " +
+                     std::to_string(xb_FieldDecimals(name.c_str())));
+  }
+  return fields;
+}
+
 class EngineTest : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -40,10 +54,12 @@ class EngineTest : public ::testing::Test {
 
   std::string PathOf(const std::string& name) const { return dir_.path() + name; }
 
-  // Creates a table through the interface and closes it again.
-  void CreateTable(const std::string& name, const std::vector<CreateFieldArgs>& fields) {
-    const int16_t area =
-        xb_CreateNew(PathOf(name).c_str(), "NEWTABLE", 1, static_cast<int16_t>(fields.size()));
+  // Creates a table through the interface and closes it again (table type 1:
+  // memos in a .DBT file; 2: FoxPro's .FPT).
+  void CreateTable(const std::string& name, const std::vector<CreateFieldArgs>& fields,
+                   int16_t table_type = 1) {
+    const int16_t area = xb_CreateNew(PathOf(name).c_str(), "NEWTABLE", table_type,
+                                      static_cast<int16_t>(fields.size()));
     ASSERT_GT(area, 0);
     for (const CreateFieldArgs& field : fields) {
       ASSERT_NE(xb_CreateField(field.name, field.type, field.width, field.decimals), 0)
