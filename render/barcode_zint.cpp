@@ -17,14 +17,25 @@ int ZintSymbology(Symbology symbology) {
   switch (symbology) {
     case Symbology::kCode128:
       return BARCODE_CODE128;
+    case Symbology::kCode128B:
+      return BARCODE_CODE128B;
+    case Symbology::kGs1_128:
+      return BARCODE_GS1_128;
     case Symbology::kCode39:
       return BARCODE_CODE39;
+    case Symbology::kEan8:
     case Symbology::kEan13:
       return BARCODE_EANX;
+    case Symbology::kUpcA:
+      return BARCODE_UPCA;
+    case Symbology::kInterleaved2of5:
+      return BARCODE_C25INTER;
     case Symbology::kQrCode:
       return BARCODE_QRCODE;
     case Symbology::kDataMatrix:
       return BARCODE_DATAMATRIX;
+    case Symbology::kPdf417:
+      return BARCODE_PDF417;
   }
   return BARCODE_CODE128;
 }
@@ -37,14 +48,25 @@ std::variant<BarcodeSymbol, std::string> EncodeBarcode(const BarcodeRequest& req
   std::unique_ptr<zint_symbol, SymbolDeleter> symbol(ZBarcode_Create());
   if (!symbol) return std::string("out of memory");
   symbol->symbology = ZintSymbology(request.symbology);
-  symbol->input_mode = DATA_MODE;
+  symbol->input_mode = request.symbology == Symbology::kGs1_128 ? GS1_MODE : DATA_MODE;
   if (request.symbology == Symbology::kQrCode) {
     const char* levels = "LMQH";
     const char* level = std::strchr(levels, request.qr_ecc);
     symbol->option_1 = level && *level ? static_cast<int>(level - levels) + 1 : 3;
   }
-  if (request.symbology == Symbology::kCode39 && request.code39_check_digit) {
+  if ((request.symbology == Symbology::kCode39 ||
+       request.symbology == Symbology::kInterleaved2of5) &&
+      request.check_digit) {
     symbol->option_2 = 1;
+  }
+  if (request.symbology == Symbology::kDataMatrix) {
+    symbol->option_3 = DM_SQUARE;
+    symbol->input_mode |= FAST_MODE;
+  }
+  if (request.symbology == Symbology::kPdf417) {
+    symbol->option_1 = request.pdf417_security;
+    symbol->option_2 = request.pdf417_columns;
+    symbol->option_3 = request.pdf417_rows;
   }
   if (request.data.empty()) return std::string("no data");
   const int result =

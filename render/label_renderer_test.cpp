@@ -198,15 +198,16 @@ TEST(LabelRenderer, SeveralLabelsAndTheirSettings) {
 }
 
 TEST(LabelRenderer, CommandsNotDrawnAreWarnedWithTheirLine) {
-  const RenderedLabels r = Render("^XA\r\n^FO10,10^FDok^FS\r\n^MMT^PQ2\r\n^B7N,10^FDx^FS\r\n^XZ");
-  EXPECT_EQ(r.warnings, std::vector<std::string>{"^B7 at line 4: not drawn"});
+  const RenderedLabels r = Render("^XA\r\n^FO10,10^FDok^FS\r\n^MMT^PQ2\r\n^BZN,10^FDx^FS\r\n^XZ");
+  EXPECT_EQ(r.warnings, std::vector<std::string>{"^BZ at line 4: not drawn"});
 }
 
 TEST(LabelRenderer, SizeWithoutWidthOrLengthComesFromTheOptions) {
-  EXPECT_EQ(Render("^XA^XZ").labels.at(0).width(), 813);  // 4 in at 8 dots/mm
-  EXPECT_EQ(Render("^XA^XZ").labels.at(0).height(), 610);
+  // The dots that fit, as the printer counts: 4 in at 8 dots/mm is 812.
+  EXPECT_EQ(Render("^XA^XZ").labels.at(0).width(), 812);
+  EXPECT_EQ(Render("^XA^XZ").labels.at(0).height(), 609);
   EXPECT_EQ(Render("^XA^XZ", 12).labels.at(0).width(), 1219);
-  EXPECT_EQ(Render("^XA^XZ", 24).labels.at(0).height(), 1829);
+  EXPECT_EQ(Render("^XA^XZ", 24).labels.at(0).height(), 1828);
 }
 
 TEST(LabelRenderer, PlainTextIsDrawnInTheFixedFont) {

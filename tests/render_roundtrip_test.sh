@@ -41,7 +41,7 @@ render "$labels/two_labels.zpl" -o "$out/two.png" >"$out/names" 2>"$out/err" ||
   fail "two_labels.zpl not drawn"
 [ -f "$out/two-1.png" ] && [ -f "$out/two-2.png" ] && [ ! -e "$out/two.png" ] ||
   fail "two labels did not give two-1.png and two-2.png"
-grep -qF "^B7 at line 2: not drawn" "$out/err" || fail "no warning for ^B7: $(cat "$out/err")"
+grep -qF "^BZ at line 2: not drawn" "$out/err" || fail "no warning for ^BZ: $(cat "$out/err")"
 tesseract "$out/two-2.png" - 2>/dev/null | grep -qi second || fail "the second label is not the second"
 
 # Plain text at another resolution and size.
