@@ -1,5 +1,5 @@
 // A scalable font, rasterised by stb_truetype and drawn one bit a dot: a
-// dot is black where the glyph covers at least half of it.
+// dot is black where the glyph covers enough of it (half, unless asked).
 #pragma once
 
 #include <memory>
@@ -26,7 +26,8 @@ class FontFace {
   // that many dots (a fixed-pitch printer font), its glyph squeezed to
   // `cell_width` dots starting `cell_left` dots into the character.
   // `baseline` at 0 or more puts the baseline that far below the line's top
-  // instead of the font's own ascent.
+  // instead of the font's own ascent. A dot is black where the glyph covers
+  // at least `ink_threshold` / 255 of it: lower draws a heavier face.
   struct Size {
     double height = 30;
     double width_scale = 1;
@@ -35,6 +36,7 @@ class FontFace {
     double cell_left = 0;
     double cell_width = 0;
     double baseline = -1;
+    int ink_threshold = 128;
   };
 
   // Width in dots of `utf8` at `size`.

@@ -331,23 +331,28 @@ class LabelDrawer {
       const int w = font.width > 0 ? font.width : h;
       // The printer's font 0 has capitals 0.74 of the field height, their
       // tops on the field's origin; the narrow face drawn in its place runs
-      // a little wider than it.
+      // a little wider and is a little lighter than it.
       FontFace::Size size;
       size.cap_height = h * 0.74;
       size.baseline = size.cap_height;
       size.width_scale = 0.97 * w / h;
+      size.ink_threshold = 32;
       return {&fonts_.scalable, size, h};
     }
     // The bitmap fonts at 8 dots/mm: cell height and width, the gap after
-    // each character, the baseline and the capitals' top within the cell.
-    // The glyphs fill the cell; magnified by whole steps.
+    // each character, the baseline and the capitals' top within the cell,
+    // and how wide and how far in a capital's ink is, which in some fonts
+    // passes the cell. Magnified by whole steps.
     struct Cell {
       int height, width, gap, baseline, cap_top;
+      double ink_width, ink_left;
     };
-    static const Cell kCells[8] = {{9, 5, 1, 7, 0},     {11, 7, 2, 11, 0}, {18, 10, 2, 14, 0},
-                                   {18, 10, 2, 14, 0},  {28, 15, 5, 23, 3}, {26, 13, 3, 21, 0},
-                                   {60, 40, 8, 48, 0},  {21, 13, 6, 21, 0}};
+    static const Cell kCells[8] = {
+        {9, 5, 1, 7, 0, 5, 0},     {11, 7, 2, 11, 0, 7, 0},   {18, 10, 2, 14, 0, 10, 0},
+        {18, 10, 2, 14, 0, 10, 0}, {28, 15, 5, 23, 3, 14, 0}, {26, 13, 3, 21, 0, 14.5, 0},
+        {60, 40, 8, 48, 0, 34, 3}, {21, 13, 6, 21, 0, 13.5, 0}};
     const Cell& cell = kCells[font.name - 'A'];
+    const double dots = options_.dots_per_mm / 8.0;
     const int base_h = Scaled(cell.height);
     const int base_w = Scaled(cell.width);
     int mag_h = font.height > 0 ? std::max(1, font.height / base_h) : 0;
@@ -358,10 +363,11 @@ class LabelDrawer {
     size.cap_height = Scaled(cell.baseline - cell.cap_top) * mag_h;
     size.baseline = Scaled(cell.baseline) * mag_h;
     size.advance = (base_w + Scaled(cell.gap)) * mag_w;
-    // The face's glyphs leave a margin in their box that the printer's
-    // cells do not.
-    size.cell_width = base_w * mag_w * 1.1;
-    size.cell_left = -base_w * mag_w * 0.05;
+    // The face's glyphs leave a margin of about a twentieth of their box
+    // on each side.
+    const double ink = cell.ink_width * dots * mag_w;
+    size.cell_width = ink * 1.1;
+    size.cell_left = cell.ink_left * dots * mag_w - ink * 0.05;
     const FontFace* face = font.name == 'G' ? &fonts_.thin_fixed : &fonts_.fixed;
     return {face, size, base_h * mag_h};
   }
