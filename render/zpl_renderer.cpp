@@ -4,11 +4,13 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <set>
 
 #include "platform/windows_1252.h"
 #include "render/barcode_symbol.h"
+#include "render/graphic_data.h"
 #include "render/zpl_commands.h"
 
 namespace cratemark::render {
@@ -29,7 +31,32 @@ const std::set<std::string> kSetupCommands = {"MM", "MN", "MT", "MD", "PR", "PQ"
 
 // Commands that make the field a barcode or a graphic instead of text.
 const std::set<std::string> kFieldKinds = {"BC", "B3", "B2", "B7", "B8", "BE", "BU", "BQ",
-                                           "BX", "GB", "GC", "GD", "GE"};
+                                           "BX", "GB", "GC", "GD", "GE", "GF", "XG", "IM"};
+
+// Graphics stored with ~DG, all together: far above any real set of logos.
+constexpr std::size_t kMaxStoredGraphicBytes = 16 * 1024 * 1024;
+
+// The parameters before a graphic's data, and the data: everything after
+// the `count`th comma, commas and all (compressed hex uses them).
+std::string_view DataAfterCommas(std::string_view params, int count) {
+  std::size_t at = 0;
+  for (int i = 0; i < count; ++i) {
+    at = params.find(',', at);
+    if (at == std::string_view::npos) return {};
+    ++at;
+  }
+  return params.substr(at);
+}
+
+// "R:LOGO.GRF" and "LOGO" name the same stored graphic.
+std::string GraphicName(std::string name) {
+  const std::size_t colon = name.find(':');
+  if (colon != std::string::npos) name = name.substr(colon + 1);
+  const std::size_t dot = name.find('.');
+  if (dot != std::string::npos) name = name.substr(0, dot);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
+}
 
 // A number parameter: `fallback` when empty or not a number, clamped so that
 // later arithmetic cannot overflow.
@@ -165,7 +192,8 @@ class LabelDrawer {
 
   void Apply(const ZplCommand& c) {
     const auto p = SplitParams(c.params);
-    if (c.prefix == '~') return;  // host commands: status, calibration, downloads
+    if (c.prefix == '~' && c.code == "DG") return StoreGraphic(c, p);
+    if (c.prefix == '~') return;  // host commands: status, calibration
     const std::string& code = c.code;
     if (code == "XA" || code == "XZ" || code == "FX" || code == "PW" || code == "LL" ||
         kSetupCommands.count(code)) {
@@ -250,11 +278,10 @@ class LabelDrawer {
     }
     if (field.not_drawn) return;
     if (field.kind) {
-      const std::string& code = field.kind->code;
-      if (code[0] == 'G') {
-        DrawGraphic(field);
-      } else {
+      if (field.kind->code[0] == 'B') {
         DrawBarcode(field);
+      } else {
+        DrawGraphic(field);
       }
     } else if (field.data) {
       DrawText(field);
@@ -347,10 +374,10 @@ class LabelDrawer {
       int height, width, gap, baseline, cap_top;
       double ink_width, ink_left;
     };
-    static const Cell kCells[8] = {
-        {9, 5, 1, 7, 0, 5, 0},     {11, 7, 2, 11, 0, 7, 0},   {18, 10, 2, 14, 0, 10, 0},
-        {18, 10, 2, 14, 0, 10, 0}, {28, 15, 5, 23, 3, 14, 0}, {26, 13, 3, 21, 0, 14.5, 0},
-        {60, 40, 8, 48, 0, 34, 3}, {21, 13, 6, 21, 0, 13.5, 0}};
+    static const Cell kCells[8] = {{9, 5, 1, 7, 0, 5, 0},     {11, 7, 2, 11, 0, 7, 0},
+                                   {18, 10, 2, 14, 0, 10, 0}, {18, 10, 2, 14, 0, 10, 0},
+                                   {28, 15, 5, 23, 3, 14, 0}, {26, 13, 3, 21, 0, 14.5, 0},
+                                   {60, 40, 8, 48, 0, 34, 3}, {21, 13, 6, 21, 0, 13.5, 0}};
     const Cell& cell = kCells[font.name - 'A'];
     const double dots = options_.dots_per_mm / 8.0;
     const int base_h = Scaled(cell.height);
@@ -488,6 +515,26 @@ class LabelDrawer {
       }
       return std::clamp(v, 1, kMaxGraphicDots);
     };
+    if (c.code == "GF") {
+      // ^GFa,b,c,d,data: format, bytes sent, bytes in the graphic, bytes a row.
+      GraphicBits bits = DecodeGraphicData(DataAfterCommas(c.params, 4), Number(p, 2, 0),
+                                           Number(p, 3, 1), Letter(p, 0, 'A'));
+      if (!bits.damage.empty()) WarnDamage(c, bits.damage + ", drawn as far as it goes");
+      DrawBits(field, bits, 1, 1, reverse);
+      return;
+    }
+    if (c.code == "XG" || c.code == "IM") {
+      // ^XGd:o.x,mx,my recalls a stored graphic magnified; ^IMd:o.x as it is.
+      const auto found = stored_graphics_.find(GraphicName(p.empty() ? "" : p[0]));
+      if (found == stored_graphics_.end()) {
+        NotDrawn(c, "no graphic of that name stored");
+        return;
+      }
+      const bool magnified = c.code == "XG";
+      DrawBits(field, found->second, magnified ? std::clamp(Number(p, 1, 1), 1, 10) : 1,
+               magnified ? std::clamp(Number(p, 2, 1), 1, 10) : 1, reverse);
+      return;
+    }
     if (c.code == "GB") {
       const int t = clamp_size(Number(p, 2, 1));
       const int w = std::max(clamp_size(Number(p, 0, t)), t);
@@ -531,6 +578,55 @@ class LabelDrawer {
         const int down =
             h > 1 ? static_cast<int>(std::lround(static_cast<double>(run) * row / (h - 1))) : 0;
         canvas.Fill(1 + (rising ? run - down : down), row, stroke, 1, black);
+      }
+    }
+  }
+
+  void WarnDamage(const ZplCommand& c, const std::string& what) {
+    Warn(std::string(1, c.prefix) + c.code + " at line " + std::to_string(c.line) + ": " + what);
+  }
+
+ public:
+  // ~DGd:o.x,t,w,data: a graphic kept for ^XG and ^IM, from label to label;
+  // it may come between labels.
+  void StoreGraphic(const ZplCommand& c, const std::vector<std::string>& p) {
+    GraphicBits bits =
+        DecodeGraphicData(DataAfterCommas(c.params, 3), Number(p, 1, 0), Number(p, 2, 1), 'A');
+    if (!bits.damage.empty()) WarnDamage(c, bits.damage + ", kept as far as it goes");
+    const std::string name = GraphicName(p.empty() ? "" : p[0]);
+    const auto old = stored_graphics_.find(name);
+    if (old != stored_graphics_.end()) {
+      stored_bytes_ -= old->second.bytes.size();
+      stored_graphics_.erase(old);
+    }
+    if (stored_bytes_ + bits.bytes.size() > kMaxStoredGraphicBytes) {
+      NotDrawn(c, "not kept: the stored graphics are too large together");
+      return;
+    }
+    stored_bytes_ += bits.bytes.size();
+    stored_graphics_[name] = std::move(bits);
+  }
+
+ private:
+  // A graphic's black bits at the field's origin (with ^FT, its bottom
+  // left), each `mx` x `my` dots.
+  void DrawBits(const Field& field, const GraphicBits& bits, int mx, int my, bool reverse) {
+    const int w = bits.bytes_per_row * 8 * mx, h = bits.rows * my;
+    if (w == 0 || h == 0) return;
+    int x = field.x, y = field.y;
+    if (field.typeset) y -= h;
+    FieldCanvas canvas(raster_, x, y, w, h, Orientation::kNormal, reverse);
+    for (int row = 0; row < bits.rows; ++row) {
+      if (!canvas.Touches(0, row * my, w, my)) continue;
+      for (int col = 0; col < bits.bytes_per_row * 8;) {
+        if (!bits.IsBlack(col, row)) {
+          ++col;
+          continue;
+        }
+        int end = col;
+        while (end < bits.bytes_per_row * 8 && bits.IsBlack(end, row)) ++end;
+        canvas.Fill(col * mx, row * my, (end - col) * mx, my);
+        col = end;
       }
     }
   }
@@ -610,15 +706,14 @@ class LabelDrawer {
     }
     bool wants_subset_c = false;
     std::string plain = Code128Data(data, wants_subset_c);
-    request.symbology =
-        mode == 'A' || wants_subset_c ? Symbology::kCode128 : Symbology::kCode128B;
+    request.symbology = mode == 'A' || wants_subset_c ? Symbology::kCode128 : Symbology::kCode128B;
     return plain;
   }
 
   // A barcode's extent and look, as its command gives them.
   struct BarcodeLayout {
-    int height = 0;         // bars, or a 2D symbol's row of modules
-    int module = 2;         // dots a module wide
+    int height = 0;  // bars, or a 2D symbol's row of modules
+    int module = 2;  // dots a module wide
     bool human_readable = false;
     bool text_above = false;
     bool wide_elements = false;  // Code 39, Interleaved 2 of 5: ^BY's ratio
@@ -739,7 +834,8 @@ class LabelDrawer {
       for (int col = 0; col < symbol.columns;) {
         int end = col;
         while (end < symbol.columns && symbol.IsDark(row, end)) ++end;
-        if (end > col) canvas.Fill(col * module_w, row * module_h, (end - col) * module_w, module_h);
+        if (end > col)
+          canvas.Fill(col * module_w, row * module_h, (end - col) * module_w, module_h);
         col = end + 1;
       }
     }
@@ -825,6 +921,8 @@ class LabelDrawer {
   int charset_ = 0;
   bool reverse_all_ = false;
   bool inverted_ = false;
+  std::map<std::string, GraphicBits> stored_graphics_;
+  std::size_t stored_bytes_ = 0;
 };
 
 }  // namespace
@@ -840,6 +938,9 @@ RenderedLabels RenderZpl(std::string_view zpl, const RenderOptions& options,
   // as in the printer, so one drawer serves the whole file.
   LabelDrawer drawer(options, fonts, out);
   while (i < commands.size()) {
+    if (commands[i].prefix == '~' && commands[i].code == "DG") {
+      drawer.StoreGraphic(commands[i], SplitParams(commands[i].params));
+    }
     if (commands[i].prefix != '^' || commands[i].code != "XA") {
       ++i;
       continue;
