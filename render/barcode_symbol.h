@@ -10,13 +10,13 @@
 namespace cratemark::render {
 
 enum class Symbology {
-  kCode128,        // subsets chosen automatically
-  kCode128B,       // subset B throughout
-  kGs1_128,        // data as "[AI]value..."
+  kCode128,   // subsets chosen automatically
+  kCode128B,  // subset B throughout
+  kGs1_128,   // data as "[AI]value..."
   kCode39,
-  kEan8,           // 7 digits
-  kEan13,          // 12 digits
-  kUpcA,           // 11 digits
+  kEan8,   // 7 digits
+  kEan13,  // 12 digits
+  kUpcA,   // 11 digits
   kInterleaved2of5,
   kQrCode,
   kDataMatrix,
@@ -25,8 +25,8 @@ enum class Symbology {
 
 struct BarcodeRequest {
   Symbology symbology = Symbology::kCode128;
-  std::string data;   // bytes as the printer receives them
-  char qr_ecc = 'Q';  // QR: H, Q, M or L
+  std::string data;          // bytes as the printer receives them
+  char qr_ecc = 'Q';         // QR: H, Q, M or L
   bool check_digit = false;  // Code 39, Interleaved 2 of 5
   // Data Matrix: the smallest square symbol that holds the data one byte a
   // codeword, as the printer sizes it; PDF417: 0 for automatic.

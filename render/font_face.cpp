@@ -103,7 +103,8 @@ void FontFace::Draw(FieldCanvas& canvas, int u, int v, std::string_view utf8,
       for (int row = 0; row < h; ++row) {
         int run = -1;
         for (int col = 0; col <= w; ++col) {
-          const bool on = col < w && coverage[static_cast<std::size_t>(row) * w + col] >= size.ink_threshold;
+          const bool on =
+              col < w && coverage[static_cast<std::size_t>(row) * w + col] >= size.ink_threshold;
           if (on && run < 0) run = col;
           if (!on && run >= 0) {
             canvas.Fill(gu + run, gv + row, col - run, 1);

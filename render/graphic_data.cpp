@@ -100,7 +100,8 @@ void DecodeBase64Form(std::string_view data, GraphicBits& out) {
     char* end = nullptr;
     const std::string digits(crc);
     const unsigned long given = std::strtoul(digits.c_str(), &end, 16);
-    if (digits.size() == 4 && *end == '\0' && given != Crc16(text)) out.damage = "CRC does not match";
+    if (digits.size() == 4 && *end == '\0' && given != Crc16(text))
+      out.damage = "CRC does not match";
   }
   std::string bytes;
   bytes.reserve(text.size() * 3 / 4);
@@ -144,7 +145,8 @@ GraphicBits DecodeGraphicData(std::string_view data, int total_bytes, int bytes_
     out.rows = 0;
     return out;
   }
-  if (data.size() >= 5 && data[0] == ':' && (data.substr(1, 4) == "Z64:" || data.substr(1, 4) == "B64:")) {
+  if (data.size() >= 5 && data[0] == ':' &&
+      (data.substr(1, 4) == "Z64:" || data.substr(1, 4) == "B64:")) {
     DecodeBase64Form(data, out);
   } else if (format == 'A') {
     DecodeHex(data, out);
