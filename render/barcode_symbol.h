@@ -28,8 +28,9 @@ struct BarcodeRequest {
   std::string data;          // bytes as the printer receives them
   char qr_ecc = 'Q';         // QR: H, Q, M or L
   bool check_digit = false;  // Code 39, Interleaved 2 of 5
-  // Data Matrix: the smallest square symbol that holds the data one byte a
-  // codeword, as the printer sizes it; PDF417: 0 for automatic.
+  // Data Matrix: the symbol's rows and columns, 0 for the smallest square
+  // that holds the data. PDF417: 0 for automatic.
+  int matrix_rows = 0, matrix_columns = 0;
   int pdf417_security = 0, pdf417_columns = 0, pdf417_rows = 0;
 };
 

@@ -144,6 +144,7 @@ TEST(LabelRenderer, BarcodesTakeThePrintersEncodingAndSize) {
       {"^B2N,100,N,N,N^FD12345678", 162, 100},
       {"^B7N,10,1,4^FD1234567890", 274, 30},
       {"^BXN,5,200^FDDataMatrixTest", 90, 90},
+      {"^BXN,5,200,24,24^FDDataMatrixTest", 120, 120},
   };
   for (const auto& c : cases) {
     const RenderedLabels r = Render(std::string("^XA^BY2^FO50,50") + c.field + "^FS^XZ");

@@ -794,6 +794,9 @@ class LabelDrawer {
       layout.module = std::clamp(Number(p, 1, bar_height_), 1, 100);
       const int quality = Number(p, 2, 200);
       if (quality != 200) NotDrawn(c, "drawn as ECC 200");
+      // ^BXo,h,s,c,r: columns and rows, when given.
+      request.matrix_columns = std::clamp(Number(p, 3, 0), 0, 144);
+      request.matrix_rows = std::clamp(Number(p, 4, 0), 0, 144);
     }
     layout.height = std::clamp(layout.height, 0, kMaxLabelDots);
     if (data.empty()) {
