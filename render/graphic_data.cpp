@@ -137,9 +137,9 @@ void DecodeBase64Form(std::string_view data, GraphicBits& out) {
 GraphicBits DecodeGraphicData(std::string_view data, int total_bytes, int bytes_per_row,
                               char format) {
   GraphicBits out;
-  out.bytes_per_row = std::max(1, bytes_per_row);
-  total_bytes = std::clamp(total_bytes, 0, kMaxGraphicBytes);
-  out.rows = total_bytes / out.bytes_per_row;
+  out.bytes_per_row = std::clamp(bytes_per_row, 1, kMaxGraphicSide / 8);
+  out.rows = std::clamp(total_bytes, 0, kMaxGraphicBytes) / out.bytes_per_row;
+  out.rows = std::min(out.rows, kMaxGraphicSide);
   out.bytes.assign(static_cast<std::size_t>(out.rows) * out.bytes_per_row, 0);
   if (out.bytes.empty()) {
     out.rows = 0;

@@ -24,12 +24,14 @@ struct GraphicBits {
   }
 };
 
-// The most bytes one graphic may hold: a 4096-dot square.
-inline constexpr int kMaxGraphicBytes = 4096 / 8 * 4096;
+// The largest graphic: 4096 dots a side, as the largest label.
+inline constexpr int kMaxGraphicSide = 4096;
+inline constexpr int kMaxGraphicBytes = kMaxGraphicSide / 8 * kMaxGraphicSide;
 
 // `total_bytes` and `bytes_per_row` as the command gives them; `format`:
 // 'A' hex, 'B' or 'C' binary (either may be Z64 or B64 instead). Data
-// shorter than `total_bytes` leaves the rest white.
+// shorter than `total_bytes` leaves the rest white; a graphic larger than
+// kMaxGraphicSide either way is cut to it.
 GraphicBits DecodeGraphicData(std::string_view data, int total_bytes, int bytes_per_row,
                               char format);
 

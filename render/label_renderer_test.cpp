@@ -286,10 +286,16 @@ TEST(LabelRenderer, DamagedGraphicsWarnAndDrawWhatTheyCan) {
     ASSERT_EQ(r.warnings.size(), 1u) << c.zpl;
     EXPECT_NE(r.warnings[0].find(c.warning), std::string::npos) << r.warnings[0];
   }
-  // Sizes beyond any label are cut, not allocated.
-  const RenderedLabels huge = Render("^XA^FO0,0^GFA,2000000000,2000000000,1,FF^FS^XZ");
-  ASSERT_EQ(huge.labels.size(), 1u);
-  EXPECT_TRUE(huge.labels[0].IsBlack(0, 0));
+  // Sizes beyond any label are cut, not allocated, and a file's graphics
+  // together are bounded.
+  std::string huge = "^XA";
+  for (int i = 0; i < 70; ++i) huge += "^FO0,0^GFA,2000000000,2000000000,1,FF^FS";
+  const RenderedLabels r = Render(huge + "^XZ");
+  ASSERT_EQ(r.labels.size(), 1u);
+  EXPECT_TRUE(r.labels[0].IsBlack(0, 0));
+  ASSERT_FALSE(r.warnings.empty());
+  EXPECT_EQ(r.warnings.back(),
+            "^GF at line 1: not drawn (the file's graphics are too large together)");
 }
 
 TEST(LabelRenderer, SeveralLabelsAndTheirSettings) {

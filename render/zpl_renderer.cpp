@@ -517,6 +517,7 @@ class LabelDrawer {
     };
     if (c.code == "GF") {
       // ^GFa,b,c,d,data: format, bytes sent, bytes in the graphic, bytes a row.
+      if (!SpendGraphicBytes(c, Number(p, 2, 0))) return;
       GraphicBits bits = DecodeGraphicData(DataAfterCommas(c.params, 4), Number(p, 2, 0),
                                            Number(p, 3, 1), Letter(p, 0, 'A'));
       if (!bits.damage.empty()) WarnDamage(c, bits.damage + ", drawn as far as it goes");
@@ -582,6 +583,18 @@ class LabelDrawer {
     }
   }
 
+  // Graphics decoded from one file, all together, as its labels' dots are
+  // bounded: a file of many huge graphics costs warnings, not minutes.
+  bool SpendGraphicBytes(const ZplCommand& c, int bytes) {
+    const long long wanted = std::clamp(bytes, 0, kMaxGraphicBytes);
+    if (wanted > graphic_bytes_left_) {
+      NotDrawn(c, "the file's graphics are too large together");
+      return false;
+    }
+    graphic_bytes_left_ -= wanted;
+    return true;
+  }
+
   void WarnDamage(const ZplCommand& c, const std::string& what) {
     Warn(std::string(1, c.prefix) + c.code + " at line " + std::to_string(c.line) + ": " + what);
   }
@@ -590,6 +603,7 @@ class LabelDrawer {
   // ~DGd:o.x,t,w,data: a graphic kept for ^XG and ^IM, from label to label;
   // it may come between labels.
   void StoreGraphic(const ZplCommand& c, const std::vector<std::string>& p) {
+    if (!SpendGraphicBytes(c, Number(p, 1, 0))) return;
     GraphicBits bits =
         DecodeGraphicData(DataAfterCommas(c.params, 3), Number(p, 1, 0), Number(p, 2, 1), 'A');
     if (!bits.damage.empty()) WarnDamage(c, bits.damage + ", kept as far as it goes");
@@ -926,6 +940,7 @@ class LabelDrawer {
   bool inverted_ = false;
   std::map<std::string, GraphicBits> stored_graphics_;
   std::size_t stored_bytes_ = 0;
+  long long graphic_bytes_left_ = 64LL * 1024 * 1024;
 };
 
 }  // namespace
