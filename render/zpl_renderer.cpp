@@ -362,7 +362,7 @@ class LabelDrawer {
       FontFace::Size size;
       size.cap_height = h * 0.74;
       size.baseline = size.cap_height;
-      size.width_scale = 0.97 * w / h;
+      size.width_scale = 0.972 * w / h;
       size.ink_threshold = 32;
       return {&fonts_.scalable, size, h};
     }
