@@ -455,7 +455,7 @@ TEST_F(ConsoleTest, PreviewShowsAZplLabelAsItsPictureAndItsTextOneClickAway) {
   Write("Cratemark.cfg", "SPLDirSource=PreLabel\r\n");
   Write("LabelDesign.txt",
         "^XA^PW400^LL200\r\n^FO10,10^GB380,180,4^FS\r\n^FO30,40^A0N,40,40^FD<Reference>^FS\r\n"
-        "^B7N^FDx^FS\r\n^XZ\r\n");
+        "^BZN^FDx^FS\r\n^XZ\r\n");
   TfrmMain& form = Start();
   ShowPage("Label Editor");
   As(form.btnPreview).Click();
@@ -466,7 +466,7 @@ TEST_F(ConsoleTest, PreviewShowsAZplLabelAsItsPictureAndItsTextOneClickAway) {
   EXPECT_TRUE(form.imgPreviewLabel->IsVisible());
   EXPECT_FALSE(form.memoPreviewLabel->IsVisible());
   // What the renderer cannot draw joins the tag check.
-  EXPECT_EQ(form.memoPreviewWarnings->Text(), "Label picture: ^B7 at line 4: not drawn");
+  EXPECT_EQ(form.memoPreviewWarnings->Text(), "Label picture: ^BZ at line 4: not drawn");
 
   As(form.btnPreviewShowText).Click();
   EXPECT_FALSE(form.imgPreviewLabel->IsVisible());

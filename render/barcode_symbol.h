@@ -9,13 +9,29 @@
 
 namespace cratemark::render {
 
-enum class Symbology { kCode128, kCode39, kEan13, kQrCode, kDataMatrix };
+enum class Symbology {
+  kCode128,   // subsets chosen automatically
+  kCode128B,  // subset B throughout
+  kGs1_128,   // data as "[AI]value..."
+  kCode39,
+  kEan8,   // 7 digits
+  kEan13,  // 12 digits
+  kUpcA,   // 11 digits
+  kInterleaved2of5,
+  kQrCode,
+  kDataMatrix,
+  kPdf417,
+};
 
 struct BarcodeRequest {
   Symbology symbology = Symbology::kCode128;
-  std::string data;   // bytes as the printer receives them
-  char qr_ecc = 'Q';  // QR: H, Q, M or L
-  bool code39_check_digit = false;
+  std::string data;          // bytes as the printer receives them
+  char qr_ecc = 'Q';         // QR: H, Q, M or L
+  bool check_digit = false;  // Code 39, Interleaved 2 of 5
+  // Data Matrix: the symbol's rows and columns, 0 for the smallest square
+  // that holds the data. PDF417: 0 for automatic.
+  int matrix_rows = 0, matrix_columns = 0;
+  int pdf417_security = 0, pdf417_columns = 0, pdf417_rows = 0;
 };
 
 struct BarcodeSymbol {

@@ -14,8 +14,12 @@ struct FontFace::Impl {
   std::string ttf;
   stbtt_fontinfo info{};
   int ascent = 0, descent = 0, line_gap = 0;
+  int cap_height = 0;  // the height of "H" in font units
 
   float ScaleY(const Size& size) const {
+    if (size.cap_height > 0 && cap_height > 0) {
+      return static_cast<float>(size.cap_height / cap_height);
+    }
     return stbtt_ScaleForPixelHeight(&info, static_cast<float>(size.height));
   }
   float ScaleX(const Size& size) const {
@@ -38,6 +42,8 @@ FontFace::FontFace(std::string ttf) : impl_(std::make_unique<Impl>()) {
     throw Error(ErrorKind::kInvalidData, "not a TrueType font");
   }
   stbtt_GetFontVMetrics(&impl_->info, &impl_->ascent, &impl_->descent, &impl_->line_gap);
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  if (stbtt_GetCodepointBox(&impl_->info, 'H', &x0, &y0, &x1, &y1)) impl_->cap_height = y1;
 }
 
 FontFace::~FontFace() = default;
@@ -45,6 +51,7 @@ FontFace::FontFace(FontFace&&) noexcept = default;
 FontFace& FontFace::operator=(FontFace&&) noexcept = default;
 
 int FontFace::Ascent(const Size& size) const {
+  if (size.baseline >= 0) return static_cast<int>(std::lround(size.baseline));
   return static_cast<int>(std::lround(impl_->ascent * impl_->ScaleY(size)));
 }
 
@@ -74,11 +81,12 @@ void FontFace::Draw(FieldCanvas& canvas, int u, int v, std::string_view utf8,
     float glyph_scale_x = scale_x;
     double left = pen;
     if (size.advance > 0) {
-      // A fixed cell: the glyph is squeezed to the cell and centred in it.
+      // A fixed cell: the glyph is squeezed to its place in the cell.
       int font_advance = 0, bearing = 0;
       stbtt_GetGlyphHMetrics(&impl_->info, glyph, &font_advance, &bearing);
-      if (font_advance > 0) glyph_scale_x = static_cast<float>(size.advance * 0.92 / font_advance);
-      left = pen + size.advance * 0.04;
+      const double cell = size.cell_width > 0 ? size.cell_width : size.advance;
+      if (font_advance > 0) glyph_scale_x = static_cast<float>(cell / font_advance);
+      left = pen + size.cell_left;
     }
     const float shift_x = static_cast<float>(left - std::floor(left));
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
@@ -95,7 +103,8 @@ void FontFace::Draw(FieldCanvas& canvas, int u, int v, std::string_view utf8,
       for (int row = 0; row < h; ++row) {
         int run = -1;
         for (int col = 0; col <= w; ++col) {
-          const bool on = col < w && coverage[static_cast<std::size_t>(row) * w + col] >= 128;
+          const bool on =
+              col < w && coverage[static_cast<std::size_t>(row) * w + col] >= size.ink_threshold;
           if (on && run < 0) run = col;
           if (!on && run >= 0) {
             canvas.Fill(gu + run, gv + row, col - run, 1);

@@ -1,5 +1,5 @@
 // A scalable font, rasterised by stb_truetype and drawn one bit a dot: a
-// dot is black where the glyph covers at least half of it.
+// dot is black where the glyph covers enough of it (half, unless asked).
 #pragma once
 
 #include <memory>
@@ -20,13 +20,23 @@ class FontFace {
   FontFace& operator=(FontFace&&) noexcept;
 
   // Drawn size: `height` dots from the top of the highest glyph to the
-  // bottom of the lowest, each character `width_scale` times as wide as the
-  // font draws it at that height. With `advance` above 0, every character
-  // takes exactly that many dots (a fixed-pitch printer font).
+  // bottom of the lowest (or, with `cap_height` above 0, capitals that many
+  // dots tall), each character `width_scale` times as wide as the font draws
+  // it at that height. With `advance` above 0, every character takes exactly
+  // that many dots (a fixed-pitch printer font), its glyph squeezed to
+  // `cell_width` dots starting `cell_left` dots into the character.
+  // `baseline` at 0 or more puts the baseline that far below the line's top
+  // instead of the font's own ascent. A dot is black where the glyph covers
+  // at least `ink_threshold` / 255 of it: lower draws a heavier face.
   struct Size {
     double height = 30;
     double width_scale = 1;
     double advance = 0;
+    double cap_height = 0;
+    double cell_left = 0;
+    double cell_width = 0;
+    double baseline = -1;
+    int ink_threshold = 128;
   };
 
   // Width in dots of `utf8` at `size`.

@@ -16,10 +16,13 @@ namespace {
 Raster RenderPlainText(std::string_view bytes, const RenderOptions& options,
                        const PrinterFonts& fonts) {
   const double dpmm = options.dots_per_mm;
-  Raster raster(
-      std::clamp(static_cast<int>(std::lround(options.width_mm * dpmm)), 1, kMaxLabelDots),
-      std::clamp(static_cast<int>(std::lround(options.height_mm * dpmm)), 1, kMaxLabelDots));
-  const FontFace::Size size{3.4 * dpmm, 1, 2.54 * dpmm};
+  Raster raster(LabelDots(options.width_mm, options.dots_per_mm),
+                LabelDots(options.height_mm, options.dots_per_mm));
+  FontFace::Size size;
+  size.height = 3.4 * dpmm;
+  size.advance = 2.54 * dpmm;
+  size.cell_left = size.advance * 0.04;
+  size.cell_width = size.advance * 0.92;
   const int line_step = static_cast<int>(std::lround(25.4 / 6 * dpmm));
   FieldCanvas canvas(raster, 0, 0, raster.width(), raster.height(), Orientation::kNormal, false);
   // Labels reach the printer in the ANSI code page.
@@ -44,6 +47,13 @@ Raster RenderPlainText(std::string_view bytes, const RenderOptions& options,
 
 bool IsPrinterResolution(int dots_per_mm) {
   return dots_per_mm == 6 || dots_per_mm == 8 || dots_per_mm == 12 || dots_per_mm == 24;
+}
+
+int LabelDots(double mm, int dots_per_mm) {
+  // A hair over, so that 101.6 mm x 8 is 812 dots whatever the rounding of
+  // the product.
+  const double dots = std::floor(mm * dots_per_mm + 1e-6);
+  return static_cast<int>(std::clamp(dots, 1.0, static_cast<double>(kMaxLabelDots)));
 }
 
 RenderedLabels RenderLabelFile(std::string_view bytes, const RenderOptions& options,

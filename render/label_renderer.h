@@ -25,8 +25,9 @@ struct RenderOptions {
 };
 
 struct PrinterFonts {
-  FontFace scalable;  // ZPL's font 0: a condensed bold sans
-  FontFace fixed;     // the bitmap fonts A to H, and plain text
+  FontFace scalable;    // ZPL's font 0: a narrow bold sans
+  FontFace fixed;       // the bitmap fonts A to H but G, and plain text
+  FontFace thin_fixed;  // bitmap font G, which the printer draws thin
 };
 
 struct RenderedLabels {
@@ -37,6 +38,10 @@ struct RenderedLabels {
 
 // No label drawn is larger than this on either side.
 inline constexpr int kMaxLabelDots = 4096;
+
+// `mm` in whole dots as the printer counts them: the dots that fit, so a
+// 4 in label is 812 dots at 8 dots/mm. Within 1 to kMaxLabelDots.
+int LabelDots(double mm, int dots_per_mm);
 
 RenderedLabels RenderLabelFile(std::string_view bytes, const RenderOptions& options,
                                const PrinterFonts& fonts);

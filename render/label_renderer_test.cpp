@@ -126,6 +126,49 @@ TEST(LabelRenderer, Code39WideElementsFollowTheRatio) {
   }
 }
 
+TEST(LabelRenderer, BarcodesTakeThePrintersEncodingAndSize) {
+  if (!HasBarcodeLibrary()) GTEST_SKIP() << "no barcode library in this build";
+  // Ink extents at ^FO50,50 with ^BY2, as the printer prints them.
+  const struct {
+    const char* field;
+    int width, height;
+  } cases[] = {
+      // Mode N stays in subset B for digits; asking for C, or mode A, packs them.
+      {"^BCN,100,N,N,N^FD123456", 202, 100},
+      {"^BCN,100,N,N,N^FD>;123456", 136, 100},
+      {"^BCN,100,N,N,N,A^FD123456", 136, 100},
+      // EAN and UPC guard bars reach below the others.
+      {"^B8N,100,N,N^FD1234567", 134, 113},
+      {"^BEN,100,N,N^FD123456789012", 190, 113},
+      {"^BUN,100,N,N,Y^FD01234567890", 190, 113},
+      {"^B2N,100,N,N,N^FD12345678", 162, 100},
+      {"^B7N,10,1,4^FD1234567890", 274, 30},
+      {"^BXN,5,200^FDDataMatrixTest", 90, 90},
+      {"^BXN,5,200,24,24^FDDataMatrixTest", 120, 120},
+  };
+  for (const auto& c : cases) {
+    const RenderedLabels r = Render(std::string("^XA^BY2^FO50,50") + c.field + "^FS^XZ");
+    ASSERT_EQ(r.labels.size(), 1u) << c.field;
+    EXPECT_TRUE(r.warnings.empty()) << c.field << ": " << r.warnings.front();
+    const Box ink = InkBox(r.labels[0]);
+    EXPECT_EQ(ink.left, 50) << c.field;
+    EXPECT_EQ(ink.top, 50) << c.field;
+    EXPECT_EQ(ink.right - ink.left + 1, c.width) << c.field;
+    EXPECT_EQ(ink.bottom - ink.top + 1, c.height) << c.field;
+  }
+}
+
+TEST(LabelRenderer, HexEscapesAndReverseFields) {
+  // ^FH: "_41" is "A"; the same text either way.
+  EXPECT_EQ(RenderOne("^XA^FO10,10^A0N,40^FH^FD_41_42^FS^XZ").dots(),
+            RenderOne("^XA^FO10,10^A0N,40^FDAB^FS^XZ").dots());
+  // ^FR: text over a black box comes out white.
+  const Raster r = RenderOne("^XA^FO0,0^GB300,100,100^FS^FO20,20^FR^A0N,60^FDH^FS^XZ");
+  const Box plain = InkBox(RenderOne("^XA^FO20,20^A0N,60^FDH^FS^XZ"));
+  EXPECT_FALSE(r.IsBlack(plain.left, (plain.top + plain.bottom) / 2));
+  EXPECT_TRUE(r.IsBlack(5, 5));
+}
+
 TEST(LabelRenderer, FieldOrientationTurnsBars) {
   if (!HasBarcodeLibrary()) GTEST_SKIP() << "no barcode library in this build";
   // ^FWR turns the barcode a quarter clockwise: bars run across, and the
@@ -187,6 +230,74 @@ TEST(LabelRenderer, FieldBlockWrapsWordsIntoItsLines) {
   EXPECT_LT(ink.bottom, 3 * 50);
 }
 
+// A 16 x 8 logo, and the dots it must give, drawn at (10, 20).
+const char* const kLogoRows[] = {"0110000000000110", "1111000000001111", "0110011111100110",
+                                 "0000100000010000", "0001000110001000", "0001000110001000",
+                                 "0000100000010000", "0000011111100000"};
+
+void ExpectLogoAt(const Raster& r, int left, int top, int magnify, const std::string& what) {
+  for (int y = 0; y < r.height(); ++y) {
+    for (int x = 0; x < r.width(); ++x) {
+      const int u = (x - left) / magnify, v = (y - top) / magnify;
+      const bool inside = x >= left && y >= top && u < 16 && v < 8;
+      const bool want = inside && kLogoRows[v][u] == '1';
+      ASSERT_EQ(r.IsBlack(x, y), want) << what << " at " << x << "," << y;
+    }
+  }
+}
+
+TEST(LabelRenderer, GraphicFieldsDrawEveryDotInEachEncoding) {
+  const struct {
+    const char* what;
+    std::string zpl;
+  } cases[] = {
+      {"ASCII hex", "^GFA,16,16,2,6006F00F67E6081011881188081007E0^FS"},
+      {"compressed hex", "^GFA,16,16,2,6H06FH0F67E608101188:081007E,^FS"},
+      {"Z64", "^GFA,16,16,2,:Z64:eJxLYPvAn/6MQ0CwQ7CDQ4D9AQAsbwT8:0AB6^FS"},
+      {"B64", "^GFA,16,16,2,:B64:YAbwD2fmCBARiBGICBAH4A==:580B^FS"},
+  };
+  for (const auto& c : cases) {
+    const RenderedLabels r = Render("^XA^PW40^LL40^FO10,20" + c.zpl + "^XZ");
+    ASSERT_EQ(r.labels.size(), 1u) << c.what;
+    ExpectLogoAt(r.labels[0], 10, 20, 1, c.what);
+    EXPECT_TRUE(r.warnings.empty()) << c.what;
+  }
+  // Stored with ~DG, recalled doubled with ^XG, and as it is with ^IM.
+  const std::string stored = "~DGR:LOGO.GRF,16,2,6006F00F67E6081011881188081007E0\r\n";
+  ExpectLogoAt(RenderOne(stored + "^XA^PW60^LL40^FO4,6^XGR:LOGO.GRF,2,2^FS^XZ"), 4, 6, 2, "^XG");
+  ExpectLogoAt(RenderOne(stored + "^XA^PW40^LL40^FO10,20^IMR:LOGO.GRF^FS^XZ"), 10, 20, 1, "^IM");
+}
+
+TEST(LabelRenderer, DamagedGraphicsWarnAndDrawWhatTheyCan) {
+  const struct {
+    std::string zpl;
+    std::string warning;
+  } cases[] = {
+      {"^GFA,16,16,2,:Z64:eJxLYPvAn/6MQ0CwQ7CDQ4D9AQAsbwT8:1234^FS",
+       "CRC does not match, drawn as far as it goes"},
+      {"^GFA,16,16,2,:Z64:AAAAAAAA^FS", "damaged compressed data, drawn as far as it goes"},
+      {"^GFA,16,16,2,:Z64:@@@@^FS", "not base64 data, drawn as far as it goes"},
+      {"^GFA,16,16,2,60#^FS", "not hex data, drawn as far as it goes"},
+      {"^XGR:NONE.GRF,1,1^FS", "no graphic of that name stored"},
+  };
+  for (const auto& c : cases) {
+    const RenderedLabels r = Render("^XA^PW40^LL40^FO10,20" + c.zpl + "^XZ");
+    ASSERT_EQ(r.labels.size(), 1u) << c.zpl;
+    ASSERT_EQ(r.warnings.size(), 1u) << c.zpl;
+    EXPECT_NE(r.warnings[0].find(c.warning), std::string::npos) << r.warnings[0];
+  }
+  // Sizes beyond any label are cut, not allocated, and a file's graphics
+  // together are bounded.
+  std::string huge = "^XA";
+  for (int i = 0; i < 70; ++i) huge += "^FO0,0^GFA,2000000000,2000000000,1,FF^FS";
+  const RenderedLabels r = Render(huge + "^XZ");
+  ASSERT_EQ(r.labels.size(), 1u);
+  EXPECT_TRUE(r.labels[0].IsBlack(0, 0));
+  ASSERT_FALSE(r.warnings.empty());
+  EXPECT_EQ(r.warnings.back(),
+            "^GF at line 1: not drawn (the file's graphics are too large together)");
+}
+
 TEST(LabelRenderer, SeveralLabelsAndTheirSettings) {
   const RenderedLabels r =
       Render("^XA^PW100^LL50^FO0,0^GB10,10,10^FS^XZ\r\n^XA^PW300^LL60^XZ\r\n~JA\r\n");
@@ -198,15 +309,16 @@ TEST(LabelRenderer, SeveralLabelsAndTheirSettings) {
 }
 
 TEST(LabelRenderer, CommandsNotDrawnAreWarnedWithTheirLine) {
-  const RenderedLabels r = Render("^XA\r\n^FO10,10^FDok^FS\r\n^MMT^PQ2\r\n^B7N,10^FDx^FS\r\n^XZ");
-  EXPECT_EQ(r.warnings, std::vector<std::string>{"^B7 at line 4: not drawn"});
+  const RenderedLabels r = Render("^XA\r\n^FO10,10^FDok^FS\r\n^MMT^PQ2\r\n^BZN,10^FDx^FS\r\n^XZ");
+  EXPECT_EQ(r.warnings, std::vector<std::string>{"^BZ at line 4: not drawn"});
 }
 
 TEST(LabelRenderer, SizeWithoutWidthOrLengthComesFromTheOptions) {
-  EXPECT_EQ(Render("^XA^XZ").labels.at(0).width(), 813);  // 4 in at 8 dots/mm
-  EXPECT_EQ(Render("^XA^XZ").labels.at(0).height(), 610);
+  // The dots that fit, as the printer counts: 4 in at 8 dots/mm is 812.
+  EXPECT_EQ(Render("^XA^XZ").labels.at(0).width(), 812);
+  EXPECT_EQ(Render("^XA^XZ").labels.at(0).height(), 609);
   EXPECT_EQ(Render("^XA^XZ", 12).labels.at(0).width(), 1219);
-  EXPECT_EQ(Render("^XA^XZ", 24).labels.at(0).height(), 1829);
+  EXPECT_EQ(Render("^XA^XZ", 24).labels.at(0).height(), 1828);
 }
 
 TEST(LabelRenderer, PlainTextIsDrawnInTheFixedFont) {

@@ -19,11 +19,13 @@ FontFace LoadFont(const std::vector<std::string>& folders, const char* name) {
 }  // namespace
 
 std::vector<std::string> FontFolders() {
-  return {ProgramDir() + "fonts", "/usr/share/fonts/truetype/dejavu"};
+  return {ProgramDir() + "fonts", "/usr/share/fonts/truetype/liberation",
+          "/usr/share/fonts/truetype/dejavu"};
 }
 
 PrinterFonts LoadPrinterFonts(const std::vector<std::string>& folders) {
-  return PrinterFonts{LoadFont(folders, kScalableFontFile), LoadFont(folders, kFixedFontFile)};
+  return PrinterFonts{LoadFont(folders, kScalableFontFile), LoadFont(folders, kFixedFontFile),
+                      LoadFont(folders, kThinFixedFontFile)};
 }
 
 }  // namespace cratemark::render

@@ -10,8 +10,9 @@
 
 namespace cratemark::render {
 
-inline constexpr const char* kScalableFontFile = "DejaVuSansCondensed-Bold.ttf";
+inline constexpr const char* kScalableFontFile = "LiberationSansNarrow-Bold.ttf";
 inline constexpr const char* kFixedFontFile = "DejaVuSansMono-Bold.ttf";
+inline constexpr const char* kThinFixedFontFile = "DejaVuSansMono.ttf";
 
 // The folders searched, in order.
 std::vector<std::string> FontFolders();

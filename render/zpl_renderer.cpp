@@ -4,11 +4,13 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <set>
 
 #include "platform/windows_1252.h"
 #include "render/barcode_symbol.h"
+#include "render/graphic_data.h"
 #include "render/zpl_commands.h"
 
 namespace cratemark::render {
@@ -26,6 +28,35 @@ constexpr int kMaxGraphicDots = 2 * kMaxLabelDots;
 // change nothing in the picture.
 const std::set<std::string> kSetupCommands = {"MM", "MN", "MT", "MD", "PR", "PQ", "JU", "JZ",
                                               "SZ", "MF", "PH", "JM", "KD", "PF", "PP", "JB"};
+
+// Commands that make the field a barcode or a graphic instead of text.
+const std::set<std::string> kFieldKinds = {"BC", "B3", "B2", "B7", "B8", "BE", "BU", "BQ",
+                                           "BX", "GB", "GC", "GD", "GE", "GF", "XG", "IM"};
+
+// Graphics stored with ~DG, all together: far above any real set of logos.
+constexpr std::size_t kMaxStoredGraphicBytes = 16 * 1024 * 1024;
+
+// The parameters before a graphic's data, and the data: everything after
+// the `count`th comma, commas and all (compressed hex uses them).
+std::string_view DataAfterCommas(std::string_view params, int count) {
+  std::size_t at = 0;
+  for (int i = 0; i < count; ++i) {
+    at = params.find(',', at);
+    if (at == std::string_view::npos) return {};
+    ++at;
+  }
+  return params.substr(at);
+}
+
+// "R:LOGO.GRF" and "LOGO" name the same stored graphic.
+std::string GraphicName(std::string name) {
+  const std::size_t colon = name.find(':');
+  if (colon != std::string::npos) name = name.substr(colon + 1);
+  const std::size_t dot = name.find('.');
+  if (dot != std::string::npos) name = name.substr(0, dot);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
+}
 
 // A number parameter: `fallback` when empty or not a number, clamped so that
 // later arithmetic cannot overflow.
@@ -85,7 +116,7 @@ struct Field {
   bool reverse = false;
   std::optional<Block> block;
   std::optional<ZplCommand> kind;  // a barcode or a graphic; text otherwise
-  bool not_drawn = false;          // a field kind we do not draw (^B7)
+  bool not_drawn = false;          // a field kind we do not draw (^BZ)
 };
 
 class LabelDrawer {
@@ -108,8 +139,8 @@ class LabelDrawer {
   // One ^XA ... ^XZ.
   void DrawLabel(const std::vector<ZplCommand>& commands, std::size_t first, std::size_t last,
                  long long& dots_left) {
-    int width = static_cast<int>(std::lround(options_.width_mm * options_.dots_per_mm));
-    int height = static_cast<int>(std::lround(options_.height_mm * options_.dots_per_mm));
+    int width = LabelDots(options_.width_mm, options_.dots_per_mm);
+    int height = LabelDots(options_.height_mm, options_.dots_per_mm);
     // The size first: ^PW and ^LL may follow fields they bound.
     for (std::size_t i = first; i < last; ++i) {
       const auto p = SplitParams(commands[i].params);
@@ -161,7 +192,8 @@ class LabelDrawer {
 
   void Apply(const ZplCommand& c) {
     const auto p = SplitParams(c.params);
-    if (c.prefix == '~') return;  // host commands: status, calibration, downloads
+    if (c.prefix == '~' && c.code == "DG") return StoreGraphic(c, p);
+    if (c.prefix == '~') return;  // host commands: status, calibration
     const std::string& code = c.code;
     if (code == "XA" || code == "XZ" || code == "FX" || code == "PW" || code == "LL" ||
         kSetupCommands.count(code)) {
@@ -225,8 +257,7 @@ class LabelDrawer {
       inverted_ = Letter(p, 0, 'N') == 'I';
     } else if (code == "FS") {
       if (field_.started) EndField(false);
-    } else if (code == "BC" || code == "B3" || code == "BE" || code == "BQ" || code == "BX" ||
-               code == "GB" || code == "GC" || code == "GD") {
+    } else if (kFieldKinds.count(code)) {
       StartField(c);
       field_.kind = c;
     } else {
@@ -247,11 +278,10 @@ class LabelDrawer {
     }
     if (field.not_drawn) return;
     if (field.kind) {
-      const std::string& code = field.kind->code;
-      if (code[0] == 'G') {
-        DrawGraphic(field);
-      } else {
+      if (field.kind->code[0] == 'B') {
         DrawBarcode(field);
+      } else {
+        DrawGraphic(field);
       }
     } else if (field.data) {
       DrawText(field);
@@ -326,20 +356,47 @@ class LabelDrawer {
       }
       const int h = font.height > 0 ? font.height : (font.width > 0 ? font.width : Scaled(9));
       const int w = font.width > 0 ? font.width : h;
-      return {&fonts_.scalable, {static_cast<double>(h), static_cast<double>(w) / h, 0}, h};
+      // The printer's font 0 has capitals 0.74 of the field height, their
+      // tops on the field's origin; the narrow face drawn in its place runs
+      // a little wider and is a little lighter than it.
+      FontFace::Size size;
+      size.cap_height = h * 0.74;
+      size.baseline = size.cap_height;
+      size.width_scale = 0.972 * w / h;
+      size.ink_threshold = 32;
+      return {&fonts_.scalable, size, h};
     }
-    // The bitmap fonts, by their matrix at 8 dots/mm, magnified by whole steps.
-    static const int kBase[8][2] = {{9, 5},   {11, 7},  {18, 10}, {18, 10},
-                                    {28, 15}, {26, 13}, {60, 40}, {21, 13}};
-    const int base_h = Scaled(kBase[font.name - 'A'][0]);
-    const int base_w = Scaled(kBase[font.name - 'A'][1]);
+    // The bitmap fonts at 8 dots/mm: cell height and width, the gap after
+    // each character, the baseline and the capitals' top within the cell,
+    // and how wide and how far in a capital's ink is, which in some fonts
+    // passes the cell. Magnified by whole steps.
+    struct Cell {
+      int height, width, gap, baseline, cap_top;
+      double ink_width, ink_left;
+    };
+    static const Cell kCells[8] = {{9, 5, 1, 7, 0, 5, 0},     {11, 7, 2, 11, 0, 7, 0},
+                                   {18, 10, 2, 14, 0, 10, 0}, {18, 10, 2, 14, 0, 10, 0},
+                                   {28, 15, 5, 23, 3, 14, 0}, {26, 13, 3, 21, 0, 14.5, 0},
+                                   {60, 40, 8, 48, 0, 34, 3}, {21, 13, 6, 21, 0, 13.5, 0}};
+    const Cell& cell = kCells[font.name - 'A'];
+    const double dots = options_.dots_per_mm / 8.0;
+    const int base_h = Scaled(cell.height);
+    const int base_w = Scaled(cell.width);
     int mag_h = font.height > 0 ? std::max(1, font.height / base_h) : 0;
     int mag_w = font.width > 0 ? std::max(1, font.width / base_w) : 0;
     if (mag_h == 0) mag_h = mag_w > 0 ? mag_w : 1;
     if (mag_w == 0) mag_w = mag_h;
-    const int h = base_h * mag_h;
-    const double advance = (base_w + std::max(1, base_w / 5)) * mag_w;
-    return {&fonts_.fixed, {static_cast<double>(h), 1, advance}, h};
+    FontFace::Size size;
+    size.cap_height = Scaled(cell.baseline - cell.cap_top) * mag_h;
+    size.baseline = Scaled(cell.baseline) * mag_h;
+    size.advance = (base_w + Scaled(cell.gap)) * mag_w;
+    // The face's glyphs leave a margin of about a twentieth of their box
+    // on each side.
+    const double ink = cell.ink_width * dots * mag_w;
+    size.cell_width = ink * 1.1;
+    size.cell_left = cell.ink_left * dots * mag_w - ink * 0.05;
+    const FontFace* face = font.name == 'G' ? &fonts_.thin_fixed : &fonts_.fixed;
+    return {face, size, base_h * mag_h};
   }
 
   // Words of `text` greedily in lines of at most `width` dots; "\&" breaks.
@@ -458,6 +515,27 @@ class LabelDrawer {
       }
       return std::clamp(v, 1, kMaxGraphicDots);
     };
+    if (c.code == "GF") {
+      // ^GFa,b,c,d,data: format, bytes sent, bytes in the graphic, bytes a row.
+      if (!SpendGraphicBytes(c, Number(p, 2, 0))) return;
+      GraphicBits bits = DecodeGraphicData(DataAfterCommas(c.params, 4), Number(p, 2, 0),
+                                           Number(p, 3, 1), Letter(p, 0, 'A'));
+      if (!bits.damage.empty()) WarnDamage(c, bits.damage + ", drawn as far as it goes");
+      DrawBits(field, bits, 1, 1, reverse);
+      return;
+    }
+    if (c.code == "XG" || c.code == "IM") {
+      // ^XGd:o.x,mx,my recalls a stored graphic magnified; ^IMd:o.x as it is.
+      const auto found = stored_graphics_.find(GraphicName(p.empty() ? "" : p[0]));
+      if (found == stored_graphics_.end()) {
+        NotDrawn(c, "no graphic of that name stored");
+        return;
+      }
+      const bool magnified = c.code == "XG";
+      DrawBits(field, found->second, magnified ? std::clamp(Number(p, 1, 1), 1, 10) : 1,
+               magnified ? std::clamp(Number(p, 2, 1), 1, 10) : 1, reverse);
+      return;
+    }
     if (c.code == "GB") {
       const int t = clamp_size(Number(p, 2, 1));
       const int w = std::max(clamp_size(Number(p, 0, t)), t);
@@ -474,30 +552,17 @@ class LabelDrawer {
         canvas.Fill(0, t, t, h - 2 * t, black);
         canvas.Fill(w - t, t, t, h - 2 * t, black);
       }
-    } else if (c.code == "GC") {
-      const int d = clamp_size(Number(p, 0, 3));
-      const int t = std::min(clamp_size(Number(p, 1, 1)), (d + 1) / 2);
-      const bool black = Letter(p, 2, 'B') != 'W';
+    } else if (c.code == "GC" || c.code == "GE") {
+      // ^GCd,t,c is a circle; ^GEw,h,t,c an ellipse.
+      const bool circle = c.code == "GC";
+      const int w = clamp_size(Number(p, 0, 3));
+      const int h = circle ? w : clamp_size(Number(p, 1, 3));
+      const int t = std::min(clamp_size(Number(p, circle ? 1 : 2, 1)), (std::min(w, h) + 1) / 2);
+      const bool black = Letter(p, circle ? 2 : 3, 'B') != 'W';
       int x = field.x, y = field.y;
-      if (field.typeset) y -= d;
-      FieldCanvas canvas(raster_, x, y, d, d, Orientation::kNormal, reverse);
-      const double r = d / 2.0, inner = r - t;
-      // Row by row: one span, or two around the hole.
-      for (int row = 0; row < d; ++row) {
-        const double dy = row + 0.5 - r;
-        const double outer_half = std::sqrt(std::max(0.0, r * r - dy * dy));
-        const int left = static_cast<int>(std::lround(r - outer_half));
-        const int right = static_cast<int>(std::lround(r + outer_half));
-        if (inner > 0 && std::abs(dy) < inner) {
-          const double inner_half = std::sqrt(inner * inner - dy * dy);
-          const int hole_left = static_cast<int>(std::lround(r - inner_half));
-          const int hole_right = static_cast<int>(std::lround(r + inner_half));
-          canvas.Fill(left, row, hole_left - left, 1, black);
-          canvas.Fill(hole_right, row, right - hole_right, 1, black);
-        } else {
-          canvas.Fill(left, row, right - left, 1, black);
-        }
-      }
+      if (field.typeset) y -= h;
+      FieldCanvas canvas(raster_, x, y, w, h, Orientation::kNormal, reverse);
+      DrawEllipse(canvas, w, h, t, black);
     } else {  // GD
       const int t = clamp_size(Number(p, 2, 1));
       const int w = std::max(clamp_size(Number(p, 0, t)), t);
@@ -507,22 +572,114 @@ class LabelDrawer {
       int x = field.x, y = field.y;
       if (field.typeset) y -= h;
       FieldCanvas canvas(raster_, x, y, w, h, Orientation::kNormal, reverse);
-      const int run = std::max(0, w - t);
+      // The printer's stroke travels the whole width, one dot in from
+      // the origin, and is one dot narrower than the thickness.
+      const int run = w - 1, stroke = std::max(1, t - 1);
       for (int row = 0; row < h; ++row) {
         const int down =
             h > 1 ? static_cast<int>(std::lround(static_cast<double>(run) * row / (h - 1))) : 0;
-        canvas.Fill(rising ? run - down : down, row, t, 1, black);
+        canvas.Fill(1 + (rising ? run - down : down), row, stroke, 1, black);
       }
     }
   }
 
-  // Code 128's subset invocation codes (">:" start B and so on) are for the
-  // printer's encoder, which picks subsets itself here.
-  static std::string Code128Data(const std::string& data) {
+  // Graphics decoded from one file, all together, as its labels' dots are
+  // bounded: a file of many huge graphics costs warnings, not minutes.
+  bool SpendGraphicBytes(const ZplCommand& c, int bytes) {
+    const long long wanted = std::clamp(bytes, 0, kMaxGraphicBytes);
+    if (wanted > graphic_bytes_left_) {
+      NotDrawn(c, "the file's graphics are too large together");
+      return false;
+    }
+    graphic_bytes_left_ -= wanted;
+    return true;
+  }
+
+  void WarnDamage(const ZplCommand& c, const std::string& what) {
+    Warn(std::string(1, c.prefix) + c.code + " at line " + std::to_string(c.line) + ": " + what);
+  }
+
+ public:
+  // ~DGd:o.x,t,w,data: a graphic kept for ^XG and ^IM, from label to label;
+  // it may come between labels.
+  void StoreGraphic(const ZplCommand& c, const std::vector<std::string>& p) {
+    if (!SpendGraphicBytes(c, Number(p, 1, 0))) return;
+    GraphicBits bits =
+        DecodeGraphicData(DataAfterCommas(c.params, 3), Number(p, 1, 0), Number(p, 2, 1), 'A');
+    if (!bits.damage.empty()) WarnDamage(c, bits.damage + ", kept as far as it goes");
+    const std::string name = GraphicName(p.empty() ? "" : p[0]);
+    const auto old = stored_graphics_.find(name);
+    if (old != stored_graphics_.end()) {
+      stored_bytes_ -= old->second.bytes.size();
+      stored_graphics_.erase(old);
+    }
+    if (stored_bytes_ + bits.bytes.size() > kMaxStoredGraphicBytes) {
+      NotDrawn(c, "not kept: the stored graphics are too large together");
+      return;
+    }
+    stored_bytes_ += bits.bytes.size();
+    stored_graphics_[name] = std::move(bits);
+  }
+
+ private:
+  // A graphic's black bits at the field's origin (with ^FT, its bottom
+  // left), each `mx` x `my` dots.
+  void DrawBits(const Field& field, const GraphicBits& bits, int mx, int my, bool reverse) {
+    const int w = bits.bytes_per_row * 8 * mx, h = bits.rows * my;
+    if (w == 0 || h == 0) return;
+    int x = field.x, y = field.y;
+    if (field.typeset) y -= h;
+    FieldCanvas canvas(raster_, x, y, w, h, Orientation::kNormal, reverse);
+    for (int row = 0; row < bits.rows; ++row) {
+      if (!canvas.Touches(0, row * my, w, my)) continue;
+      for (int col = 0; col < bits.bytes_per_row * 8;) {
+        if (!bits.IsBlack(col, row)) {
+          ++col;
+          continue;
+        }
+        int end = col;
+        while (end < bits.bytes_per_row * 8 && bits.IsBlack(end, row)) ++end;
+        canvas.Fill(col * mx, row * my, (end - col) * mx, my);
+        col = end;
+      }
+    }
+  }
+
+  // An ellipse `w` x `h` with a rim `t` thick, row by row: one span, or two
+  // around the hole.
+  static void DrawEllipse(FieldCanvas& canvas, int w, int h, int t, bool black) {
+    const double rx = w / 2.0, ry = h / 2.0;
+    const double inner_rx = rx - t, inner_ry = ry - t;
+    auto half_width = [](double radius_x, double radius_y, double dy) {
+      const double k = 1 - (dy * dy) / (radius_y * radius_y);
+      return k > 0 ? radius_x * std::sqrt(k) : 0.0;
+    };
+    for (int row = 0; row < h; ++row) {
+      const double dy = row + 0.5 - ry;
+      const double outer_half = half_width(rx, ry, dy);
+      const int left = static_cast<int>(std::lround(rx - outer_half));
+      const int right = static_cast<int>(std::lround(rx + outer_half));
+      if (inner_rx > 0 && inner_ry > 0 && std::abs(dy) < inner_ry) {
+        const double inner_half = half_width(inner_rx, inner_ry, dy);
+        const int hole_left = static_cast<int>(std::lround(rx - inner_half));
+        const int hole_right = static_cast<int>(std::lround(rx + inner_half));
+        canvas.Fill(left, row, hole_left - left, 1, black);
+        canvas.Fill(hole_right, row, right - hole_right, 1, black);
+      } else {
+        canvas.Fill(left, row, right - left, 1, black);
+      }
+    }
+  }
+
+  // Code 128's subset invocation codes (">;" start C, ">5" change to C and
+  // so on) leave the data; `wants_subset_c` tells whether any asks for C.
+  static std::string Code128Data(const std::string& data, bool& wants_subset_c) {
     std::string out;
+    wants_subset_c = false;
     for (std::size_t i = 0; i < data.size(); ++i) {
       if (data[i] == '>' && i + 1 < data.size() && data[i + 1] != '\0' &&
           std::strchr(":;9<=5678", data[i + 1])) {
+        wants_subset_c = wants_subset_c || data[i + 1] == ';' || data[i + 1] == '5';
         ++i;
         continue;
       }
@@ -531,6 +688,53 @@ class LabelDrawer {
     return out;
   }
 
+  // Only the digits, cut or padded with zeros on the left to `count`, as
+  // the printer takes EAN and UPC data.
+  static std::string Digits(const std::string& data, std::size_t count) {
+    std::string digits;
+    for (char c : data) {
+      if (std::isdigit(static_cast<unsigned char>(c))) digits += c;
+    }
+    if (digits.size() > count) digits.resize(count);
+    return std::string(count - digits.size(), '0') + digits;
+  }
+
+  // ^BC's mode: N takes subset B unless the data asks for C; A chooses
+  // subsets itself; U is the 19 digits of a shipping container code; D is
+  // GS1-128 with its application identifiers in brackets.
+  static std::string Code128Request(const std::string& data, char mode, BarcodeRequest& request) {
+    if (mode == 'U') {
+      std::string digits = Digits(data, 19);
+      int sum = 0;
+      for (std::size_t i = 2; i < digits.size(); ++i) {
+        sum += (digits[i] - '0') * ((i - 2) % 2 == 0 ? 3 : 1);
+      }
+      request.symbology = Symbology::kGs1_128;
+      return "[00]" + digits.substr(2) + static_cast<char>('0' + (10 - sum % 10) % 10);
+    }
+    if (mode == 'D') {
+      std::string gs1 = data;
+      for (char& c : gs1) c = c == '(' ? '[' : c == ')' ? ']' : c;
+      request.symbology = Symbology::kGs1_128;
+      return gs1;
+    }
+    bool wants_subset_c = false;
+    std::string plain = Code128Data(data, wants_subset_c);
+    request.symbology = mode == 'A' || wants_subset_c ? Symbology::kCode128 : Symbology::kCode128B;
+    return plain;
+  }
+
+  // A barcode's extent and look, as its command gives them.
+  struct BarcodeLayout {
+    int height = 0;  // bars, or a 2D symbol's row of modules
+    int module = 2;  // dots a module wide
+    bool human_readable = false;
+    bool text_above = false;
+    bool wide_elements = false;  // Code 39, Interleaved 2 of 5: ^BY's ratio
+    bool guard_bars = false;     // EAN and UPC: the guards reach lower
+    bool upc = false;            // UPC-A: so do its first and last digits
+  };
+
   void DrawBarcode(const Field& field) {
     const ZplCommand& c = *field.kind;
     const auto p = SplitParams(c.params);
@@ -538,28 +742,56 @@ class LabelDrawer {
     const bool reverse = field.reverse != reverse_all_;
     BarcodeRequest request;
     std::string data = field.data ? DecodedData(field) : std::string();
-    int height = bar_height_, module = module_width_;
-    bool human_readable = false, text_above = false;
+    BarcodeLayout layout;
+    layout.height = bar_height_;
+    layout.module = module_width_;
+    // Linear barcodes: ^Bxo,h,f,g with the height, the interpretation line
+    // and whether it goes above; the code's own parameters follow.
+    auto linear = [&](std::size_t height_at) {
+      layout.height = Number(p, height_at, bar_height_);
+      layout.human_readable = Letter(p, height_at + 1, 'Y') == 'Y';
+      layout.text_above = Letter(p, height_at + 2, 'N') == 'Y';
+    };
+    std::string shown;  // the interpretation line when not the symbol's own
     if (c.code == "BC") {
-      request.symbology = Symbology::kCode128;
-      height = Number(p, 1, bar_height_);
-      human_readable = Letter(p, 2, 'Y') == 'Y';
-      text_above = Letter(p, 3, 'N') == 'Y';
-      data = Code128Data(data);
+      linear(1);
+      data = Code128Request(data, Letter(p, 5, 'N'), request);
+      if (request.symbology != Symbology::kGs1_128) shown = data;
     } else if (c.code == "B3") {
       request.symbology = Symbology::kCode39;
-      request.code39_check_digit = Letter(p, 1, 'N') == 'Y';
-      height = Number(p, 2, bar_height_);
-      human_readable = Letter(p, 3, 'Y') == 'Y';
-      text_above = Letter(p, 4, 'N') == 'Y';
-    } else if (c.code == "BE") {
-      request.symbology = Symbology::kEan13;
-      height = Number(p, 1, bar_height_);
-      human_readable = Letter(p, 2, 'Y') == 'Y';
-      text_above = Letter(p, 3, 'N') == 'Y';
+      request.check_digit = Letter(p, 1, 'N') == 'Y';
+      linear(2);
+      layout.wide_elements = true;
+    } else if (c.code == "B2") {
+      request.symbology = Symbology::kInterleaved2of5;
+      linear(1);
+      request.check_digit = Letter(p, 4, 'N') == 'Y';
+      layout.wide_elements = true;
+    } else if (c.code == "BE" || c.code == "B8" || c.code == "BU") {
+      linear(1);
+      layout.guard_bars = true;
+      if (c.code == "BE") {
+        request.symbology = Symbology::kEan13;
+        data = Digits(data, 12);
+      } else if (c.code == "B8") {
+        request.symbology = Symbology::kEan8;
+        data = Digits(data, 7);
+      } else {
+        request.symbology = Symbology::kUpcA;
+        data = Digits(data, 11);
+        layout.upc = true;
+      }
+    } else if (c.code == "B7") {
+      // ^B7o,h,s,c,r,t: row height, security level, columns, rows.
+      request.symbology = Symbology::kPdf417;
+      layout.height = Number(p, 1, 0);
+      request.pdf417_security = std::clamp(Number(p, 2, 0), 0, 8);
+      request.pdf417_columns = std::clamp(Number(p, 3, 0), 0, 30);
+      request.pdf417_rows = std::clamp(Number(p, 4, 0), 0, 90);
+      if (request.pdf417_rows > 0 && request.pdf417_rows < 3) request.pdf417_rows = 3;
     } else if (c.code == "BQ") {
       request.symbology = Symbology::kQrCode;
-      module = std::clamp(Number(p, 2, options_.dots_per_mm >= 12 ? 3 : 2), 1, 100);
+      layout.module = std::clamp(Number(p, 2, options_.dots_per_mm >= 12 ? 3 : 2), 1, 100);
       // "QA,text": error correction, input mode, then the data.
       const std::size_t comma = data.find(',');
       if (comma != std::string::npos && comma <= 4) {
@@ -573,11 +805,14 @@ class LabelDrawer {
       }
     } else {  // BX
       request.symbology = Symbology::kDataMatrix;
-      module = std::clamp(Number(p, 1, bar_height_), 1, 100);
+      layout.module = std::clamp(Number(p, 1, bar_height_), 1, 100);
       const int quality = Number(p, 2, 200);
       if (quality != 200) NotDrawn(c, "drawn as ECC 200");
+      // ^BXo,h,s,c,r: columns and rows, when given.
+      request.matrix_columns = std::clamp(Number(p, 3, 0), 0, 144);
+      request.matrix_rows = std::clamp(Number(p, 4, 0), 0, 144);
     }
-    height = std::clamp(height, 1, kMaxLabelDots);
+    layout.height = std::clamp(layout.height, 0, kMaxLabelDots);
     if (data.empty()) {
       NotDrawn(c, "no data");
       return;
@@ -589,56 +824,102 @@ class LabelDrawer {
       return;
     }
     const BarcodeSymbol& symbol = std::get<BarcodeSymbol>(encoded);
-    int x = field.x, y = field.y;
+    if (shown.empty()) shown = symbol.text;
     if (symbol.rows > 1 || request.symbology == Symbology::kQrCode ||
         request.symbology == Symbology::kDataMatrix) {
-      const int w = symbol.columns * module, h = symbol.rows * module;
-      if (field.typeset) Anchor(o, w, h, 0, h, x, y);
-      FieldCanvas canvas(raster_, x, y, w, h, o, reverse);
-      for (int row = 0; row < symbol.rows; ++row) {
-        for (int col = 0; col < symbol.columns; ++col) {
-          if (symbol.IsDark(row, col)) canvas.Fill(col * module, row * module, module, module);
-        }
-      }
-      return;
+      DrawMatrix(field, o, reverse, symbol, request.symbology, layout);
+    } else {
+      DrawBars(field, o, reverse, symbol, layout, ToUtf8(shown), c.line);
     }
-    // Bars: runs of modules; in Code 39 a run wider than one module is a
-    // wide element and takes the ^BY ratio.
-    std::vector<std::pair<bool, int>> runs;
+  }
+
+  // A 2D symbol: square modules, or PDF417's rows of `layout.height` dots.
+  void DrawMatrix(const Field& field, Orientation o, bool reverse, const BarcodeSymbol& symbol,
+                  Symbology symbology, const BarcodeLayout& layout) {
+    const int module_w = layout.module;
+    int module_h = layout.module;
+    if (symbology == Symbology::kPdf417) {
+      module_h = layout.height > 0 ? layout.height : std::max(1, bar_height_ / symbol.rows);
+    }
+    int x = field.x, y = field.y;
+    // The printer puts a QR code's top 10 dots below the field's origin.
+    if (symbology == Symbology::kQrCode && !field.typeset) y += Scaled(10);
+    const int w = symbol.columns * module_w, h = symbol.rows * module_h;
+    if (field.typeset) Anchor(o, w, h, 0, h, x, y);
+    FieldCanvas canvas(raster_, x, y, w, h, o, reverse);
+    for (int row = 0; row < symbol.rows; ++row) {
+      for (int col = 0; col < symbol.columns;) {
+        int end = col;
+        while (end < symbol.columns && symbol.IsDark(row, end)) ++end;
+        if (end > col)
+          canvas.Fill(col * module_w, row * module_h, (end - col) * module_w, module_h);
+        col = end + 1;
+      }
+    }
+  }
+
+  // Whether module `col` of a 95-module EAN-13 / UPC-A or 67-module EAN-8
+  // is a guard bar, which reaches below the others.
+  static bool IsGuard(int columns, int col, bool upc) {
+    if (columns == 67) return col < 3 || (col >= 31 && col < 36) || col >= 64;
+    if (columns != 95) return false;
+    if (upc && (col < 10 || col >= 85)) return true;  // UPC-A's first and last digits
+    return col < 3 || (col >= 45 && col < 50) || col >= 92;
+  }
+
+  void DrawBars(const Field& field, Orientation o, bool reverse, const BarcodeSymbol& symbol,
+                const BarcodeLayout& layout, const std::string& shown, int line) {
+    const int module = layout.module, height = layout.height > 0 ? layout.height : 1;
+    // Runs of modules; a run wider than one module in Code 39 and
+    // Interleaved 2 of 5 is a wide element and takes the ^BY ratio.
+    struct Run {
+      bool dark;
+      int modules;
+      int first;  // the run's first module
+      int dots;
+    };
+    std::vector<Run> runs;
     for (int col = 0; col < symbol.columns; ++col) {
       const bool dark = symbol.IsDark(0, col);
-      if (!runs.empty() && runs.back().first == dark) {
-        ++runs.back().second;
+      if (!runs.empty() && runs.back().dark == dark) {
+        ++runs.back().modules;
       } else {
-        runs.push_back({dark, 1});
+        runs.push_back({dark, 1, col, 0});
       }
     }
     int total = 0;
-    for (auto& [dark, length] : runs) {
-      if (request.symbology == Symbology::kCode39) {
-        length = length > 1 ? static_cast<int>(std::lround(ratio_ * module)) : module;
+    for (Run& run : runs) {
+      if (layout.wide_elements) {
+        run.dots = run.modules > 1 ? static_cast<int>(std::lround(ratio_ * module)) : module;
       } else {
-        length *= module;
+        run.dots = run.modules * module;
       }
-      total += length;
+      total += run.dots;
     }
-    const TextStyle text_style = StyleFor(Font{'0', Scaled(18), Scaled(18) * 3 / 4}, c.line);
-    const int text_h = human_readable ? text_style.line_height + Scaled(2) : 0;
-    const int h = height + text_h;
+    const int guard = layout.guard_bars ? static_cast<int>(std::lround(6.5 * module)) : 0;
+    const TextStyle text_style = StyleFor(Font{'0', Scaled(18), Scaled(18) * 3 / 4}, line);
+    const int text_h = layout.human_readable ? text_style.line_height + Scaled(2) : 0;
+    const int h = height + std::max(guard, text_h);
+    int x = field.x, y = field.y;
     if (field.typeset) Anchor(o, total, h, 0, h, x, y);
     FieldCanvas canvas(raster_, x, y, std::max(total, 1), h, o, reverse);
-    const int bars_top = text_above ? text_h : 0;
+    const int bars_top = layout.text_above ? text_h : 0;
     int u = 0;
-    for (const auto& [dark, length] : runs) {
-      if (dark) canvas.Fill(u, bars_top, length, height);
-      u += length;
+    for (const Run& run : runs) {
+      if (run.dark) {
+        // Bars that belong to a guard reach `guard` dots lower, one module
+        // at a time as a guard may share a run with a digit's bar.
+        if (guard == 0) canvas.Fill(u, bars_top, run.dots, height);
+        for (int m = 0; guard > 0 && m < run.modules; ++m) {
+          const bool long_bar = IsGuard(symbol.columns, run.first + m, layout.upc);
+          canvas.Fill(u + m * module, bars_top, module, height + (long_bar ? guard : 0));
+        }
+      }
+      u += run.dots;
     }
-    if (human_readable) {
-      const std::string text =
-          request.symbology == Symbology::kCode128 ? request.data : symbol.text;
-      const std::string shown = ToUtf8(text);
+    if (layout.human_readable) {
       const int tw = text_style.face->Measure(shown, text_style.size);
-      const int tv = text_above ? 0 : height + Scaled(2);
+      const int tv = layout.text_above ? 0 : height + Scaled(2);
       text_style.face->Draw(canvas, std::max(0, (total - tw) / 2), tv, shown, text_style.size);
     }
   }
@@ -657,6 +938,9 @@ class LabelDrawer {
   int charset_ = 0;
   bool reverse_all_ = false;
   bool inverted_ = false;
+  std::map<std::string, GraphicBits> stored_graphics_;
+  std::size_t stored_bytes_ = 0;
+  long long graphic_bytes_left_ = 64LL * 1024 * 1024;
 };
 
 }  // namespace
@@ -672,6 +956,9 @@ RenderedLabels RenderZpl(std::string_view zpl, const RenderOptions& options,
   // as in the printer, so one drawer serves the whole file.
   LabelDrawer drawer(options, fonts, out);
   while (i < commands.size()) {
+    if (commands[i].prefix == '~' && commands[i].code == "DG") {
+      drawer.StoreGraphic(commands[i], SplitParams(commands[i].params));
+    }
     if (commands[i].prefix != '^' || commands[i].code != "XA") {
       ++i;
       continue;

@@ -14,8 +14,9 @@ demo=(
   cmake ninja-build g++ pkg-config libsystemd-dev libncurses-dev libgtest-dev libgmock-dev
   # the label renderer: barcodes (zint; its source for the Windows build is
   # fetched by tools/fetch-zint-source.sh, which needs dpkg-dev and patch),
-  # stb's font rasteriser and PNG writer, the printer fonts
-  libzint-dev libstb-dev fonts-dejavu-core fonts-dejavu-extra
+  # stb's font rasteriser and PNG writer, the printer fonts (Liberation
+  # Sans Narrow Bold stands in for the printer's font 0)
+  libzint-dev libstb-dev fonts-dejavu-core fonts-dejavu-extra fonts-liberation
 )
 build=(
   "${demo[@]}"
@@ -44,8 +45,8 @@ test=(
   # the Debian package's checks
   lintian systemd adduser
   # readers that check what the label renderer draws, and zint's own tool
-  # for the benchmark
-  zbar-tools tesseract-ocr zint
+  # for the benchmark; the reference corpus's scorer (numpy, PIL)
+  zbar-tools tesseract-ocr zint python3-numpy python3-pil
 )
 case "$set_name" in
   demo) packages=("${demo[@]}") ;;
@@ -60,6 +61,12 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# npm fetches the renderer the fidelity benchmark compares against; any npm
+# will do (a Node.js from elsewhere brings its own), so only its absence
+# asks for Debian's.
+if [ "$set_name" = test ] && ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing (set $set_name): ${missing[*]}"
   sudo_cmd=""
