@@ -88,8 +88,8 @@ file_acl='/inheritance:r /grant:r *S-1-5-18:F *S-1-5-32-544:F *S-1-5-32-545:RX'
 folder_acl='/inheritance:r /grant:r *S-1-5-18:(OI)(CI)F *S-1-5-32-544:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
 expected_calls=""
 for file in Cratemark.exe CratemarkService.exe XBENGINE.DLL cratemark-render.exe LICENSE-zint.txt \
-  "Uninstall Cratemark.exe" fonts fonts\\DejaVuSansCondensed-Bold.ttf fonts\\DejaVuSansMono-Bold.ttf \
-  fonts\\LICENSE-DejaVu.txt; do
+  "Uninstall Cratemark.exe" fonts fonts\\LiberationSansNarrow-Bold.ttf fonts\\DejaVuSansMono-Bold.ttf \
+  fonts\\DejaVuSansMono.ttf fonts\\LICENSE-DejaVu.txt fonts\\LICENSE-Liberation.txt; do
   acl=$file_acl
   [ "$file" != fonts ] || acl=$folder_acl
   expected_calls+="\"DIR\\$file\" $acl"$'\n'

@@ -115,9 +115,11 @@ Function ProtectPrograms
   !insertmacro ProtectProgram "$INSTDIR\LICENSE-zint.txt" "${PROGRAM_FILE_ACL}"
   !insertmacro ProtectProgram "$INSTDIR\${UNINSTALLER}" "${PROGRAM_FILE_ACL}"
   !insertmacro ProtectProgram "$INSTDIR\fonts" "${PROGRAM_FOLDER_ACL}"
-  !insertmacro ProtectProgram "$INSTDIR\fonts\DejaVuSansCondensed-Bold.ttf" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\fonts\LiberationSansNarrow-Bold.ttf" "${PROGRAM_FILE_ACL}"
   !insertmacro ProtectProgram "$INSTDIR\fonts\DejaVuSansMono-Bold.ttf" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\fonts\DejaVuSansMono.ttf" "${PROGRAM_FILE_ACL}"
   !insertmacro ProtectProgram "$INSTDIR\fonts\LICENSE-DejaVu.txt" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\fonts\LICENSE-Liberation.txt" "${PROGRAM_FILE_ACL}"
 FunctionEnd
 
 ; The service's account may change what the service writes in Tolvan's
