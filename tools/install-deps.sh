@@ -46,6 +46,9 @@ test=(
   # readers that check what the label renderer draws, and zint's own tool
   # for the benchmark
   zbar-tools tesseract-ocr zint
+  # a FUSE mount of the program folder, for the job rule on a network share
+  # (its leases know nothing of writers beneath it); fusermount comes with it
+  bindfs
 )
 case "$set_name" in
   demo) packages=("${demo[@]}") ;;
