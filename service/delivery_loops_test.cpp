@@ -58,17 +58,21 @@ struct Scenario {
   std::string labels = "Ann\r\n";  // the order's labels
 };
 
-// A share that answers every lease with EAGAIN (its oplocks are off), whose
-// file server's clock is `skew_ns` off this machine's: the host writes one
-// block, stalls 2 s, then writes the second. The failing tick is the one
-// that finds the job quiet.
+// A share whose file server's clock is `skew_ns` off this machine's, and
+// that answers every lease with EAGAIN (its oplocks are off; Windows keeps
+// its share modes there): the host writes one block, holding the job open,
+// stalls 2 s, then writes the second. The failing tick is the one that
+// finds the job complete.
 Scenario NetworkShare(const char* name, std::int64_t skew_ns) {
   Scenario scenario{name,
                     [skew_ns](MemoryFileSystem& fs) {
                       fs.SetVolume({VolumeKind::kNetwork, "cifs", false});
-                      fs.AnswerLeasesWith(LeaseAnswer::kWriterOpen);
+                      if (LocalJobRule() == JobRule::kLease) {
+                        fs.AnswerLeasesWith(LeaseAnswer::kWriterOpen);
+                      }
                       fs.SetFileClockNs(ManualClock().FileTimeNowNs() + skew_ns);
                       fs.Put(kDir + "PreLabel/a.spl", Job(100, "Ann"));
+                      fs.SetWriterOpen(kDir + "PreLabel/a.spl", true);
                     },
                     false};
   scenario.quiet_time = kJobQuietTime;
@@ -80,6 +84,7 @@ Scenario NetworkShare(const char* name, std::int64_t skew_ns) {
     }
     EXPECT_EQ(fs.Get(kDir + "PreLabel/a.spl"), Job(100, "Ann")) << "taken between two sittings";
     fs.Append(kDir + "PreLabel/a.spl", Job(100, "Bob"));
+    fs.SetWriterOpen(kDir + "PreLabel/a.spl", false);
     Survive([&] { service.TimerTimer(); });
     clock.Advance(kJobQuietTime.count());
   };

@@ -38,8 +38,11 @@ JobStep DecideJob(const JobFacts& facts, const JobTimes& times) {
     if (!settled) return JobStep::kWait;
   }
   if (!facts.lease) return JobStep::kOpen;
+  // Where the platform sees writers, one that has the job open keeps it.
+  if (facts.rule != JobRule::kQuiet && *facts.lease == LeaseAnswer::kWriterOpen) {
+    return JobStep::kWait;
+  }
   if (facts.rule == JobRule::kLease) {
-    if (*facts.lease == LeaseAnswer::kWriterOpen) return JobStep::kWait;  // its writer has it
     // No lease for us (no CAP_LEASE): as on a share, only quiet tells.
     if (*facts.lease == LeaseAnswer::kRefused && !quiet) return JobStep::kWait;
   }
@@ -71,7 +74,10 @@ std::string JobRuleLine(const std::string& setting, const Volume& volume, bool s
   }
   const auto tenths = (quiet.count() + 50) / 100;
   std::string seconds = std::to_string(tenths / 10);
-  if (tenths % 10) seconds += "." + std::to_string(tenths % 10);
+  if (tenths % 10) {
+    seconds += '.';
+    seconds += std::to_string(tenths % 10);
+  }
   return line + "a job is taken after " + seconds + " s without change";
 }
 

@@ -91,6 +91,7 @@ TEST(JobRule, DecidesFromTheRuleTheLeaseAnswerAndTheLooks) {
       // Windows.
       {"share modes, first look", {modes, ms(0), nullopt, nullopt, nullopt}, JobStep::kOpen},
       {"share modes, read", {modes, ms(0), nullopt, share, true}, JobStep::kPrint},
+      {"share modes, a writer has it", {modes, ms(60000), nullopt, writer, true}, JobStep::kWait},
       {"share modes, another layout before quiet",
        {modes, ms(0), nullopt, share, false},
        JobStep::kWait},
