@@ -16,6 +16,8 @@ enum class EventKind {
   kServiceFailed = 1,  // a control or a tick failed; the service goes on where it can
   kHalted = 2,         // the service halted: it prints nothing until the reason is put right
   kStartRefused = 3,   // the service would not start
+  // Everyday users may replace the programs the service runs; it runs on.
+  kProgramsReplaceable = 4,
 };
 
 // The one source every later report goes under ("srvCratemark"). Set once,

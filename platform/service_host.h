@@ -30,6 +30,9 @@ class ServiceModule {
 struct ServiceIdentity {
   std::string name;          // "srvCratemark": service name, unit name, event source
   std::string display_name;  // shown by the service manager
+  // The libraries the program loads from its own folder: on POSIX copied
+  // with it when it is installed.
+  std::vector<std::string> libraries;
 };
 
 enum class ServiceCommand { kRun, kInstall, kUninstall };

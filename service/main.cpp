@@ -3,19 +3,23 @@
 // runs as the service. "--program-dir DIR" serves the host's files in DIR
 // instead of the executable's folder.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/error_channel.h"
 #include "platform/file_system.h"
+#include "platform/program_files_check.h"
 #include "platform/service_host.h"
 #include "service/lock_table.h"
 #include "service/srvMain.h"
+#include "xbase/XbEngine.h"
 
 int main(int argc, char** argv) {
   using namespace cratemark;
   const ServiceCommandLine command_line =
       ParseServiceCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  const ServiceIdentity identity{"srvCratemark", "Veltrane's Cratemark Service"};
+  const ServiceIdentity identity{
+      "srvCratemark", "Veltrane's Cratemark Service", {kXbEngineFileName}};
   SetEventSource(identity.name);
   if (!command_line.error.empty()) {
     ReportServiceEvent(EventKind::kStartRefused, command_line.error);
@@ -38,7 +42,11 @@ int main(int argc, char** argv) {
   }
   const std::string program_dir =
       command_line.program_dir.empty() ? ProgramDir() : command_line.program_dir;
+  ServiceOptions options;
+  options.check_program_files = [] {
+    return CheckProgramFiles({ProgramPath(), ProgramDir() + kXbEngineFileName});
+  };
   TsrvCratemark srvCratemark(program_dir, MakeDbfLockTable("tblLockSPL"),
-                             MakeDbfLockTable("tblLockSPLCheck"));
+                             MakeDbfLockTable("tblLockSPLCheck"), std::move(options));
   return RunService(srvCratemark, identity);
 }

@@ -37,6 +37,7 @@ TsrvCratemark::TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable>
       clock_(options.clock ? *options.clock : SystemSettleClock()),
       job_times_{options.settle_time, options.quiet_time},
       report_error_(std::move(options.report_error)),
+      check_program_files_(std::move(options.check_program_files)),
       settings_(ServiceDefaultSettings()),
       log_(fs_, program_dir_, options.log_max_bytes),
       printed_(fs_, program_dir_),
@@ -76,6 +77,22 @@ void TsrvCratemark::ServiceStart() {
   local_locks_told_.clear();
   ConfigureService();
   if (settings_unreadable_) SettingsUnreadable();
+  if (!program_files_checked_) {
+    program_files_checked_ = true;
+    WarnOfReplaceablePrograms();
+  }
+}
+
+void TsrvCratemark::WarnOfReplaceablePrograms() {
+  if (!check_program_files_) return;
+  const std::vector<std::string> warnings = check_program_files_();
+  if (warnings.empty()) return;
+  std::string entry;
+  for (const std::string& warning : warnings) {
+    WriteLog("## WARNING: " + warning);
+    entry += (entry.empty() ? "" : " ") + warning;
+  }
+  report_error_(EventKind::kProgramsReplaceable, entry);
 }
 
 void TsrvCratemark::ServiceStop() {

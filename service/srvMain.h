@@ -14,6 +14,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/error_channel.h"
 #include "platform/file_system.h"
@@ -55,6 +56,9 @@ struct ServiceOptions {
   // or the journal); ReportError with the program's name when empty.
   std::function<void(EventKind, const std::string&)> report_error;
   std::uint64_t log_max_bytes = kActivityLogMaxBytes;
+  // The start-up check: one warning per program file that everyday users
+  // may replace (CheckProgramFiles); no check when empty.
+  std::function<std::vector<std::string>()> check_program_files;
 };
 
 class TsrvCratemark : public ServiceModule {
@@ -118,6 +122,9 @@ class TsrvCratemark : public ServiceModule {
   // Logs what the current retry held back.
   void FlushHeldLines();
   void LoadSettings();
+  // Warns in the log and the event log when everyday users may replace the
+  // programs; the service runs on, so that no site stops printing over it.
+  void WarnOfReplaceablePrograms();
   void OpenSourceLockTable(const std::string& source_dir);
   // Points the check table at `directory`, opens it and tries its lock;
   // true when the lock could be taken (no spooler serves the printer). The
@@ -164,6 +171,8 @@ class TsrvCratemark : public ServiceModule {
   JobTimes job_times_;
   JobRule source_rule_ = LocalJobRule();  // chosen by the source folder's volume
   std::function<void(EventKind, const std::string&)> report_error_;
+  std::function<std::vector<std::string>()> check_program_files_;
+  bool program_files_checked_ = false;  // once per start of the process
   Settings settings_;
   bool halted_ = false;
   bool timer_enabled_ = false;

@@ -100,8 +100,15 @@ bool Child::Running() const {
 int RunTool(const std::vector<std::string>& argv) { return Child(argv).Wait(); }
 
 ProgramFolder::ProgramFolder() {
+  // Only the owner may change them, whatever the umask: the service warns of
+  // program files that others may replace.
+  using std::filesystem::perms;
+  const perms owner_only_writes = perms::owner_all | perms::group_read | perms::group_exec |
+                                  perms::others_read | perms::others_exec;
+  std::filesystem::permissions(dir(), owner_only_writes);
   for (const char* file : {"CratemarkService", "libxbengine.so"}) {
     std::filesystem::copy_file(BinDir() + file, dir() + file);
+    std::filesystem::permissions(dir() + file, owner_only_writes);
   }
 }
 

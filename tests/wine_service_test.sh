@@ -54,6 +54,7 @@ installed=1
 registration=$(wine_step 60 reg query 'HKLM\System\CurrentControlSet\Services\srvCratemark' | tr -d '\r')
 for value in "DisplayName    REG_SZ    Veltrane's Cratemark Service" \
   "Start    REG_DWORD    0x2" "Type    REG_DWORD    0x10" "ErrorControl    REG_DWORD    0x1" \
+  'ObjectName    REG_SZ    NT SERVICE\srvCratemark' \
   'ImagePath    REG_SZ    "Z:'"${program//\//\\}"'\CratemarkService.exe"'; do
   grep -qF "$value" <<<"$registration" || fail "registration lacks: $value"$'\n'"$registration"
 done
@@ -77,8 +78,14 @@ for event in '0xC0000001|The label service met an error: a reason' \
   [ "$text" = "${event#*|}" ] || fail "event ${event%%|*} reads: $text"
 done
 
+# An engine library every user may write: the start-up check names it once
+# (Wine makes the DACL it reports from the Unix permissions).
+chmod o+w "$program/XBENGINE.DLL"
 wine_step 60 sc start srvCratemark >/dev/null || fail "sc start"
 wait_for 30 grep -qs 'Backup Spool Directory' "$program/Cratemark.txt" || fail "no start lines"
+wait_for 10 grep -qs 'WARNING: Everyday users can replace ".*XBENGINE.DLL", which the service runs (Everyone' \
+  "$program/Cratemark.txt" || fail "no warning of the writable engine library"
+chmod o-w "$program/XBENGINE.DLL"
 [ "$(control query)" = RUNNING ] || fail "not running after start"
 [ "$(tr -d '\r\n' <"$program/Cratemark.err")" = 0 ] || fail "status $(cat "$program/Cratemark.err")"
 
@@ -129,6 +136,8 @@ wait_for 10 test -f "$program/Cratemark.txt" || fail "log not back at continue"
 grep -q 'Stopping service' "$program/Cratemark.txt" || fail "earlier lines missing after continue"
 grep -q 'Deleting' "$program/Cratemark.txt" || fail "job lines missing after continue"
 [ "$(control interrogate)" = RUNNING ] || fail "interrogate"
+[ "$(grep -c 'WARNING: Everyday users' "$program/Cratemark.txt")" = 1 ] ||
+  fail "the warning is not once per start"
 
 [ "$(control stop)" = STOPPED ] || fail "stop"
 wait_for 10 test ! -f "$program/Cratemark.txt" || fail "log not deleted at stop"

@@ -14,6 +14,15 @@ SetCompressor /SOLID lzma
 !include "LogicLib.nsh"
 
 !define SERVICE "srvCratemark"
+; The service's virtual account (registered by /INSTALL): Modify on the
+; program folder, nothing more.
+!define SERVICE_ACCOUNT "NT SERVICE\${SERVICE}"
+; Each installed file: SYSTEM and Administrators full control, Users read and
+; execute, nothing inherited, so that whoever may change Tolvan's folder can
+; neither replace, delete nor re-permission our programs. SIDs, not names,
+; which Windows translates.
+!define PROGRAM_FILE_ACL "/inheritance:r /grant:r *S-1-5-18:F *S-1-5-32-544:F *S-1-5-32-545:RX"
+!define PROGRAM_FOLDER_ACL "/inheritance:r /grant:r *S-1-5-18:(OI)(CI)F *S-1-5-32-544:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX"
 ; The service's event source (its message table is in CratemarkService.exe),
 ; written by /INSTALL.
 !define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\${SERVICE}"
@@ -47,6 +56,7 @@ UninstPage uninstConfirm
 UninstPage instfiles
 
 Var Registered  ; "1" when the service was registered before this run
+Var AclFailures  ; what icacls could not protect, for the closing warning
 
 Function CheckHostFolder
   ${IfNot} ${FileExists} "$INSTDIR\TolvanSpool.DBF"
@@ -85,6 +95,43 @@ FunctionEnd
 !macroend
 !insertmacro StopServiceFunction ""
 !insertmacro StopServiceFunction "un."
+
+; Gives the file or folder on the stack its own DACL (PROGRAM_FILE_ACL, or
+; PROGRAM_FOLDER_ACL for a folder); a failure is collected in $AclFailures.
+!macro ProtectProgram path acl
+  ExecWait '"$SYSDIR\icacls.exe" "${path}" ${acl}' $0
+  ${If} $0 != 0
+    StrCpy $AclFailures "$AclFailures$\r$\n${path}"
+  ${EndIf}
+!macroend
+
+Function ProtectPrograms
+  StrCpy $AclFailures ""
+  DetailPrint "Letting only SYSTEM and Administrators change the programs"
+  !insertmacro ProtectProgram "$INSTDIR\Cratemark.exe" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\CratemarkService.exe" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\XBENGINE.DLL" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\cratemark-render.exe" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\LICENSE-zint.txt" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\${UNINSTALLER}" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\fonts" "${PROGRAM_FOLDER_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\fonts\DejaVuSansCondensed-Bold.ttf" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\fonts\DejaVuSansMono-Bold.ttf" "${PROGRAM_FILE_ACL}"
+  !insertmacro ProtectProgram "$INSTDIR\fonts\LICENSE-DejaVu.txt" "${PROGRAM_FILE_ACL}"
+FunctionEnd
+
+; The service's account may change what the service writes in Tolvan's
+; folder (spool folders, log, status, Printed, Unprinted, the host's tables
+; and their locks): Modify there, inherited by what is and will be in it,
+; except the programs, which inherit nothing. Needs the registration, which
+; makes the account known.
+Function GrantServiceFolder
+  DetailPrint "Letting the label service change Tolvan's folder"
+  ExecWait '"$SYSDIR\icacls.exe" "$INSTDIR" /grant "${SERVICE_ACCOUNT}:(OI)(CI)M"' $0
+  ${If} $0 != 0
+    StrCpy $AclFailures "$AclFailures$\r$\n$INSTDIR (the service's Modify)"
+  ${EndIf}
+FunctionEnd
 
 Section "Cratemark"
   SetShellVarContext all
@@ -131,10 +178,19 @@ Section "Cratemark"
   CreateShortCut "${SHORTCUT}" "$INSTDIR\Cratemark.exe" "" "$INSTDIR\Cratemark.exe" 0 \
     SW_SHOWNORMAL "" "Choose the printers, edit the label design and watch the label service"
 
+  Call ProtectPrograms
+
   DetailPrint "Registering the label service"
   ExecWait '"$INSTDIR\CratemarkService.exe" /INSTALL /SILENT' $0
   ${If} $0 != 0
     Abort "The label service could not be registered (exit status $0)."
+  ${EndIf}
+  Call GrantServiceFolder
+  ; The service still runs and prints; the administrator learns what to fix
+  ; (and the service's start-up check says it again in its log).
+  ${If} $AclFailures != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "The permissions of these could not be set. Give each program SYSTEM and Administrators full control and Users read and execute, with nothing inherited (icacls FILE ${PROGRAM_FILE_ACL}), and the service's account ${SERVICE_ACCOUNT} Modify on the folder:$AclFailures" /SD IDOK
+    SetErrorLevel 2
   ${EndIf}
   DetailPrint "Starting the label service"
   ExecWait '"$SYSDIR\sc.exe" start ${SERVICE}' $0
@@ -160,6 +216,8 @@ Section "Uninstall"
   SetShellVarContext all
   Call un.StopService
   ${If} $Registered == "1"
+    ; While the account is known: it goes with the registration.
+    ExecWait '"$SYSDIR\icacls.exe" "$INSTDIR" /remove:g "${SERVICE_ACCOUNT}"' $0
     DetailPrint "Removing the label service"
     ExecWait '"$INSTDIR\CratemarkService.exe" /UNINSTALL /SILENT' $0
     ${If} $0 != 0

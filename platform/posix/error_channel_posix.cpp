@@ -32,6 +32,8 @@ JournalEvent JournalEventFor(EventKind kind) {
       return {"fe93039db0624f8789cca46b26e61405", LOG_WARNING};
     case EventKind::kStartRefused:
       return {"35ea23177b5f4cfba402a0d297f46b1d", LOG_ERR};
+    case EventKind::kProgramsReplaceable:
+      return {"8b0f6a3c2e5d4f17a9c41d6e07b3f258", LOG_WARNING};
     case EventKind::kServiceFailed:
       break;
   }

@@ -3,8 +3,10 @@
 // blocked and taken with sigtimedwait between ticks, so controls and ticks
 // run on the one main thread, which also tells systemd that the service is
 // ready, alive after every tick, and stopping.
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,6 +45,13 @@ std::string ServiceProgramFileName() {
 std::string UnitFolder() {
   const char* folder = std::getenv("CRATEMARK_SYSTEMD_UNIT_DIR");
   return folder && *folder ? folder : "/etc/systemd/system";
+}
+
+// Where -INSTALL copies the programs: a folder of root's, outside the
+// program folder, which the host's users may write (often a share).
+std::string ProgramCopyFolder() {
+  const char* folder = std::getenv("CRATEMARK_PROGRAM_COPY_DIR");
+  return folder && *folder ? folder : "/usr/local/lib/cratemark";
 }
 
 std::string SystemctlCommand() {
@@ -125,12 +134,80 @@ std::string UnitWord(const std::string& text, UnitWordKind kind = UnitWordKind::
   return word + "\"";
 }
 
-std::string UnitFileText(const ServiceIdentity& identity, const std::string& program_dir) {
-  const std::string folder = program_dir.empty() ? ProgramDir() : program_dir;
-  std::string command = UnitWord(ServiceProgramPath(), UnitWordKind::kCommand);
-  if (!program_dir.empty()) {
-    command += " --program-dir " + UnitWord(program_dir, UnitWordKind::kCommand);
+// ProtectHome= for a service whose folder is `folder`: home folders hidden,
+// or read-only where the folder lies in one (ReadWritePaths= opens it).
+std::string ProtectHomeFor(const std::string& folder) {
+  for (const char* home : {"/home/", "/root/", "/run/user/"}) {
+    if (folder.starts_with(home)) return "read-only";
   }
+  return "yes";
+}
+
+// The service's user: the owner of the program folder, never root.
+std::string ServiceUserFor(const std::string& folder) {
+  struct stat status = {};
+  if (stat(folder.c_str(), &status) != 0) {
+    throw Error(ErrorKind::kNotFound, "Cannot read the owner of the folder \"" + folder + "\".");
+  }
+  if (status.st_uid == 0) {
+    throw Error(ErrorKind::kOther,
+                "The program folder \"" + folder +
+                    "\" belongs to root, and the service does not run as root. Give the folder "
+                    "to the user the service is to run as (chown -R USER \"" +
+                    folder +
+                    "\"), or install the Debian package, whose service runs as its own user "
+                    "cratemark.");
+  }
+  const passwd* user = getpwuid(status.st_uid);
+  if (user == nullptr) {
+    throw Error(ErrorKind::kOther, "The program folder \"" + folder + "\" belongs to user ID " +
+                                       std::to_string(status.st_uid) +
+                                       ", which this machine does not know.");
+  }
+  return user->pw_name;
+}
+
+// `from` copied to `to` with `mode`: complete under its name or absent.
+void InstallCopy(const std::string& from, const std::string& to, mode_t mode) {
+  const std::string next = to + ".new";
+  WriteWholeFile(next, ReadWholeFile(from));
+  if (chmod(next.c_str(), mode) != 0 || rename(next.c_str(), to.c_str()) != 0) {
+    const int error = errno;
+    DeleteFileAt(next);
+    throw Error(ErrorKind::kIo,
+                "Cannot create file \"" + to + "\". " + WithErrorCode(std::strerror(error), error));
+  }
+}
+
+// The program and the libraries it loads, copied out of the program folder
+// into a folder only root may change; returns the copied program's path.
+std::string CopyPrograms(const ServiceIdentity& identity) {
+  const std::string folder = ProgramCopyFolder();
+  CreateDirectories(folder);
+  if (chmod(folder.c_str(), 0755) != 0) {
+    const int error = errno;
+    throw Error(ErrorKind::kIo, "Cannot make the folder \"" + folder + "\" root's alone. " +
+                                    WithErrorCode(std::strerror(error), error));
+  }
+  const std::string program = folder + "/" + ServiceProgramFileName();
+  for (const std::string& library : identity.libraries) {
+    InstallCopy(ProgramDir() + library, folder + "/" + library, 0644);
+  }
+  InstallCopy(ServiceProgramPath(), program, 0755);
+  return program;
+}
+
+void RemoveProgramCopy(const ServiceIdentity& identity) {
+  const std::string folder = ProgramCopyFolder();
+  DeleteFileAt(folder + "/" + ServiceProgramFileName());
+  for (const std::string& library : identity.libraries) DeleteFileAt(folder + "/" + library);
+  rmdir(folder.c_str());  // only when nothing else lies there
+}
+
+std::string UnitFileText(const ServiceIdentity& identity, const std::string& program,
+                         const std::string& folder, const std::string& user) {
+  const std::string command = UnitWord(program, UnitWordKind::kCommand) + " --program-dir " +
+                              UnitWord(folder, UnitWordKind::kCommand);
   return "[Unit]\n"
          "Description=" +
          identity.display_name + ": box labels for Tolvan's orders" +
@@ -144,8 +221,14 @@ std::string UnitFileText(const ServiceIdentity& identity, const std::string& pro
          "ExecStart=" +
          command +
          "\n"
+         "User=" +
+         user +
+         "\n"
          "ReadWritePaths=" +
-         UnitWord(folder) + "\n" + kServiceSettings +
+         UnitWord(folder) +
+         "\n"
+         "ProtectHome=" +
+         ProtectHomeFor(folder) + "\n" + kServiceSettings +
          "\n"
          "[Install]\n"
          "WantedBy=multi-user.target\n";
@@ -159,7 +242,12 @@ std::string UnitPath(const ServiceIdentity& identity) {
 
 int InstallService(const ServiceIdentity& identity, const std::string& program_dir, bool silent) {
   try {
-    WriteWholeFile(UnitPath(identity), UnitFileText(identity, program_dir));
+    // The program runs from a copy only root may change, as the folder's
+    // owner: whoever may write the folder can then replace neither.
+    const std::string folder = program_dir.empty() ? ProgramDir() : program_dir;
+    const std::string user = ServiceUserFor(folder);
+    const std::string program = CopyPrograms(identity);
+    WriteWholeFile(UnitPath(identity), UnitFileText(identity, program, folder, user));
     Systemctl({"daemon-reload"});
     Systemctl({"enable", identity.name + ".service"});
   } catch (const std::exception& e) {
@@ -182,6 +270,7 @@ int UninstallService(const ServiceIdentity& identity, bool silent) {
       throw Error(ErrorKind::kIo, "Cannot delete file \"" + unit + "\".");
     }
     Systemctl({"daemon-reload"});
+    RemoveProgramCopy(identity);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "Service \"%s\" failed to uninstall with error: \"%s\"\n",
                  identity.display_name.c_str(), e.what());

@@ -22,9 +22,12 @@ class WindowsDynamicLibrary final : public DynamicLibrary {
   HMODULE module_;
 };
 
+// `path` is a full path; what it imports comes from its folder and the
+// system folder, never from PATH or the current folder.
 HMODULE Open(const std::string& path) {
   std::u16string wide = Utf8ToUtf16(path);
-  return LoadLibraryW(reinterpret_cast<const wchar_t*>(wide.c_str()));
+  return LoadLibraryExW(reinterpret_cast<const wchar_t*>(wide.c_str()), /*hFile=*/nullptr,
+                        LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace
@@ -33,8 +36,10 @@ std::unique_ptr<DynamicLibrary> LoadDynamicLibrary(std::string_view file_name) {
   // A missing library must not raise the system's "file not found" box: the
   // caller is often a service with nobody to click it away.
   UINT previous_mode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+  // Every later load of the process by a bare name searches only the
+  // program's folder and the system folder.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   HMODULE module = Open(ProgramDir() + std::string(file_name));
-  if (module == nullptr) module = Open(std::string(file_name));
   SetErrorMode(previous_mode);
   if (module == nullptr) return nullptr;
   return std::make_unique<WindowsDynamicLibrary>(module);

@@ -27,6 +27,13 @@ constexpr DWORD kFailureCountResetSeconds = 24 * 60 * 60;
 // change from the console, and the text would go stale.
 constexpr wchar_t kDescription[] = L"Prints box labels for Tolvan's orders";
 
+// The service's own virtual account: it may do what the installer grants it
+// (Modify on the program folder) and little else, so that code put in the
+// service's place no longer runs as LocalSystem.
+std::wstring ServiceAccount(const ServiceIdentity& identity) {
+  return L"NT SERVICE\\" + ToWide(identity.name);
+}
+
 std::string SystemErrorText(DWORD code) {
   const std::string text = SystemErrorMessage(code);
   if (text.empty()) return "System error " + std::to_string(code);
@@ -248,11 +255,13 @@ int InstallService(const ServiceIdentity& identity, const std::string& program_d
     if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
     command += L" --program-dir \"" + folder + L"\"";
   }
+  const std::wstring account = ServiceAccount(identity);
+  // A virtual account has no password: Windows manages it.
   ScHandle service(CreateServiceW(manager.get(), name.c_str(), display_name.c_str(),
                                   SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
                                   SERVICE_ERROR_NORMAL, command.c_str(),
                                   /*lpLoadOrderGroup=*/nullptr, /*lpdwTagId=*/nullptr,
-                                  /*lpDependencies=*/nullptr, /*lpServiceStartName=*/nullptr,
+                                  /*lpDependencies=*/nullptr, account.c_str(),
                                   /*lpPassword=*/nullptr));
   if (!service) return ReportFailure("install", identity, GetLastError());
   // All or nothing: a registration without its recovery, its description or
