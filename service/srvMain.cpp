@@ -437,6 +437,10 @@ void TsrvCratemark::ConfigureService() {
     }
   }
   WarnOfLocalLocks(local_locks, local_locks_type);
+  // Only the printers' folders of now are remembered, however often they change.
+  std::erase_if(volume_lines_, [&](const auto& told) {
+    return told.first != source_dir && told.first != dest_dir && told.first != backup_dir;
+  });
 
   OpenSourceLockTable(source_dir);
   if (!has_dest || fs_.SameFolder(dest_dir, source_dir)) WriteStatus(kStatusDestDirMissing);
