@@ -51,25 +51,24 @@ int fcntl64(int fd, int cmd, ...) {
 }
 
 typedef int (*StatfsFunction)(const char*, struct statfs*);
+typedef int (*Statfs64Function)(const char*, struct statfs64*);
 
-static void Retype(struct statfs* info) {
+/* The file system type asked for, in place of `type`. */
+static void Retype(__fsword_t* type) {
   const char* magic = getenv("CRATEMARK_TEST_FS_MAGIC");
-  if (magic) info->f_type = (__fsword_t)strtoul(magic, NULL, 0);
+  if (magic) *type = (__fsword_t)strtoul(magic, NULL, 0);
 }
 
 int statfs(const char* path, struct statfs* info) {
   StatfsFunction real = (StatfsFunction)dlsym(RTLD_NEXT, "statfs");
   const int result = real(path, info);
-  if (result == 0) Retype(info);
+  if (result == 0) Retype(&info->f_type);
   return result;
 }
-
-typedef int (*Statfs64Function)(const char*, struct statfs64*);
 
 int statfs64(const char* path, struct statfs64* info) {
   Statfs64Function real = (Statfs64Function)dlsym(RTLD_NEXT, "statfs64");
   const int result = real(path, info);
-  const char* magic = getenv("CRATEMARK_TEST_FS_MAGIC");
-  if (result == 0 && magic) info->f_type = (__fsword_t)strtoul(magic, NULL, 0);
+  if (result == 0) Retype(&info->f_type);
   return result;
 }
