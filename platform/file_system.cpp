@@ -66,6 +66,7 @@ class SystemFs final : public FileSystem {
                                       std::uint64_t max_bytes) override {
     return cratemark::TakeJobIn(folder, name, max_bytes);
   }
+  Volume VolumeOf(std::string_view folder) override { return cratemark::VolumeOf(folder); }
   std::unique_ptr<FolderClaim> ClaimFolder(std::string_view path) override {
     return cratemark::ClaimFolder(path);
   }

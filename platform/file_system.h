@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/folder_claim.h"
+#include "platform/volume.h"
 
 namespace cratemark {
 
@@ -106,13 +107,24 @@ void RenameFile(std::string_view from, std::string_view to);
 // Size, modification time and the file's identity on its volume, to tell
 // whether a file is still being written, or was changed or replaced since it
 // was last looked at. A file put in place by a rename has a new identity.
-// The time counts nanoseconds since 1970-01-01 UTC on every platform.
+// Times count nanoseconds since 1970-01-01 UTC on every platform, by the
+// clock of the machine that stamped them (on a share, the file server's).
 struct FileStamp {
   bool exists = false;
   std::uint64_t size = 0;
   std::int64_t modified_ns = 0;
   std::uint64_t identity = 0;
+  // The inode's change time where the platform has one (POSIX; 0 elsewhere):
+  // stamped by the kernel at every write, rename or link, and never set back
+  // by a program, unlike the modification time.
+  std::int64_t changed_ns = 0;
   bool operator==(const FileStamp&) const = default;
+  // The same file with the same contents, whatever its change time says (a
+  // rename changes that).
+  bool SameContents(const FileStamp& other) const {
+    return exists == other.exists && size == other.size && modified_ns == other.modified_ns &&
+           identity == other.identity;
+  }
 };
 FileStamp StampOf(std::string_view path);
 
@@ -161,13 +173,12 @@ std::string WriteNewFileIn(std::string_view folder, std::string_view name, std::
 // may take as done. A no-op where the system journals names itself (NTFS).
 void SyncFolder(std::string_view folder);
 
-// The bytes of a file that is open nowhere for writing (reads with
-// ReadSharedFrom, like the console's, do not count) and stays so.
-// How the platform knows that no writer has it open:
-enum class WriterGuard {
-  kLease,      // a lease (Linux): refused while a writer has the file, broken when one opens it
-  kShareMode,  // share modes (Windows): no writer can open the file while it is read or deleted
-  kNone,       // nothing tells (a share without leases): the caller waits for quiet time
+// What the platform said of a job's writers when it was read.
+enum class LeaseAnswer {
+  kGranted,     // a read lease (Linux): broken when a writer opens the file
+  kWriterOpen,  // the lease was refused as the file is open for writing (EAGAIN)
+  kRefused,     // leases refused for another reason (no CAP_LEASE, NFSv3)
+  kShareMode,   // read with writers kept out by share modes (Windows)
 };
 
 // The outcome of TakenJob::DeleteIfUnchanged.
@@ -177,15 +188,19 @@ enum class JobDeletion {
   kFailed,   // it could not be deleted (no right to): it stays
 };
 
-// A job read whole, held until it is deleted or let go.
+// A job read whole, held until it is deleted or let go. What the lease
+// answer means depends on the volume: on a local disk EAGAIN is a writer, on
+// a share it may only be the file server's oplocks turned off, and a lease
+// granted through FUSE knows nothing of writers on the server.
 class TakenJob {
  public:
   virtual ~TakenJob() = default;
   const std::string& bytes() const { return bytes_; }
   const FileStamp& stamp() const { return stamp_; }  // of the file read
-  virtual WriterGuard guard() const = 0;
+  virtual LeaseAnswer lease() const = 0;
   // Deletes the job when it is, at that moment, the file read (identity),
-  // with the size and time it had then, and no writer has had it open since.
+  // with the size and time it had then, and no writer has broken its lease
+  // since.
   virtual JobDeletion DeleteIfUnchanged() = 0;
 
  protected:
@@ -238,9 +253,13 @@ class FileSystem {
 
   // Reads the regular file `name` of `folder` (at most `max_bytes`, else
   // ErrorKind::kTooLarge; anything else ErrorKind::kNotAFile, as ReadFileIn)
-  // and holds it. ErrorKind::kSharingViolation while a writer has it open.
+  // and holds it, with the lease answer. Windows: ErrorKind::kSharingViolation
+  // while a writer has it open.
   virtual std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
                                               std::uint64_t max_bytes) = 0;
+
+  // VolumeOf (volume.h): what `folder` is on.
+  virtual Volume VolumeOf(std::string_view folder) = 0;
 
   // ClaimFolder (folder_claim.h) through `path`.
   virtual std::unique_ptr<FolderClaim> ClaimFolder(std::string_view path) = 0;

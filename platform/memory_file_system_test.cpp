@@ -33,8 +33,12 @@ TEST(MemoryFileSystem, ATakenJobWithAWriterIsRefusedOrKept) {
   MemoryFileSystem fs;
   fs.Put("/p/a.spl", "order");
   fs.SetWriterOpen("/p/a.spl", true);
-  EXPECT_THROW(fs.TakeJobIn("/p", "a.spl", 100), Error);
+  EXPECT_EQ(fs.TakeJobIn("/p", "a.spl", 100)->lease(), LeaseAnswer::kWriterOpen);
   fs.SetWriterOpen("/p/a.spl", false);
+  // A share with oplocks off answers so whatever the writers.
+  fs.AnswerLeasesWith(LeaseAnswer::kWriterOpen);
+  EXPECT_EQ(fs.TakeJobIn("/p", "a.spl", 100)->lease(), LeaseAnswer::kWriterOpen);
+  fs.AnswerLeasesWith(std::nullopt);
   auto job = fs.TakeJobIn("/p", "a.spl", 100);
   fs.SetWriterOpen("/p/a.spl", true);
   fs.SetWriterOpen("/p/a.spl", false);

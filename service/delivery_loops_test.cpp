@@ -35,6 +35,14 @@ std::string Job(int lines, const std::string& reference) {
   return job;
 }
 
+// Runs `step`; a failure it throws is what the service host reports.
+void Survive(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const std::exception&) {
+  }
+}
+
 // What a tick is made to do: the site it starts from.
 struct Scenario {
   const char* name;
@@ -43,7 +51,52 @@ struct Scenario {
   std::uint64_t log_bound = kActivityLogMaxBytes;
   // Done once the fault is gone, as a site's user would.
   std::function<void(MemoryFileSystem&)> afterwards = [](MemoryFileSystem&) {};
+  // Ticks before the one that fails, with the host still writing.
+  std::function<void(MemoryFileSystem&, TsrvCratemark&, ManualClock&)> lead_up =
+      [](MemoryFileSystem&, TsrvCratemark&, ManualClock&) {};
+  std::chrono::milliseconds quiet_time{0};
+  std::string labels = "Ann\r\n";  // the order's labels
+  std::string finished_job = "";   // once the lead-up is over; empty: as arranged
 };
+
+// A share whose file server's clock is `skew_ns` off this machine's, and
+// that answers every lease with EAGAIN (its oplocks are off; Windows keeps
+// its share modes there): the host writes one block, holding the job open,
+// stalls 2 s, then writes the second. The failing tick is the one that
+// finds the job complete.
+Scenario NetworkShare(const char* name, std::int64_t skew_ns) {
+  Scenario scenario{name,
+                    [skew_ns](MemoryFileSystem& fs) {
+                      fs.SetVolume({VolumeKind::kNetwork, "cifs", false});
+                      if (LocalJobRule() == JobRule::kLease) {
+                        fs.AnswerLeasesWith(LeaseAnswer::kWriterOpen);
+                      }
+                      fs.SetFileClockNs(ManualClock().FileTimeNowNs() + skew_ns);
+                      fs.Put(kDir + "PreLabel/a.spl", Job(100, "Ann"));
+                      fs.SetWriterOpen(kDir + "PreLabel/a.spl", true);
+                    },
+                    false};
+  scenario.quiet_time = kJobQuietTime;
+  scenario.labels = "Ann\r\nBob\r\n";
+  scenario.lead_up = [](MemoryFileSystem& fs, TsrvCratemark& service, ManualClock& clock) {
+    for (int tick = 0; tick < 3; ++tick) {
+      Survive([&] { service.TimerTimer(); });
+      clock.Advance(1000);
+    }
+    EXPECT_EQ(fs.Get(kDir + "PreLabel/a.spl"), Job(100, "Ann")) << "taken between two sittings";
+    fs.Append(kDir + "PreLabel/a.spl", Job(100, "Bob"));
+    fs.SetWriterOpen(kDir + "PreLabel/a.spl", false);
+    if (LocalJobRule() == JobRule::kLease) {
+      // The first look at the whole job; the failing tick finds it quiet.
+      Survive([&] { service.TimerTimer(); });
+      clock.Advance(kJobQuietTime.count());
+    }
+  };
+  scenario.finished_job = Job(100, "Ann") + Job(100, "Bob");
+  return scenario;
+}
+
+constexpr std::int64_t kHourNs = 3'600'000'000'000;
 
 const Scenario kScenarios[] = {
     {"a delivery", [](MemoryFileSystem&) {}, false},
@@ -67,6 +120,8 @@ const Scenario kScenarios[] = {
                                 Job(100, "Ann")));
      },
      false},
+    NetworkShare("a share whose clock is an hour behind, a host that stalls", -kHourNs),
+    NetworkShare("a share whose clock is an hour ahead, a host that stalls", kHourNs),
 };
 
 void LaySite(MemoryFileSystem& fs, const Scenario& scenario) {
@@ -86,25 +141,17 @@ std::unique_ptr<TsrvCratemark> MakeService(FileSystem& fs, ManualClock& clock,
   options.fs = &fs;
   options.clock = &clock;
   options.settle_time = std::chrono::milliseconds(0);
-  options.quiet_time = std::chrono::milliseconds(0);
+  options.quiet_time = scenario.quiet_time;
   options.report_error = [](EventKind, const std::string&) {};
   return std::make_unique<TsrvCratemark>(kDir, std::make_unique<FolderLockTable>(fs),
                                          std::make_unique<FolderLockTable>(fs), options);
 }
 
-// Runs `step`; a failure it throws is what the service host reports.
-void Survive(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const std::exception&) {
-  }
-}
-
 // The order's labels are in a printer's folder, or its bytes in "Unprinted".
-bool Delivered(MemoryFileSystem& fs, const std::string& job) {
+bool Delivered(MemoryFileSystem& fs, const std::string& job, const Scenario& scenario) {
   for (const char* printer : {"Label1", "Label2"}) {
     for (const std::string& name : fs.FileNames(kDir + printer)) {
-      if (fs.Get(kDir + printer + "/" + name) == "Ann\r\n") return true;
+      if (fs.Get(kDir + printer + "/" + name) == scenario.labels) return true;
     }
   }
   for (const std::string& name : fs.FileNames(kDir + "Unprinted")) {
@@ -114,16 +161,18 @@ bool Delivered(MemoryFileSystem& fs, const std::string& job) {
 }
 
 // Neither delivered nor still waiting in its folder.
-bool Lost(MemoryFileSystem& fs, const std::string& job) {
-  return !Delivered(fs, job) && fs.Get(kDir + "PreLabel/a.spl") != job;
+bool Lost(MemoryFileSystem& fs, const std::string& job, const Scenario& scenario) {
+  return !Delivered(fs, job, scenario) && fs.Get(kDir + "PreLabel/a.spl") != job;
 }
 
-// Every label file is whole, and the log holds whole lines.
-void ExpectNothingHalfWritten(MemoryFileSystem& fs) {
+// Every label file is whole (never one label of two), and the log holds
+// whole lines.
+void ExpectNothingHalfWritten(MemoryFileSystem& fs, const std::string& job,
+                              const Scenario& scenario) {
   for (const char* printer : {"Label1", "Label2"}) {
     for (const std::string& name : fs.FileNames(kDir + printer)) {
       if (name.ends_with(".spl")) {
-        EXPECT_EQ(fs.Get(kDir + printer + "/" + name), "Ann\r\n") << name;
+        EXPECT_EQ(fs.Get(kDir + printer + "/" + name), scenario.labels) << name;
       }
     }
   }
@@ -134,7 +183,7 @@ void ExpectNothingHalfWritten(MemoryFileSystem& fs) {
       if (!bytes) continue;
       const auto entry = ParsePrintedEntry(*bytes);
       ASSERT_TRUE(entry) << name;
-      EXPECT_EQ(entry->job_bytes, Job(100, "Ann")) << name;
+      EXPECT_EQ(entry->job_bytes, job) << name;
     }
   }
   for (const char* name : {"Cratemark.txt", "Cratemark.old.txt"}) {
@@ -156,17 +205,16 @@ void RunOn(MemoryFileSystem& fs, TsrvCratemark& service, ManualClock& clock) {
   }
 }
 
-std::string JobOf(const Scenario& scenario) {
-  MemoryFileSystem fs;
-  LaySite(fs, scenario);
-  return *fs.Get(kDir + "PreLabel/a.spl");
+// The order as its host finished writing it.
+std::string JobOf(const Scenario& scenario, MemoryFileSystem& fs) {
+  if (!scenario.finished_job.empty()) return scenario.finished_job;
+  return fs.Get(kDir + "PreLabel/a.spl").value_or("");
 }
 
 TEST(DeliveryLoops, FailingAnyOperationLosesNoOrder) {
   int operations = 0;
   int lost = 0;
   for (const Scenario& scenario : kScenarios) {
-    const std::string job = JobOf(scenario);
     for (bool from_then_on : {false, true}) {
       for (int n = 1;; ++n) {
         SCOPED_TRACE(std::string(scenario.name) + (from_then_on ? ", from " : ", once at ") +
@@ -177,20 +225,22 @@ TEST(DeliveryLoops, FailingAnyOperationLosesNoOrder) {
         ManualClock clock;
         auto service = MakeService(fs, clock, scenario);
         service->ServiceStart();
+        scenario.lead_up(memory, *service, clock);
+        const std::string job = JobOf(scenario, memory);
         if (scenario.reload) memory.Put(kDir + "CratemarkConfigChanged", "");
         fs.FailAt(n, from_then_on);
         Survive([&] { service->TimerTimer(); });
         const bool reached = fs.reached();
-        if (Lost(memory, job)) ++lost;
+        if (Lost(memory, job, scenario)) ++lost;
         fs.Heal();
         scenario.afterwards(memory);
         RunOn(memory, *service, clock);
-        if (Lost(memory, job)) ++lost;
-        EXPECT_TRUE(Delivered(memory, job)) << "not delivered once the fault was gone";
+        if (Lost(memory, job, scenario)) ++lost;
+        EXPECT_TRUE(Delivered(memory, job, scenario)) << "not delivered once the fault was gone";
         if (!reached && scenario.log_bound < kActivityLogMaxBytes) {
           EXPECT_TRUE(memory.Get(kDir + "Cratemark.old.txt")) << "the log never reached its bound";
         }
-        ExpectNothingHalfWritten(memory);
+        ExpectNothingHalfWritten(memory, job, scenario);
         if (!reached) {
           operations += n - 1;
           break;
@@ -207,15 +257,17 @@ TEST(DeliveryLoops, CuttingThePowerAfterAnyOperationLosesNoOrder) {
   int cut_points = 0;
   int lost = 0;
   for (const Scenario& scenario : kScenarios) {
-    const std::string job = JobOf(scenario);
     for (int n = 0;; ++n) {
       SCOPED_TRACE(std::string(scenario.name) + ", cut after " + std::to_string(n));
       MemoryFileSystem fs;
       LaySite(fs, scenario);
       ManualClock clock;
+      std::string job;
       {
         auto service = MakeService(fs, clock, scenario);
         service->ServiceStart();
+        scenario.lead_up(fs, *service, clock);
+        job = JobOf(scenario, fs);
         if (scenario.reload) fs.Put(kDir + "CratemarkConfigChanged", "");
         fs.CutPowerAfter(n);
         Survive([&] { service->TimerTimer(); });
@@ -224,15 +276,15 @@ TEST(DeliveryLoops, CuttingThePowerAfterAnyOperationLosesNoOrder) {
       if (!fs.PowerIsOff()) break;          // the tick ended before the cut
       ++cut_points;
       fs.PowerOn();
-      if (Lost(fs, job)) ++lost;
+      if (Lost(fs, job, scenario)) ++lost;
       scenario.afterwards(fs);
       // The restart, on what survived.
       auto service = MakeService(fs, clock, scenario);
       Survive([&] { service->ServiceStart(); });
       RunOn(fs, *service, clock);
-      if (Lost(fs, job)) ++lost;
-      EXPECT_TRUE(Delivered(fs, job)) << "not delivered after the restart";
-      ExpectNothingHalfWritten(fs);
+      if (Lost(fs, job, scenario)) ++lost;
+      EXPECT_TRUE(Delivered(fs, job, scenario)) << "not delivered after the restart";
+      ExpectNothingHalfWritten(fs, job, scenario);
     }
   }
   std::printf("crash loop: %d cut points: %d orders lost\n", cut_points, lost);

@@ -22,22 +22,15 @@ const SettleClock& SystemSettleClock() {
   return clock;
 }
 
-bool JobSettleWatch::IsSettled(const std::string& path, const FileStamp& stamp,
-                               std::chrono::milliseconds settle_time) {
-  if (settle_time.count() <= 0) return true;
+std::chrono::milliseconds JobSettleWatch::Look(const std::string& path, const FileStamp& stamp) {
   const auto now = clock_.Now();
-  if (!stamp.exists) return false;
-  if (clock_.FileTimeNowNs() - stamp.modified_ns >=
-      std::chrono::duration_cast<std::chrono::nanoseconds>(settle_time).count()) {
-    looks_[path] = {stamp, now};
-    return true;
+  if (!stamp.exists) {
+    looks_.erase(path);
+    return std::chrono::milliseconds(0);
   }
-  auto it = looks_.find(path);
-  if (it != looks_.end() && it->second.stamp == stamp && now - it->second.seen >= settle_time) {
-    return true;
-  }
-  if (it == looks_.end() || !(it->second.stamp == stamp)) looks_[path] = {stamp, now};
-  return false;
+  auto [it, inserted] = looks_.try_emplace(path, Seen{stamp, now});
+  if (!inserted && !(it->second.stamp == stamp)) it->second = {stamp, now};
+  return std::chrono::duration_cast<std::chrono::milliseconds>(now - it->second.seen);
 }
 
 void JobSettleWatch::KeepOnly(const std::set<std::string>& paths) {

@@ -1,7 +1,9 @@
-// Whether a job file has stopped changing. Where another program's open for
-// writing cannot be seen (POSIX), a job is only taken once its size and
-// modification time have stayed the same for JobSettleTime(); on Windows the
-// share mode already refuses a job still being written and the time is zero.
+// How long a job file has stayed unchanged, as this machine has seen it.
+// A job is complete once nothing has changed it for a while: on a local disk
+// on POSIX for JobSettleTime() (a host that closes and reopens the job
+// between two appends), where nothing tells of writers for the quiet time.
+// On Windows the share mode already refuses a job still being written and
+// the settle time is zero. The job rule (job_rule.h) decides with it.
 #pragma once
 
 #include <chrono>
@@ -23,41 +25,38 @@ class SettleClock {
   virtual ~SettleClock() = default;
   // Monotonic time, for how long a job has been seen unchanged.
   virtual std::chrono::steady_clock::time_point Now() const = 0;
-  // Wall time on the scale of FileStamp::modified_ns.
+  // This machine's wall time on the scale of FileStamp's times, for the
+  // records the service writes and a local disk's change times.
   virtual std::int64_t FileTimeNowNs() const = 0;
 };
 
 // The system's clocks.
 const SettleClock& SystemSettleClock();
 
+// Looks at jobs, each time with the stamp the listing gave. Only this
+// machine's monotonic clock measures: a file's own times may come from a
+// file server whose clock is behind or ahead.
 class JobSettleWatch {
  public:
   // `clock` must outlive the watch.
-  explicit JobSettleWatch(std::chrono::milliseconds settle_time,
-                          const SettleClock& clock = SystemSettleClock())
-      : settle_time_(settle_time), clock_(clock) {}
+  explicit JobSettleWatch(const SettleClock& clock = SystemSettleClock()) : clock_(clock) {}
 
-  // True when the job `path`, now with `stamp`, has not changed for the
-  // settle time: its modification time lies that far back, or an earlier look
-  // that long ago saw the same size and time. Otherwise remembers what it saw.
-  bool IsSettled(const std::string& path, const FileStamp& stamp) {
-    return IsSettled(path, stamp, settle_time_);
-  }
-  // The same for a time of the caller's.
-  bool IsSettled(const std::string& path, const FileStamp& stamp, std::chrono::milliseconds time);
+  // Remembers this look at the job `path`, now with `stamp`, and returns how
+  // long looks have seen that same stamp: zero for a new or changed one, or
+  // a missing file.
+  std::chrono::milliseconds Look(const std::string& path, const FileStamp& stamp);
 
   // Forgets every job not in `paths` (those no longer in the folder), so the
   // watch never holds more than the folder does.
   void KeepOnly(const std::set<std::string>& paths);
 
  private:
-  struct Look {
+  struct Seen {
     FileStamp stamp;
-    std::chrono::steady_clock::time_point seen;
+    std::chrono::steady_clock::time_point seen;  // the first look with this stamp
   };
-  std::chrono::milliseconds settle_time_;
   const SettleClock& clock_;
-  std::map<std::string, Look> looks_;
+  std::map<std::string, Seen> looks_;
 };
 
 }  // namespace cratemark

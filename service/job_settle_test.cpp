@@ -10,97 +10,67 @@ namespace cratemark {
 namespace {
 
 using std::chrono::milliseconds;
-
-constexpr std::int64_t kMs = 1000000;  // nanoseconds
-
 using testing::ManualClock;
 
-// One look at a job: the clock moves by `advance_ms`, then the job is seen
-// with `size` and a modification time `age_ms` before now (or missing).
-struct Look {
-  std::int64_t advance_ms;
-  std::uint64_t size;
-  std::int64_t age_ms;
-  bool settled;
-  const char* path = "a.spl";
-  bool exists = true;
-};
-
-TEST(JobSettleWatch, TakesAJobOnlyOnceItStoppedChangingForTheSettleTime) {
+TEST(JobSettleWatch, MeasuresHowLongTheSameStampWasSeenOnThisMachinesClock) {
+  // One look: the clock moves by `advance_ms`, then the job `path` is seen
+  // with `size` and modification time `time_ns`.
+  struct Look {
+    std::int64_t advance_ms;
+    const char* path;
+    std::uint64_t size;
+    std::int64_t time_ns;
+    std::int64_t unchanged_ms;
+    bool exists = true;
+  };
   struct Case {
     const char* name;
     std::vector<Look> looks;
   };
+  // A time far in the past or future says nothing: only looks count.
+  constexpr std::int64_t kHourAgo = -3'600'000'000'000;
   const Case cases[] = {
-      {"written long ago: taken at the first look", {{0, 10, 600, true}}},
-      {"written just now: waits, then taken once unchanged for 500 ms",
-       {{0, 10, 0, false}, {499, 10, 499, false}, {1, 10, 500, true}}},
-      {"unchanged for 500 ms by the watch although its time is in the future",
-       {{0, 10, -5000, false}, {300, 10, -4700, false}, {200, 10, -4500, true}}},
-      {"growing: each change starts the wait again",
-       {{0, 10, 0, false},
-        {400, 20, 0, false},
-        {400, 30, 0, false},
-        {499, 30, 499, false},
-        {1, 30, 500, true}}},
-      {"a new time with the same size starts the wait again",
-       {{0, 10, -5000, false},
-        {400, 10, -3000, false},
-        {400, 10, -2600, false},
-        {100, 10, -2500, true}}},
-      {"missing: never settled", {{0, 0, 600, false, "a.spl", false}}},
+      {"a first look: unchanged for no time, however old its time",
+       {{0, "a.spl", 10, kHourAgo, 0}}},
+      {"the same stamp: the time since the first look",
+       {{0, "a.spl", 10, 1, 0}, {499, "a.spl", 10, 1, 499}, {4600, "a.spl", 10, 1, 5099}}},
+      {"a new size, or a new time with the same size, starts again",
+       {{0, "a.spl", 10, 1, 0},
+        {400, "a.spl", 20, 1, 0},
+        {400, "a.spl", 20, 2, 0},
+        {300, "a.spl", 20, 2, 300}}},
+      {"missing: forgotten",
+       {{0, "a.spl", 10, 1, 0}, {900, "a.spl", 0, 0, 0, false}, {100, "a.spl", 10, 1, 0}}},
       {"jobs are watched side by side",
-       {{0, 10, -5000, false},
-        {400, 10, -4600, false, "b.spl"},
-        {100, 10, -4500, true},
-        {399, 10, -4101, false, "b.spl"},
-        {1, 10, -4100, true, "b.spl"}}},
+       {{0, "a.spl", 10, 1, 0},
+        {400, "b.spl", 10, 1, 0},
+        {100, "a.spl", 10, 1, 500},
+        {100, "b.spl", 10, 1, 200}}},
   };
   for (const Case& c : cases) {
     ManualClock clock;
-    JobSettleWatch watch(milliseconds(500), clock);
+    JobSettleWatch watch(clock);
     int index = 0;
     for (const Look& look : c.looks) {
       clock.Advance(look.advance_ms);
-      const FileStamp stamp{look.exists, look.size, (clock.now_ms() - look.age_ms) * kMs};
-      EXPECT_EQ(watch.IsSettled(look.path, stamp), look.settled) << c.name << ", look " << index;
-      ++index;
+      const FileStamp stamp =
+          look.exists ? FileStamp{true, look.size, look.time_ns, 7, look.time_ns} : FileStamp{};
+      EXPECT_EQ(watch.Look(look.path, stamp), milliseconds(look.unchanged_ms))
+          << c.name << ", look " << index++;
     }
   }
 }
 
-TEST(JobSettleWatch, ALongerQuietTimeIsCountedFromTheSameLooks) {
+TEST(JobSettleWatch, ForgetsJobsNoLongerInTheFolder) {
   ManualClock clock;
-  JobSettleWatch watch(milliseconds(500), clock);
-  const FileStamp stamp{true, 10, clock.FileTimeNowNs()};
-  ASSERT_FALSE(watch.IsSettled("a.spl", stamp));
-  clock.Advance(500);
-  ASSERT_TRUE(watch.IsSettled("a.spl", stamp));
-  EXPECT_FALSE(watch.IsSettled("a.spl", stamp, milliseconds(5000)));
-  clock.Advance(4500);
-  EXPECT_TRUE(watch.IsSettled("a.spl", stamp, milliseconds(5000)));
-  EXPECT_FALSE(
-      watch.IsSettled("a.spl", FileStamp{true, 11, clock.FileTimeNowNs()}, milliseconds(5000)))
-      << "a change starts the quiet time again";
-}
-
-TEST(JobSettleWatch, AJobGoneFromTheFolderIsForgotten) {
-  ManualClock clock;
-  JobSettleWatch watch(milliseconds(500), clock);
-  const FileStamp future{true, 10, clock.FileTimeNowNs() + 5000 * kMs};
-  ASSERT_FALSE(watch.IsSettled("a.spl", future));
-  ASSERT_FALSE(watch.IsSettled("b.spl", future));
-  clock.Advance(500);
+  JobSettleWatch watch(clock);
+  const FileStamp stamp{true, 10, 1, 7, 1};
+  watch.Look("a.spl", stamp);
+  watch.Look("b.spl", stamp);
+  clock.Advance(1000);
   watch.KeepOnly({"b.spl"});
-  EXPECT_FALSE(watch.IsSettled("a.spl", future)) << "the wait starts again";
-  EXPECT_TRUE(watch.IsSettled("b.spl", future));
-}
-
-TEST(JobSettleWatch, WithoutASettleTimeEveryJobIsSettled) {
-  ManualClock clock;
-  JobSettleWatch watch(milliseconds(0), clock);
-  const FileStamp fresh{true, 10, clock.FileTimeNowNs()};
-  EXPECT_TRUE(watch.IsSettled("a.spl", fresh));
+  EXPECT_EQ(watch.Look("a.spl", stamp), milliseconds(0)) << "the wait starts again";
+  EXPECT_EQ(watch.Look("b.spl", stamp), milliseconds(1000));
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ TsrvCratemark::TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable>
     : program_dir_(std::move(program_dir)),
       fs_(options.fs ? *options.fs : SystemFileSystem()),
       clock_(options.clock ? *options.clock : SystemSettleClock()),
-      quiet_time_(options.quiet_time),
+      job_times_{options.settle_time, options.quiet_time},
       report_error_(std::move(options.report_error)),
       check_program_files_(std::move(options.check_program_files)),
       settings_(ServiceDefaultSettings()),
@@ -43,7 +43,7 @@ TsrvCratemark::TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable>
       printed_(fs_, program_dir_),
       tblLockSPL_(std::move(tblLockSPL)),
       tblLockSPLCheck_(std::move(tblLockSPLCheck)),
-      job_settle_(options.settle_time, clock_) {
+      job_settle_(clock_) {
   if (!report_error_) {
     report_error_ = [](EventKind kind, const std::string& message) {
       ReportServiceEvent(kind, message);
@@ -72,6 +72,9 @@ void TsrvCratemark::ServiceStart() {
   }
   timer_enabled_ = true;
   reload_retry_.reset();
+  // Each start says again what every folder is on.
+  volume_lines_.clear();
+  local_locks_told_.clear();
   ConfigureService();
   if (settings_unreadable_) SettingsUnreadable();
   if (!program_files_checked_) {
@@ -155,13 +158,27 @@ void TsrvCratemark::TimerTimer() {
       continue;
     }
     // A job still being written is left for a later tick.
-    if (!job_settle_.IsSettled(job_path, stamp)) continue;
-    if (TakeJob(source_dir, entry.name, stamp) == Taking::kHandled) return;
+    const JobFacts facts = FactsOf(job_path, stamp);
+    if (DecideJob(facts, job_times_) == JobStep::kWait) continue;
+    if (TakeJob(source_dir, entry.name, stamp, facts) == Taking::kHandled) return;
   }
 }
 
+JobFacts TsrvCratemark::FactsOf(const std::string& job_path, const FileStamp& stamp) {
+  JobFacts facts;
+  facts.rule = source_rule_;
+  facts.unchanged_for = job_settle_.Look(job_path, stamp);
+  if (source_rule_ == JobRule::kLease && stamp.changed_ns != 0) {
+    // On a local disk this machine's kernel stamped it, by this clock.
+    facts.changed_ago = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::nanoseconds(clock_.FileTimeNowNs() - stamp.changed_ns));
+  }
+  return facts;
+}
+
 TsrvCratemark::Taking TsrvCratemark::TakeJob(const std::string& source_dir,
-                                             const std::string& job_name, const FileStamp& stamp) {
+                                             const std::string& job_name, const FileStamp& stamp,
+                                             JobFacts facts) {
   const std::string job_path = source_dir + kSeparator + job_name;
   attempt_lines_.clear();
   const auto retry = retries_.find(job_path);
@@ -169,7 +186,7 @@ TsrvCratemark::Taking TsrvCratemark::TakeJob(const std::string& source_dir,
   holding_lines_ = retry != retries_.end() && retry->second.stamp == stamp;
   Taking taking = Taking::kWaiting;
   try {
-    taking = TakeHeldJob(source_dir, job_name, stamp);
+    taking = TakeHeldJob(source_dir, job_name, stamp, std::move(facts));
   } catch (const Error& error) {
     Failed(job_path, stamp, error.what());
   }
@@ -181,14 +198,14 @@ TsrvCratemark::Taking TsrvCratemark::TakeJob(const std::string& source_dir,
 
 TsrvCratemark::Taking TsrvCratemark::TakeHeldJob(const std::string& source_dir,
                                                  const std::string& job_name,
-                                                 const FileStamp& stamp) {
+                                                 const FileStamp& stamp, JobFacts facts) {
   const std::string job_path = source_dir + kSeparator + job_name;
   try {
     taken_ = fs_.TakeJobIn(source_dir, job_name, kMaxJobBytes);
   } catch (const Error& error) {
     switch (error.kind()) {
       case ErrorKind::kSharingViolation:
-        return Taking::kWaiting;  // its writer still has it: taken once it is done
+        return Taking::kWaiting;  // its writer still has it (share modes): taken once it is done
       case ErrorKind::kTooLarge:
         // Swapped for something else since it was listed: pass it over like that.
         PassOver(job_path, fs_.StampOfFileIn(source_dir, job_name),
@@ -206,20 +223,14 @@ TsrvCratemark::Taking TsrvCratemark::TakeHeldJob(const std::string& source_dir,
   const FileStamp& read = taken_->stamp();
   // Changed since it was listed: it settles again first.
   if (read.size != stamp.size || read.modified_ns != stamp.modified_ns) return Taking::kWaiting;
-  // Where nothing tells of writers, only a long quiet says it is complete.
-  if (taken_->guard() == WriterGuard::kNone &&
-      !job_settle_.IsSettled(job_path, stamp, quiet_time_)) {
-    return Taking::kWaiting;
-  }
   job_lines_ = OrderJobLines(taken_->bytes());
-  // Of another layout: moved aside, but only once it has been quiet long
-  // enough that a host still writing it would have written more.
-  if (!FollowsBlockLayout(job_lines_) && !job_settle_.IsSettled(job_path, stamp, quiet_time_)) {
-    return Taking::kWaiting;
-  }
+  facts.lease = taken_->lease();
+  facts.follows_layout = FollowsBlockLayout(job_lines_);
+  const JobStep step = DecideJob(facts, job_times_);
+  if (step == JobStep::kWait) return Taking::kWaiting;
 
   WriteLog("-> Loading from " + job_path);
-  if (!FollowsBlockLayout(job_lines_)) {
+  if (step == JobStep::kSetAside) {
     KeepUnprintedJob(job_name);
     return Taking::kHandled;
   }
@@ -381,27 +392,55 @@ void TsrvCratemark::ConfigureService() {
   LoadSettings();
 
   WriteLog("! Starting service...");
+  // Folders whose locks stay on this machine, and what they are on.
+  std::vector<std::string> local_locks;
+  std::string local_locks_type;
+  const auto note = [&](const std::string& setting, const std::string& folder, bool source) {
+    const Volume volume = NoteVolume(setting, folder, source);
+    if (source) source_rule_ = JobRuleFor(volume.kind, LocalJobRule());
+    if (volume.local_locks) {
+      local_locks.push_back(setting);
+      local_locks_type = volume.type;
+    }
+  };
   const std::string source_dir = program_dir_ + settings_.spl_dir_source;
   WriteLog("! Source Spool Directory is: \"" + source_dir + "\"");
   const bool has_source = fs_.DirectoryExists(source_dir);
-  if (!has_source) WriteLog(kDirectoryNotFound);
+  if (has_source) {
+    note(settings_.spl_dir_source, source_dir, true);
+  } else {
+    WriteLog(kDirectoryNotFound);
+  }
 
   const std::string dest_dir = program_dir_ + settings_.spl_dir_dest;
   WriteLog("! Destination Spool Directory is: \"" + dest_dir + "\"");
   const bool has_dest = fs_.DirectoryExists(dest_dir);
-  if (!has_dest) WriteLog(kDirectoryNotFound);
+  if (has_dest) {
+    note(settings_.spl_dir_dest, dest_dir, false);
+  } else {
+    WriteLog(kDirectoryNotFound);
+  }
 
   const std::string backup_dir = program_dir_ + settings_.spl_dir_backup;
   WriteLog("! Backup Spool Directory is: \"" + backup_dir + "\"");
-  if (!fs_.DirectoryExists(backup_dir)) {
+  const bool has_backup = fs_.DirectoryExists(backup_dir);
+  if (!has_backup) {
     WriteLog(kDirectoryNotFound);
     WriteStatus(kStatusBackupDirMissing);
-  } else if (fs_.SameFolder(backup_dir, source_dir)) {
-    // By any spelling (dots, "..", links): labels written there would replace
-    // the order's own job file, which is then deleted: the order would be
-    // lost. Not a label printer, so halt.
-    WriteStatus(kStatusBackupDirMissing);
+  } else {
+    note(settings_.spl_dir_backup, backup_dir, false);
+    if (fs_.SameFolder(backup_dir, source_dir)) {
+      // By any spelling (dots, "..", links): labels written there would
+      // replace the order's own job file, which is then deleted: the order
+      // would be lost. Not a label printer, so halt.
+      WriteStatus(kStatusBackupDirMissing);
+    }
   }
+  WarnOfLocalLocks(local_locks, local_locks_type);
+  // Only the printers' folders of now are remembered, however often they change.
+  std::erase_if(volume_lines_, [&](const auto& told) {
+    return told.first != source_dir && told.first != dest_dir && told.first != backup_dir;
+  });
 
   OpenSourceLockTable(source_dir);
   if (!has_dest || fs_.SameFolder(dest_dir, source_dir)) WriteStatus(kStatusDestDirMissing);
@@ -411,6 +450,38 @@ void TsrvCratemark::ConfigureService() {
   for (const std::string& folder : {program_dir_, source_dir, dest_dir, backup_dir}) {
     fs_.RemoveAbandonedTemporaries(folder);
   }
+}
+
+Volume TsrvCratemark::NoteVolume(const std::string& setting, const std::string& folder,
+                                 bool source) {
+  const Volume volume = fs_.VolumeOf(folder);
+  const JobRule rule = JobRuleFor(volume.kind, LocalJobRule());
+  const std::string line = JobRuleLine(setting, volume, source, rule, job_times_.quiet);
+  std::string& told = volume_lines_[folder];
+  if (line != told) {
+    WriteLog(line);
+    told = line;
+  }
+  return volume;
+}
+
+void TsrvCratemark::WarnOfLocalLocks(const std::vector<std::string>& settings,
+                                     const std::string& type) {
+  std::string names;
+  for (std::size_t i = 0; i < settings.size(); ++i) {
+    names += (i == 0 ? "" : (i + 1 == settings.size() ? " and " : ", ")) + settings[i];
+  }
+  const std::string warning =
+      names.empty() ? std::string()
+                    : "Locks taken on " + names + " (" + type +
+                          ") stay on this machine and never reach the host, so the "
+                          "spooler checks cannot be trusted there; mount the share with "
+                          "the kernel's SMB client (cifs)";
+  if (warning == local_locks_told_) return;
+  local_locks_told_ = warning;
+  if (warning.empty()) return;
+  WriteLog("## WARNING: " + warning);
+  report_error_(EventKind::kServiceFailed, warning);
 }
 
 void TsrvCratemark::LoadSettings() {

@@ -22,6 +22,7 @@
 #include "platform/service_host.h"
 #include "platform/text_file.h"
 #include "service/delivery_plan.h"
+#include "service/job_rule.h"
 #include "service/job_settle.h"
 #include "service/lock_table.h"
 #include "shared/activity_log.h"
@@ -31,8 +32,8 @@
 namespace cratemark {
 
 // How long a job must stay unchanged before it is taken where nothing tells
-// of its writers (no lease), and before a job of another layout is moved
-// aside: longer than a host's stall between two sittings of one job.
+// of its writers (a share, or no lease), and before a job of another layout
+// is moved aside: longer than a host's stall between two sittings of one job.
 inline constexpr std::chrono::seconds kJobQuietTime{5};
 
 // The longest pause before a job that could not be delivered, or a reload
@@ -131,10 +132,17 @@ class TsrvCratemark : public ServiceModule {
   bool CheckLockTaken(const std::string& directory);
   // Reads, composes and delivers the job `job_name` of `source_dir`, listed
   // with `stamp`.
-  Taking TakeJob(const std::string& source_dir, const std::string& job_name,
-                 const FileStamp& stamp);
+  Taking TakeJob(const std::string& source_dir, const std::string& job_name, const FileStamp& stamp,
+                 JobFacts facts);
   Taking TakeHeldJob(const std::string& source_dir, const std::string& job_name,
-                     const FileStamp& stamp);
+                     const FileStamp& stamp, JobFacts facts);
+  // What the job rule knows of a job before it is opened.
+  JobFacts FactsOf(const std::string& job_path, const FileStamp& stamp);
+  // Logs what `folder` (the printer `setting`) is on and what that means,
+  // at a start and when it changed; returns the volume.
+  Volume NoteVolume(const std::string& setting, const std::string& folder, bool source);
+  // Warns once per change where locks do not reach the host.
+  void WarnOfLocalLocks(const std::vector<std::string>& settings, const std::string& type);
   // Moves a job of another layout, bytes unchanged, into "Unprinted".
   void KeepUnprintedJob(const std::string& job_name);
   // Carries out the delivery plan; empty when the order was delivered (or
@@ -160,7 +168,8 @@ class TsrvCratemark : public ServiceModule {
   std::string program_dir_;
   FileSystem& fs_;
   const SettleClock& clock_;
-  std::chrono::milliseconds quiet_time_;
+  JobTimes job_times_;
+  JobRule source_rule_ = LocalJobRule();  // chosen by the source folder's volume
   std::function<void(EventKind, const std::string&)> report_error_;
   std::function<std::vector<std::string>()> check_program_files_;
   bool program_files_checked_ = false;  // once per start of the process
@@ -174,6 +183,8 @@ class TsrvCratemark : public ServiceModule {
   std::unique_ptr<LockTable> tblLockSPL_;
   std::unique_ptr<LockTable> tblLockSPLCheck_;
   JobSettleWatch job_settle_;
+  std::map<std::string, std::string> volume_lines_;  // by folder: what the log last said
+  std::string local_locks_told_;                     // the last warning of local locks
   // Entries of the source folder left in place (not a job, too large, or
   // delivered but not deletable), with the stamp they had then.
   std::map<std::string, FileStamp> passed_over_;

@@ -236,8 +236,19 @@ TEST(ServiceModule, EveryStartUpConfigurationOutcome) {
                                                             : "Backup";
       expected.push_back(std::string("! ") + role + " Spool Directory is: \"" + t.P(printer) +
                          "\"");
+      bool found = true;
       for (const char* missing : c.not_found) {
-        if (missing == std::string(printer)) expected.push_back(kNotFound);
+        if (missing == std::string(printer)) {
+          expected.push_back(kNotFound);
+          found = false;
+        }
+      }
+      // What it is on, and what that means (its wording is JobRule's test's).
+      if (found) {
+        const Volume volume = VolumeOf(t.P(printer));
+        const bool source = role == std::string("Source");
+        expected.push_back(JobRuleLine(printer, volume, source,
+                                       JobRuleFor(volume.kind, LocalJobRule()), kJobQuietTime));
       }
     }
     EXPECT_EQ(t.Messages(), expected);

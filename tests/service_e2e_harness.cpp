@@ -25,7 +25,7 @@ std::string BinDir() {
 }
 
 Child::Child(const std::vector<std::string>& argv, const std::string& stdout_path,
-             const std::string& stderr_path) {
+             const std::string& stderr_path, const std::vector<std::string>& environment) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
@@ -38,7 +38,12 @@ Child::Child(const std::vector<std::string>& argv, const std::string& stdout_pat
   std::vector<std::string> copy = argv;
   for (std::string& a : copy) args.push_back(a.data());
   args.push_back(nullptr);
-  int rc = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ);
+  std::vector<std::string> variables = environment;
+  std::vector<char*> env;
+  for (std::string& v : variables) env.push_back(v.data());
+  for (char** v = environ; *v; ++v) env.push_back(*v);
+  env.push_back(nullptr);
+  int rc = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), env.data());
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) throw std::runtime_error("cannot start " + argv[0]);
 }

@@ -21,8 +21,9 @@ class Child {
  public:
   Child() = default;
   // Standard error stays the test's own unless `stderr_path` is given.
+  // `environment` ("NAME=value") is added to the test's own.
   Child(const std::vector<std::string>& argv, const std::string& stdout_path = "/dev/null",
-        const std::string& stderr_path = "");
+        const std::string& stderr_path = "", const std::vector<std::string>& environment = {});
   Child(Child&& other) noexcept : pid_(other.pid_) { other.pid_ = -1; }
   Child& operator=(Child&& other) noexcept;
   ~Child();
@@ -77,5 +78,9 @@ class ProgramFolder {
 };
 
 std::string BinDir();
+
+// The log lines of a start in a folder set up with its three printers: the
+// start, and for each printer its folder and what that is on.
+inline constexpr std::size_t kStartLines = 7;
 
 }  // namespace cratemark::e2e

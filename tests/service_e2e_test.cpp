@@ -183,7 +183,7 @@ TEST_F(ServiceE2e, ReloadWhileHaltedHandlesTheWaitingJobInTheSameTick) {
 TEST_F(ServiceE2e, PauseRemovesTheLogAndContinueBringsBackEveryLine) {
   folder_.SetUp();
   Child service = folder_.StartService();
-  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == kStartLines; }));
   const Lines before = folder_.LogMessages();
 
   service.Signal(SIGUSR1);
@@ -195,10 +195,10 @@ TEST_F(ServiceE2e, PauseRemovesTheLogAndContinueBringsBackEveryLine) {
   service.Signal(SIGUSR2);
   ASSERT_TRUE(WaitUntil([&] { return Gone("PreLabel/paused.spl"); }));
   Lines log = folder_.LogMessages();
-  ASSERT_GT(log.size(), 9u);
-  EXPECT_EQ(Lines(log.begin(), log.begin() + 4), before);
-  EXPECT_EQ(log[4], "! Stopping service...");
-  EXPECT_EQ(log[5], "! Starting service...");
+  ASSERT_GT(log.size(), 2 * kStartLines + 1);
+  EXPECT_EQ(Lines(log.begin(), log.begin() + kStartLines), before);
+  EXPECT_EQ(log[kStartLines], "! Stopping service...");
+  EXPECT_EQ(log[kStartLines + 1], "! Starting service...");
 
   service.Signal(SIGTERM);
   EXPECT_EQ(service.Wait(), 0);
@@ -208,7 +208,7 @@ TEST_F(ServiceE2e, PauseRemovesTheLogAndContinueBringsBackEveryLine) {
 TEST_F(ServiceE2e, AStopWhoseLogLineCannotBeWrittenStillStops) {
   folder_.SetUp();
   Child service = folder_.StartService("/dev/null", folder_.Path("stderr"));
-  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == kStartLines; }));
   // A folder in place of the log file: the stop's log line cannot be written.
   std::filesystem::remove(folder_.Path("Cratemark.txt"));
   std::filesystem::create_directories(folder_.Path("Cratemark.txt/held"));
@@ -269,7 +269,7 @@ TEST_F(ServiceE2e, DesignGoneWhenAJobComesHaltsWithStatus5AndKeepsTheJob) {
   folder_.SetUp();
   Child service = folder_.StartService();
   // Started and configured: status 0 comes before the design is checked.
-  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == kStartLines; }));
   std::filesystem::remove(folder_.Path("LabelDesign.txt"));
   Order("kept.spl", {"Ann|Soup", "Bob|Tea", "Cy|Pie"});
   ASSERT_TRUE(WaitUntil([&] { return LogHas("# Failed to print..."); }));
@@ -388,7 +388,7 @@ TEST_F(ServiceE2e, TheSourceLockFollowsTheSourcePrinterOnReload) {
   auto held = [&](const std::string& printer) { return folder_.LockHeld(printer); };
   // The lock is taken right after the last directory line; a probe while the
   // service takes it would make it fail, so none is made before.
-  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == kStartLines; }));
   std::this_thread::sleep_for(300ms);
   EXPECT_TRUE(held("PreLabel"));
 

@@ -94,7 +94,7 @@ TEST_F(ServiceFault, ADestinationFolderRemovedAndRecreatedKeepsTheOrderUntilItIs
   folder_.SetUp();
   Child service = folder_.StartService("/dev/null", folder_.Path("stderr"));
   // Started, and its folders checked: status 0 is written before the checks.
-  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return folder_.LogMessages().size() == kStartLines; }));
   ASSERT_EQ(folder_.Status(), "0");
   // The backup down too (a lock table nobody holds): nowhere to print.
   ASSERT_EQ(RunTool(folder_.Sim({"locktable", folder_.Path("Label2")})), 0);
@@ -212,7 +212,7 @@ TEST_F(ServiceFault, UnreadableSettings) {
     if (c.starts) {
       // Halted with its status and a line that names the file; the settings
       // are written back, but not used until the console saves them.
-      ASSERT_TRUE(WaitUntil([&] { return folder.LogMessages().size() >= 5; }));
+      ASSERT_TRUE(WaitUntil([&] { return folder.LogMessages().size() > kStartLines; }));
       EXPECT_TRUE(
           WaitUntil([&] { return folder.ReadFile("Cratemark.cfg").starts_with("SPLDirSource="); }));
       EXPECT_TRUE(WaitUntil([&] { return folder.Status() == "7"; }));

@@ -47,6 +47,9 @@ test=(
   # readers that check what the label renderer draws, and zint's own tool
   # for the benchmark; the reference corpus's scorer (numpy, PIL)
   zbar-tools tesseract-ocr zint python3-numpy python3-pil
+  # a FUSE mount of the program folder, for the job rule on a network share
+  # (its leases know nothing of writers beneath it); fusermount comes with it
+  bindfs
 )
 case "$set_name" in
   demo) packages=("${demo[@]}") ;;

@@ -7,11 +7,13 @@
 # not exactly the order's labels; left_behind: orders still waiting after the
 # last run, and temporary files anywhere.
 #
-# Usage: tools/kill-soak.sh [--cycles N] [--bin DIR] [--max-seconds S]
+# Usage: tools/kill-soak.sh [--cycles N] [--bin DIR] [--max-seconds S] [--bindfs]
 #   --cycles       kills (default 300, about ten minutes)
 #   --bin          the folder with CratemarkService, libxbengine.so and tolvansim
 #                  (default: build/linux-release/bin, else build/linux-debug/bin)
 #   --max-seconds  stops cycling after this long, whatever the count (default 1800)
+#   --bindfs       the service runs from a bindfs mount of the program folder
+#                  (a FUSE file system: the quiet rule), the host writes beneath
 # Exit status 0 when nothing was lost, incomplete or left behind.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,11 +21,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cycles=300
 max_seconds=1800
 bin=""
+bindfs=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --cycles) cycles=$2; shift 2 ;;
     --bin) bin=$2; shift 2 ;;
     --max-seconds) max_seconds=$2; shift 2 ;;
+    --bindfs) bindfs=1; shift ;;
     *) echo "kill-soak: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -39,11 +43,17 @@ for file in CratemarkService libxbengine.so tolvansim; do
 done
 
 work=$(mktemp -d /tmp/cratemark-soak.XXXXXX)
+# Where the service runs: the program folder, or a bindfs mount of it.
+run=$work
 service_pid=""
 writer_pid=""
 cleanup() {
   [ -n "$writer_pid" ] && kill "$writer_pid" 2>/dev/null && wait "$writer_pid" 2>/dev/null
   [ -n "$service_pid" ] && kill -KILL "$service_pid" 2>/dev/null && wait "$service_pid" 2>/dev/null
+  if [ "$run" != "$work" ]; then
+    fusermount -u "$run" 2>/dev/null || fusermount -uz "$run" 2>/dev/null
+    rmdir "$run" 2>/dev/null
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -55,6 +65,14 @@ printf 'SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\nLab
   >"$work/Cratemark.cfg"
 printf '<Reference>/<Item Name>/<Item Mod[1]>\r\n' >"$work/LabelDesign.txt"
 sim="$bin/tolvansim"
+if [ -n "$bindfs" ]; then
+  run="$work.mnt"
+  mkdir -p "$run"
+  if ! bindfs "$work" "$run"; then
+    echo "kill-soak: bindfs cannot mount $work (is /dev/fuse usable?)" >&2
+    exit 2
+  fi
+fi
 
 # Orders arrive every 0.5 to 2.5 s (the service takes one a second), one to
 # three labels each; the expected labels of order N are "N-i/Soup/hot" for
@@ -78,7 +96,7 @@ write_orders &
 writer_pid=$!
 done_cycles=0
 while [ "$done_cycles" -lt "$cycles" ] && [ $((SECONDS - start)) -lt "$max_seconds" ]; do
-  "$work/CratemarkService" >/dev/null 2>>"$work/service.err" &
+  "$run/CratemarkService" >/dev/null 2>>"$work/service.err" &
   service_pid=$!
   # A random moment from 0 to 3 s: during start-up, between ticks, mid-job.
   sleep "$((RANDOM % 3)).$(printf '%03d' $((RANDOM % 1000)))"
@@ -93,7 +111,7 @@ writer_pid=""
 
 # The last run takes every order still waiting; it gives up when no order
 # has left for 20 s.
-"$work/CratemarkService" >/dev/null 2>>"$work/service.err" &
+"$run/CratemarkService" >/dev/null 2>>"$work/service.err" &
 service_pid=$!
 waiting() { find "$work/PreLabel" -maxdepth 1 -name '*.spl' | wc -l; }
 last=$(waiting) still=0
@@ -132,5 +150,5 @@ temps=$(find "$work" -name '*.tmp' | wc -l)
 left=$((left + temps))
 [ "$temps" -gt 0 ] && find "$work" -name '*.tmp' >&2
 
-echo "kill-soak: cycles=$done_cycles jobs=$jobs lost=$lost incomplete=$incomplete left_behind=$left seconds=$((SECONDS - start))"
+echo "kill-soak: cycles=$done_cycles${bindfs:+ bindfs} jobs=$jobs lost=$lost incomplete=$incomplete left_behind=$left seconds=$((SECONDS - start))"
 [ "$lost" -eq 0 ] && [ "$incomplete" -eq 0 ] && [ "$left" -eq 0 ]

@@ -103,7 +103,8 @@ FileStamp StampFrom(const struct stat& info) {
       static_cast<std::uint64_t>(info.st_ino) ^ (static_cast<std::uint64_t>(info.st_dev) << 48);
   return {true, static_cast<std::uint64_t>(info.st_size),
           static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-          identity};
+          identity,
+          static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec};
 }
 
 // How many names WriteNewFileIn tries before it gives up.
@@ -578,11 +579,12 @@ namespace {
 // A job held under a read lease where the file system grants one.
 class PosixTakenJob final : public TakenJob {
  public:
-  PosixTakenJob(FileDescriptor folder_fd, FileDescriptor fd, std::string name, bool leased)
+  PosixTakenJob(FileDescriptor folder_fd, FileDescriptor fd, std::string name, LeaseAnswer lease)
       : folder_fd_(std::move(folder_fd)),
         fd_(std::move(fd)),
         name_(std::move(name)),
-        leased_(leased) {}
+        lease_(lease),
+        leased_(lease == LeaseAnswer::kGranted) {}
   ~PosixTakenJob() override {
     if (leased_) fcntl(fd_.get(), F_SETLEASE, F_UNLCK);
   }
@@ -592,7 +594,7 @@ class PosixTakenJob final : public TakenJob {
     if (fstat(fd_.get(), &info) != 0) throw PosixError(errno, OpenMessage(shown));
     stamp_ = StampFrom(info);
   }
-  WriterGuard guard() const override { return leased_ ? WriterGuard::kLease : WriterGuard::kNone; }
+  LeaseAnswer lease() const override { return lease_; }
 
   JobDeletion DeleteIfUnchanged() override {
     if (!Unchanged() || !NameIsOurs(name_)) return JobDeletion::kChanged;
@@ -616,23 +618,24 @@ class PosixTakenJob final : public TakenJob {
 
  private:
   // The open file still has the size and time it had when read, and no
-  // writer has broken the lease.
+  // writer has broken the lease. (Its change time moves with the rename.)
   bool Unchanged() const {
     if (leased_ && fcntl(fd_.get(), F_GETLEASE) != F_RDLCK) return false;
     struct stat info;
-    return fstat(fd_.get(), &info) == 0 && StampFrom(info) == stamp_;
+    return fstat(fd_.get(), &info) == 0 && StampFrom(info).SameContents(stamp_);
   }
   // `name` in the folder is the file read, not one put in its place.
   bool NameIsOurs(const std::string& name) const {
     struct stat info;
     return fstatat(folder_fd_.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISREG(info.st_mode) && StampFrom(info) == stamp_;
+           S_ISREG(info.st_mode) && StampFrom(info).SameContents(stamp_);
   }
 
   static inline std::atomic<unsigned> aside_counter_{0};
   FileDescriptor folder_fd_;
   FileDescriptor fd_;
   std::string name_;
+  LeaseAnswer lease_;
   bool leased_;
 };
 
@@ -643,15 +646,16 @@ std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view na
   Folder dir = OpenFolder(folder, name);
   FileDescriptor fd = OpenEntry(dir, name);
   IgnoreLeaseBreakSignal();
-  const bool leased = fcntl(fd.get(), F_SETLEASE, F_RDLCK) == 0;
-  if (!leased && errno == EAGAIN) {
-    throw Error(ErrorKind::kSharingViolation,
-                OpenMessage(dir.shown) + " Another program has it open for writing.");
+  LeaseAnswer lease = LeaseAnswer::kGranted;
+  if (fcntl(fd.get(), F_SETLEASE, F_RDLCK) != 0) {
+    // EAGAIN: on a local disk, a program has it open for writing; on a share
+    // perhaps only no oplock from the server. Any other refusal (not the
+    // owner and no CAP_LEASE, NFSv3): nothing tells of writers. The caller
+    // judges by the volume.
+    lease = errno == EAGAIN ? LeaseAnswer::kWriterOpen : LeaseAnswer::kRefused;
   }
-  // Refused for another reason (not the owner and no CAP_LEASE, a network
-  // file system): nothing tells of writers, and the caller waits for quiet.
   auto job =
-      std::make_unique<PosixTakenJob>(std::move(dir.fd), std::move(fd), std::string(name), leased);
+      std::make_unique<PosixTakenJob>(std::move(dir.fd), std::move(fd), std::string(name), lease);
   job->Read(max_bytes, dir.shown);
   return job;
 }

@@ -97,12 +97,37 @@ TEST(TakeJobTest, AWriterThatOpensTheJobAfterItWasReadKeepsIt) {
   const std::string path = dir.path() + "a.spl";
   WriteWholeFile(path, "order");
   auto job = TakeJobIn(dir.path(), "a.spl", 100);
-  if (job->guard() != WriterGuard::kLease) GTEST_SKIP() << "no lease here (owner or CAP_LEASE)";
+  if (job->lease() != LeaseAnswer::kGranted) GTEST_SKIP() << "no lease here (owner or CAP_LEASE)";
   // A non-blocking open breaks the lease at once instead of waiting for it.
   const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
   if (fd >= 0) close(fd);
   EXPECT_EQ(job->DeleteIfUnchanged(), JobDeletion::kChanged);
   EXPECT_TRUE(FileExists(path));
+}
+
+TEST(TakeJobTest, AJobOpenForWritingIsReadWithTheLeaseAnswer) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "a.spl";
+  WriteWholeFile(path, "order");
+  const int fd = open(path.c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  auto job = TakeJobIn(dir.path(), "a.spl", 100);
+  close(fd);
+  // Whether that is a writer depends on the volume: the caller decides.
+  EXPECT_EQ(job->bytes(), "order");
+  if (job->lease() == LeaseAnswer::kRefused) GTEST_SKIP() << "no lease here (owner or CAP_LEASE)";
+  EXPECT_EQ(job->lease(), LeaseAnswer::kWriterOpen);
+}
+
+TEST(VolumeTest, ATestFolderIsOnALocalDiskAndAMissingOneIsUnknown) {
+  ScopedTempDir dir;
+  const Volume volume = VolumeOf(dir.path());
+  // The tests run on a local disk (ext4 or tmpfs); the name comes from the
+  // mount table.
+  EXPECT_EQ(volume.kind, VolumeKind::kLocalDisk) << volume.type;
+  EXPECT_FALSE(volume.type.empty());
+  EXPECT_FALSE(volume.local_locks);
+  EXPECT_EQ(VolumeOf(dir.path() + "missing").kind, VolumeKind::kUnknown);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ class FaultFileSystem::Job final : public TakenJob {
     bytes_ = base_->bytes();
     stamp_ = base_->stamp();
   }
-  WriterGuard guard() const override { return base_->guard(); }
+  LeaseAnswer lease() const override { return base_->lease(); }
   JobDeletion DeleteIfUnchanged() override {
     if (fs_.Fails(Kind::kWrite)) return JobDeletion::kFailed;
     return base_->DeleteIfUnchanged();
@@ -134,6 +134,12 @@ std::unique_ptr<TakenJob> FaultFileSystem::TakeJobIn(std::string_view folder, st
                                                      std::uint64_t max_bytes) {
   Check(Kind::kRead, "Cannot open file \"" + std::string(name) + "\".");
   return std::make_unique<Job>(*this, base_.TakeJobIn(folder, name, max_bytes));
+}
+
+Volume FaultFileSystem::VolumeOf(std::string_view folder) {
+  // A volume that cannot be looked at is unknown, as on the machine.
+  if (Fails(Kind::kRead)) return {};
+  return base_.VolumeOf(folder);
 }
 
 std::unique_ptr<FolderClaim> FaultFileSystem::ClaimFolder(std::string_view path) {

@@ -53,6 +53,7 @@ class FaultFileSystem final : public FileSystem {
   void SyncFolder(std::string_view folder) override;
   std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
                                       std::uint64_t max_bytes) override;
+  Volume VolumeOf(std::string_view folder) override;
   std::unique_ptr<FolderClaim> ClaimFolder(std::string_view path) override;
 
  private:

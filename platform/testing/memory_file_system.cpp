@@ -62,23 +62,27 @@ Error Missing(std::string_view what, std::string_view path) {
 // that no writer opened it since.
 class MemoryFileSystem::Job final : public TakenJob {
  public:
-  Job(MemoryFileSystem& fs, std::string folder, std::string name, std::shared_ptr<Inode> inode)
+  Job(MemoryFileSystem& fs, std::string folder, std::string name, std::shared_ptr<Inode> inode,
+      LeaseAnswer lease)
       : fs_(fs),
         folder_(std::move(folder)),
         name_(std::move(name)),
         inode_(std::move(inode)),
-        write_opens_(inode_->write_opens) {
+        write_opens_(inode_->write_opens),
+        lease_(lease) {
     bytes_ = inode_->data;
     stamp_ = fs_.StampFrom(*inode_);
   }
-  WriterGuard guard() const override { return WriterGuard::kLease; }
+  LeaseAnswer lease() const override { return lease_; }
   JobDeletion DeleteIfUnchanged() override {
     fs_.Step();
     Folder* folder = fs_.FolderOf(folder_);
     if (!folder) return JobDeletion::kChanged;
     const auto it = folder->live.find(ToUpper(name_));
+    // A writer is seen only through a lease that was granted.
+    const bool leased = lease_ == LeaseAnswer::kGranted;
     if (it == folder->live.end() || it->second.second != inode_ ||
-        inode_->write_opens != write_opens_ || inode_->writers > 0 ||
+        (leased && (inode_->write_opens != write_opens_ || inode_->writers > 0)) ||
         !(fs_.StampFrom(*inode_) == stamp_)) {
       return JobDeletion::kChanged;
     }
@@ -92,6 +96,7 @@ class MemoryFileSystem::Job final : public TakenJob {
   std::string name_;
   std::shared_ptr<Inode> inode_;
   unsigned write_opens_;
+  LeaseAnswer lease_;
 };
 
 MemoryFileSystem::MemoryFileSystem() { folders_[""]; }
@@ -136,7 +141,7 @@ std::shared_ptr<MemoryFileSystem::Inode> MemoryFileSystem::NewInode(std::string_
 }
 
 FileStamp MemoryFileSystem::StampFrom(const Inode& inode) const {
-  return {true, inode.data.size(), inode.modified_ns, inode.id};
+  return {true, inode.data.size(), inode.modified_ns, inode.id, inode.modified_ns};
 }
 
 void MemoryFileSystem::Put(std::string_view path, std::string_view bytes) {
@@ -168,6 +173,14 @@ void MemoryFileSystem::SetWriterOpen(std::string_view path, bool open) {
   if (!inode) return;
   inode->writers += open ? 1 : -1;
   if (open) ++inode->write_opens;
+}
+
+void MemoryFileSystem::Append(std::string_view path, std::string_view bytes) {
+  const auto inode = Find(path);
+  if (!inode) return Put(path, bytes);
+  inode->data += bytes;
+  inode->modified_ns = clock_ns_ += 1000;
+  ++inode->write_opens;
 }
 
 bool MemoryFileSystem::FileExists(std::string_view path) {
@@ -365,11 +378,15 @@ std::unique_ptr<TakenJob> MemoryFileSystem::TakeJobIn(std::string_view folder,
                                                       std::uint64_t max_bytes) {
   Step();
   const auto inode = EntryToRead(folder, name, max_bytes);
-  if (inode->writers > 0) {
-    throw Error(ErrorKind::kSharingViolation, "Cannot open file \"" + std::string(name) +
-                                                  "\". Another program has it open for writing.");
-  }
-  return std::make_unique<Job>(*this, std::string(folder), std::string(name), inode);
+  const LeaseAnswer lease =
+      lease_answer_ ? *lease_answer_
+                    : (inode->writers > 0 ? LeaseAnswer::kWriterOpen : LeaseAnswer::kGranted);
+  return std::make_unique<Job>(*this, std::string(folder), std::string(name), inode, lease);
+}
+
+Volume MemoryFileSystem::VolumeOf(std::string_view) {
+  Step();
+  return volume_;
 }
 
 namespace {

@@ -28,6 +28,17 @@ class MemoryFileSystem final : public FileSystem {
   std::vector<std::string> FileNames(std::string_view folder) const;
   // A program has (or no longer has) the file open for writing.
   void SetWriterOpen(std::string_view path, bool open);
+  // Appends to a file as a writer does (a new modification time).
+  void Append(std::string_view path, std::string_view bytes);
+  // What every folder is on (a local disk unless told).
+  void SetVolume(Volume volume) { volume_ = std::move(volume); }
+  // Every lease is answered so (as a share with oplocks off answers EAGAIN),
+  // whatever the writers; unset, a lease is refused while a writer has the
+  // file open.
+  void AnswerLeasesWith(std::optional<LeaseAnswer> answer) { lease_answer_ = answer; }
+  // The file times written from now on start here, in nanoseconds since
+  // 1970 (a file server whose clock is behind or ahead).
+  void SetFileClockNs(std::int64_t ns) { clock_ns_ = ns; }
 
   // The power fails after `count` more operations: what was not durable is
   // lost and each later operation throws until PowerOn. Every operation
@@ -72,6 +83,7 @@ class MemoryFileSystem final : public FileSystem {
   void SyncFolder(std::string_view folder) override;
   std::unique_ptr<TakenJob> TakeJobIn(std::string_view folder, std::string_view name,
                                       std::uint64_t max_bytes) override;
+  Volume VolumeOf(std::string_view) override;
   // Claims last as long as their objects, power cuts included (a process
   // that dies lets go of its locks).
   std::unique_ptr<FolderClaim> ClaimFolder(std::string_view path) override;
@@ -103,6 +115,8 @@ class MemoryFileSystem final : public FileSystem {
   std::shared_ptr<std::set<std::string>> claims_ = std::make_shared<std::set<std::string>>();
   std::uint64_t next_id_ = 1;
   std::int64_t clock_ns_ = 1'700'000'000'000'000'000;
+  Volume volume_{VolumeKind::kLocalDisk, "memory", false};
+  std::optional<LeaseAnswer> lease_answer_;
   int operations_ = 0;
   int cut_after_ = -1;
   bool power_off_ = false;

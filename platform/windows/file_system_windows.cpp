@@ -526,7 +526,7 @@ class WindowsTakenJob final : public TakenJob {
     bytes_ = std::move(bytes);
     stamp_ = stamp;
   }
-  WriterGuard guard() const override { return WriterGuard::kShareMode; }
+  LeaseAnswer lease() const override { return LeaseAnswer::kShareMode; }
   JobDeletion DeleteIfUnchanged() override {
     // Opened for delete sharing reading only: refused while a writer has it,
     // and no writer can open it until the handle is closed, the file gone.
