@@ -16,6 +16,7 @@ enum class EventKind {
   kServiceFailed = 1,  // a control or a tick failed; the service goes on where it can
   kHalted = 2,         // the service halted: it prints nothing until the reason is put right
   kStartRefused = 3,   // the service would not start
+  kAlert = 4,          // an alert for whoever must act: labels at the backup, stopped, ...
 };
 
 // The one source every later report goes under ("srvCratemark"). Set once,

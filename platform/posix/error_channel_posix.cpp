@@ -32,6 +32,8 @@ JournalEvent JournalEventFor(EventKind kind) {
       return {"fe93039db0624f8789cca46b26e61405", LOG_WARNING};
     case EventKind::kStartRefused:
       return {"35ea23177b5f4cfba402a0d297f46b1d", LOG_ERR};
+    case EventKind::kAlert:
+      return {"4c34dbf899fa41498a934281d3d7d9d7", LOG_WARNING};
     case EventKind::kServiceFailed:
       break;
   }

@@ -17,6 +17,7 @@ namespace {
 static_assert((MSG_SERVICE_FAILED & 0xFFFF) == static_cast<DWORD>(EventKind::kServiceFailed));
 static_assert((MSG_SERVICE_HALTED & 0xFFFF) == static_cast<DWORD>(EventKind::kHalted));
 static_assert((MSG_START_REFUSED & 0xFFFF) == static_cast<DWORD>(EventKind::kStartRefused));
+static_assert((MSG_LABEL_ALERT & 0xFFFF) == static_cast<DWORD>(EventKind::kAlert));
 
 std::mutex g_mutex;
 std::string g_source;  // guarded by g_mutex
@@ -32,6 +33,8 @@ EventOf EventFor(EventKind kind) {
       return {MSG_SERVICE_HALTED, EVENTLOG_WARNING_TYPE};
     case EventKind::kStartRefused:
       return {MSG_START_REFUSED, EVENTLOG_ERROR_TYPE};
+    case EventKind::kAlert:
+      return {MSG_LABEL_ALERT, EVENTLOG_WARNING_TYPE};
     case EventKind::kServiceFailed:
       break;
   }

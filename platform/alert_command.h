@@ -1,0 +1,79 @@
+// The administrator's alert command: where it is set, and running it beside
+// the service. It is read only from places that only an administrator can
+// change (never from the program folder, which the host's users may write
+// to): the service unit's environment on POSIX, the service's registry key
+// on Windows.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cratemark {
+
+// The environment variable that holds the command on POSIX.
+inline constexpr std::string_view kAlertCommandVariable = "CRATEMARK_ALERT_COMMAND";
+// The registry value that holds it on Windows, under the service's
+// "Parameters" key.
+inline constexpr std::string_view kAlertCommandValueName = "AlertCommand";
+
+// A command that runs longer is ended.
+inline constexpr std::chrono::seconds kAlertCommandTimeLimit{30};
+
+// The command set for the service `service_name`; empty when none is set.
+// Never throws: an unreadable setting counts as none.
+std::string ConfiguredAlertCommand(std::string_view service_name);
+
+// Windows: writes the registry value (removes it when `command` is empty;
+// a missing value is no failure). Needs an administrator. POSIX has no such
+// store and throws ErrorKind::kUnsupported saying how to set it instead.
+// Throws Error.
+void SetAlertCommand(std::string_view service_name, std::string_view command);
+
+// The words of a POSIX command: split on blanks and tabs, a pair of double
+// quotes groups words and is dropped ("a b" c -> {a b, c}). An unpaired
+// quote runs to the end.
+std::vector<std::string> SplitCommandWords(std::string_view command);
+
+// One Windows command-line argument, quoted where needed so that the
+// program's own parsing (CommandLineToArgvW's rules) gives `arg` back.
+std::string QuoteWindowsArgument(std::string_view arg);
+
+// How one run of the command ended.
+struct AlertCommandResult {
+  bool succeeded = false;
+  std::string description;  // "exited with status 0", "cannot start ...: ..."
+};
+
+// The description of a run ended for passing `time_limit`.
+std::string RanTooLong(std::chrono::milliseconds time_limit);
+
+// Runs the command, each run beside the caller. Not thread-safe: one
+// thread starts and polls.
+class AlertCommandRunner {
+ public:
+  virtual ~AlertCommandRunner() = default;
+
+  // Starts the command with `args` after its own words. Never waits: a run
+  // that cannot start is a result of the next Poll.
+  virtual void Start(const std::vector<std::string>& args) = 0;
+
+  // The runs that ended since the last call. Ends any run older than the
+  // time limit (and what it started). Never blocks.
+  virtual std::vector<AlertCommandResult> Poll() = 0;
+
+  // True while a run has not been reported by Poll.
+  virtual bool Busy() const = 0;
+
+  // Polls until no run is left (at most the time limit and a little).
+  std::vector<AlertCommandResult> WaitAll();
+};
+
+// A runner of `command` (as configured: a command line on Windows, words on
+// POSIX). Runs get the standard output and error of the caller and no input.
+std::unique_ptr<AlertCommandRunner> MakeAlertCommandRunner(
+    std::string command, std::chrono::milliseconds time_limit = kAlertCommandTimeLimit);
+
+}  // namespace cratemark

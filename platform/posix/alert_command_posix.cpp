@@ -1,0 +1,138 @@
+// The alert command on POSIX: set in the unit's environment, run with
+// posix_spawn (no shell) in a process group of its own, so that ending it
+// after the time limit also ends what it started.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/alert_command.h"
+#include "platform/error.h"
+
+extern char** environ;
+
+namespace cratemark {
+namespace {
+
+class PosixAlertCommandRunner : public AlertCommandRunner {
+ public:
+  PosixAlertCommandRunner(std::string command, std::chrono::milliseconds time_limit)
+      : words_(SplitCommandWords(command)), time_limit_(time_limit) {}
+
+  void Start(const std::vector<std::string>& args) override {
+    if (words_.empty()) {
+      ended_.push_back({false, "cannot start: the command is empty"});
+      return;
+    }
+    std::vector<std::string> all = words_;
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : all) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // The service blocks its control signals and takes them itself; the
+    // command must not inherit that, or it could not be ended politely.
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int s : {SIGTERM, SIGINT, SIGUSR1, SIGUSR2, SIGPIPE, SIGHUP}) sigaddset(&defaults, s);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (rc != 0) {
+      ended_.push_back(
+          {false, "cannot start " + words_[0] + ": " + WithErrorCode(std::strerror(rc), rc)});
+      return;
+    }
+    runs_.push_back({pid, std::chrono::steady_clock::now(), false});
+  }
+
+  std::vector<AlertCommandResult> Poll() override {
+    std::vector<AlertCommandResult> results = std::move(ended_);
+    ended_.clear();
+    const auto now = std::chrono::steady_clock::now();
+    for (auto run = runs_.begin(); run != runs_.end();) {
+      int status = 0;
+      const pid_t done = waitpid(run->pid, &status, WNOHANG);
+      if (done == run->pid || (done < 0 && errno == ECHILD)) {
+        results.push_back(Describe(*run, done == run->pid ? status : -1));
+        run = runs_.erase(run);
+        continue;
+      }
+      if (!run->ended && now - run->started >= time_limit_) {
+        kill(-run->pid, SIGKILL);
+        run->ended = true;
+      }
+      ++run;
+    }
+    return results;
+  }
+
+  bool Busy() const override { return !runs_.empty() || !ended_.empty(); }
+
+ private:
+  struct Run {
+    pid_t pid;
+    std::chrono::steady_clock::time_point started;
+    bool ended;  // killed for running too long
+  };
+
+  AlertCommandResult Describe(const Run& run, int status) const {
+    if (run.ended) {
+      return {false, RanTooLong(time_limit_)};
+    }
+    if (status >= 0 && WIFEXITED(status)) {
+      const int code = WEXITSTATUS(status);
+      return {code == 0, "exited with status " + std::to_string(code)};
+    }
+    if (status >= 0 && WIFSIGNALED(status)) {
+      return {false, "was ended by signal " + std::to_string(WTERMSIG(status))};
+    }
+    return {false, "ended in a way that cannot be told"};
+  }
+
+  std::vector<std::string> words_;
+  std::chrono::milliseconds time_limit_;
+  std::vector<Run> runs_;
+  std::vector<AlertCommandResult> ended_;  // could not start; told by the next Poll
+};
+
+}  // namespace
+
+std::string ConfiguredAlertCommand(std::string_view /*service_name*/) {
+  const char* command = std::getenv(std::string(kAlertCommandVariable).c_str());
+  return command ? command : "";
+}
+
+void SetAlertCommand(std::string_view /*service_name*/, std::string_view /*command*/) {
+  throw Error(ErrorKind::kUnsupported,
+              "The alert command is set in the service's unit: \"systemctl edit "
+              "cratemark@<site>\" (or the unit's own name), then the lines \"[Service]\" and "
+              "\"Environment=" +
+                  std::string(kAlertCommandVariable) + "=<command>\".");
+}
+
+std::unique_ptr<AlertCommandRunner> MakeAlertCommandRunner(std::string command,
+                                                           std::chrono::milliseconds time_limit) {
+  return std::make_unique<PosixAlertCommandRunner>(std::move(command), time_limit);
+}
+
+}  // namespace cratemark
