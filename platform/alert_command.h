@@ -26,9 +26,14 @@ inline constexpr std::chrono::seconds kAlertCommandTimeLimit{30};
 // Never throws: an unreadable setting counts as none.
 std::string ConfiguredAlertCommand(std::string_view service_name);
 
+// Where the command is set, for messages: the unit's environment variable,
+// or the registry value with its key.
+std::string WhereAlertCommandIsSet(std::string_view service_name);
+
 // Windows: writes the registry value (removes it when `command` is empty;
 // a missing value is no failure). Needs an administrator. POSIX has no such
-// store and throws ErrorKind::kUnsupported saying how to set it instead.
+// store: removing does nothing, setting throws ErrorKind::kUnsupported
+// saying how to set it instead.
 // Throws Error.
 void SetAlertCommand(std::string_view service_name, std::string_view command);
 

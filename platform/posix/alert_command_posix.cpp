@@ -122,7 +122,13 @@ std::string ConfiguredAlertCommand(std::string_view /*service_name*/) {
   return command ? command : "";
 }
 
-void SetAlertCommand(std::string_view /*service_name*/, std::string_view /*command*/) {
+std::string WhereAlertCommandIsSet(std::string_view /*service_name*/) {
+  return "the environment variable " + std::string(kAlertCommandVariable) +
+         " of the service's unit";
+}
+
+void SetAlertCommand(std::string_view /*service_name*/, std::string_view command) {
+  if (command.empty()) return;  // the program keeps none to remove
   throw Error(ErrorKind::kUnsupported,
               "The alert command is set in the service's unit: \"systemctl edit "
               "cratemark@<site>\" (or the unit's own name), then the lines \"[Service]\" and "

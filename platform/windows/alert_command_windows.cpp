@@ -128,6 +128,11 @@ class WindowsAlertCommandRunner : public AlertCommandRunner {
 
 }  // namespace
 
+std::string WhereAlertCommandIsSet(std::string_view service_name) {
+  return "the registry value " + std::string(kAlertCommandValueName) + " under HKLM\\" +
+         FromWide(ParametersKey(service_name)) + " (\"CratemarkService /ALERT <command line>\")";
+}
+
 std::string ConfiguredAlertCommand(std::string_view service_name) {
   const std::wstring key_path = ParametersKey(service_name);
   const std::wstring value_name = ToWide(kAlertCommandValueName);
