@@ -1,6 +1,7 @@
 // The portable rules of the alert command: its words and its arguments.
 #include "platform/alert_command.h"
 
+#include <map>
 #include <thread>
 
 namespace cratemark {
@@ -52,6 +53,45 @@ std::string RanTooLong(std::chrono::milliseconds time_limit) {
   const std::string limit =
       ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
   return "ran longer than " + limit + " and was ended";
+}
+
+namespace {
+
+class ConfiguredAlertCommandRunner : public AlertCommandRunner {
+ public:
+  explicit ConfiguredAlertCommandRunner(std::string service_name)
+      : service_name_(std::move(service_name)) {}
+
+  void Start(const std::vector<std::string>& args) override {
+    const std::string command = ConfiguredAlertCommand(service_name_);
+    if (command.empty()) return;
+    std::unique_ptr<AlertCommandRunner>& runner = runners_[command];
+    if (!runner) runner = MakeAlertCommandRunner(command);
+    runner->Start(args);
+  }
+
+  std::vector<AlertCommandResult> Poll() override {
+    std::vector<AlertCommandResult> results;
+    for (auto& [command, runner] : runners_) {
+      std::vector<AlertCommandResult> ended = runner->Poll();
+      results.insert(results.end(), ended.begin(), ended.end());
+    }
+    // Runners of commands no longer set go once idle: they never pile up.
+    std::erase_if(runners_, [](const auto& item) { return !item.second->Busy(); });
+    return results;
+  }
+
+  bool Busy() const override { return !runners_.empty(); }
+
+ private:
+  std::string service_name_;
+  std::map<std::string, std::unique_ptr<AlertCommandRunner>> runners_;
+};
+
+}  // namespace
+
+std::unique_ptr<AlertCommandRunner> MakeConfiguredAlertCommandRunner(std::string service_name) {
+  return std::make_unique<ConfiguredAlertCommandRunner>(std::move(service_name));
 }
 
 std::vector<AlertCommandResult> AlertCommandRunner::WaitAll() {

@@ -81,4 +81,9 @@ class AlertCommandRunner {
 std::unique_ptr<AlertCommandRunner> MakeAlertCommandRunner(
     std::string command, std::chrono::milliseconds time_limit = kAlertCommandTimeLimit);
 
+// A runner of whatever command is set for `service_name` at each Start, so
+// that a command set while the service runs is used from the next alert on.
+// A Start while none is set runs nothing.
+std::unique_ptr<AlertCommandRunner> MakeConfiguredAlertCommandRunner(std::string service_name);
+
 }  // namespace cratemark

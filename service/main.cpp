@@ -59,9 +59,7 @@ int main(int argc, char** argv) {
       break;
   }
   ServiceOptions options;
-  if (const std::string command = ConfiguredAlertCommand(identity.name); !command.empty()) {
-    options.alert_runner = MakeAlertCommandRunner(command);
-  }
+  options.alert_runner = MakeConfiguredAlertCommandRunner(identity.name);
   TsrvCratemark srvCratemark(program_dir, MakeDbfLockTable("tblLockSPL"),
                              MakeDbfLockTable("tblLockSPLCheck"), std::move(options));
   return RunService(srvCratemark, identity);

@@ -49,7 +49,10 @@ class WindowsAlertCommandRunner : public AlertCommandRunner {
       return;
     }
     std::string line = command_;
-    for (const std::string& arg : args) line += " " + QuoteWindowsArgument(arg);
+    for (const std::string& arg : args) {
+      line += ' ';
+      line += QuoteWindowsArgument(arg);
+    }
     std::wstring wide_line = ToWide(line);
 
     // Ending the job ends the command and every process it started; closing
