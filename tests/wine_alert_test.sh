@@ -27,8 +27,6 @@ wine_step() {
   shift
   timeout "$seconds" "$wine_run" "$@"
 }
-key='HKLM\SYSTEM\CurrentControlSet\Services\srvCratemark\Parameters'
-alert_value() { wine_step 30 reg query "$key" /v AlertCommand 2>/dev/null | tr -d '\r' || true; }
 
 wine_step 120 cmd /c exit >/dev/null 2>&1 || true  # prefix ready
 wine_persistent_server
@@ -47,7 +45,8 @@ listing_before=$(ls -A "$program")
 wine_step 60 "$program/CratemarkService.exe" /INSTALL /SILENT || fail "install"
 installed=1
 wine_step 30 "$program/CratemarkService.exe" /ALERT "$command_line" /SILENT || fail "/ALERT"
-alert_value | grep -qF "AlertCommand    REG_SZ    $command_line" || fail "registry value: $(alert_value)"
+alert_command_value | grep -qF "AlertCommand    REG_SZ    $command_line" ||
+  fail "registry value: $(alert_command_value)"
 [ "$(ls -A "$program")" = "$listing_before" ] || fail "/ALERT wrote into the program folder: $(ls -A "$program")"
 
 output=$(wine_step 60 "$program/CratemarkService.exe" /TESTALERT | tr -d '\r') || fail "/TESTALERT: $output"
@@ -64,5 +63,5 @@ wine_step 30 "$bin_dir/service_control.exe" stop srvCratemark >/dev/null || fail
 
 wine_step 60 "$program/CratemarkService.exe" /UNINSTALL /SILENT || fail "uninstall"
 installed=0
-! alert_value | grep -qF AlertCommand || fail "value left after /UNINSTALL: $(alert_value)"
+[ -z "$(alert_command_value)" ] || fail "value left after /UNINSTALL: $(alert_command_value)"
 echo "wine_alert_test: passed"
