@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,6 +75,61 @@ class AlertCommandRunner {
 
   // Polls until no run is left (at most the time limit and a little).
   std::vector<AlertCommandResult> WaitAll();
+};
+
+// What both platforms' runners share: each run with its start, ended once
+// past the time limit, and starts that failed, told by the next Poll. A
+// platform supplies how a process is seen to end and how it is ended.
+template <typename Process>
+class TimedAlertRuns : public AlertCommandRunner {
+ public:
+  std::vector<AlertCommandResult> Poll() override {
+    std::vector<AlertCommandResult> results = std::move(not_started_);
+    not_started_.clear();
+    const auto now = std::chrono::steady_clock::now();
+    for (auto run = runs_.begin(); run != runs_.end();) {
+      if (std::optional<AlertCommandResult> result = Ended(run->process)) {
+        results.push_back(run->ended ? AlertCommandResult{false, RanTooLong(time_limit_)}
+                                     : std::move(*result));
+        run = runs_.erase(run);
+        continue;
+      }
+      if (!run->ended && now - run->started >= time_limit_) {
+        End(run->process);
+        run->ended = true;
+      }
+      ++run;
+    }
+    return results;
+  }
+
+  bool Busy() const override { return !runs_.empty() || !not_started_.empty(); }
+
+ protected:
+  explicit TimedAlertRuns(std::chrono::milliseconds time_limit) : time_limit_(time_limit) {}
+
+  void Started(Process process) {
+    runs_.push_back({std::move(process), std::chrono::steady_clock::now(), false});
+  }
+  void NotStarted(std::string description) {
+    not_started_.push_back({false, std::move(description)});
+  }
+
+  // How the process ended; empty while it runs. Never blocks.
+  virtual std::optional<AlertCommandResult> Ended(Process& process) = 0;
+  // Ends the process and what it started.
+  virtual void End(Process& process) = 0;
+
+ private:
+  struct Run {
+    Process process;
+    std::chrono::steady_clock::time_point started;
+    bool ended;  // ended for running too long
+  };
+
+  std::chrono::milliseconds time_limit_;
+  std::vector<Run> runs_;
+  std::vector<AlertCommandResult> not_started_;
 };
 
 // A runner of `command` (as configured: a command line on Windows, words on

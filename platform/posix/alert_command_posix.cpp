@@ -19,16 +19,13 @@ extern char** environ;
 namespace cratemark {
 namespace {
 
-class PosixAlertCommandRunner : public AlertCommandRunner {
+class PosixAlertCommandRunner : public TimedAlertRuns<pid_t> {
  public:
   PosixAlertCommandRunner(std::string command, std::chrono::milliseconds time_limit)
-      : words_(SplitCommandWords(command)), time_limit_(time_limit) {}
+      : TimedAlertRuns(time_limit), words_(SplitCommandWords(command)) {}
 
   void Start(const std::vector<std::string>& args) override {
-    if (words_.empty()) {
-      ended_.push_back({false, "cannot start: the command is empty"});
-      return;
-    }
+    if (words_.empty()) return NotStarted("cannot start: the command is empty");
     std::vector<std::string> all = words_;
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -58,61 +55,30 @@ class PosixAlertCommandRunner : public AlertCommandRunner {
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (rc != 0) {
-      ended_.push_back(
-          {false, "cannot start " + words_[0] + ": " + WithErrorCode(std::strerror(rc), rc)});
-      return;
+      return NotStarted("cannot start " + words_[0] + ": " + WithErrorCode(std::strerror(rc), rc));
     }
-    runs_.push_back({pid, std::chrono::steady_clock::now(), false});
+    Started(pid);
   }
-
-  std::vector<AlertCommandResult> Poll() override {
-    std::vector<AlertCommandResult> results = std::move(ended_);
-    ended_.clear();
-    const auto now = std::chrono::steady_clock::now();
-    for (auto run = runs_.begin(); run != runs_.end();) {
-      int status = 0;
-      const pid_t done = waitpid(run->pid, &status, WNOHANG);
-      if (done == run->pid || (done < 0 && errno == ECHILD)) {
-        results.push_back(Describe(*run, done == run->pid ? status : -1));
-        run = runs_.erase(run);
-        continue;
-      }
-      if (!run->ended && now - run->started >= time_limit_) {
-        kill(-run->pid, SIGKILL);
-        run->ended = true;
-      }
-      ++run;
-    }
-    return results;
-  }
-
-  bool Busy() const override { return !runs_.empty() || !ended_.empty(); }
 
  private:
-  struct Run {
-    pid_t pid;
-    std::chrono::steady_clock::time_point started;
-    bool ended;  // killed for running too long
-  };
-
-  AlertCommandResult Describe(const Run& run, int status) const {
-    if (run.ended) {
-      return {false, RanTooLong(time_limit_)};
-    }
-    if (status >= 0 && WIFEXITED(status)) {
+  std::optional<AlertCommandResult> Ended(pid_t& pid) override {
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == 0 || (done < 0 && errno != ECHILD)) return std::nullopt;
+    if (done == pid && WIFEXITED(status)) {
       const int code = WEXITSTATUS(status);
-      return {code == 0, "exited with status " + std::to_string(code)};
+      return AlertCommandResult{code == 0, "exited with status " + std::to_string(code)};
     }
-    if (status >= 0 && WIFSIGNALED(status)) {
-      return {false, "was ended by signal " + std::to_string(WTERMSIG(status))};
+    if (done == pid && WIFSIGNALED(status)) {
+      return AlertCommandResult{false, "was ended by signal " + std::to_string(WTERMSIG(status))};
     }
-    return {false, "ended in a way that cannot be told"};
+    return AlertCommandResult{false, "ended in a way that cannot be told"};
   }
 
+  // Its process group: what it started goes too.
+  void End(pid_t& pid) override { kill(-pid, SIGKILL); }
+
   std::vector<std::string> words_;
-  std::chrono::milliseconds time_limit_;
-  std::vector<Run> runs_;
-  std::vector<AlertCommandResult> ended_;  // could not start; told by the next Poll
 };
 
 }  // namespace

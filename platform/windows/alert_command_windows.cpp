@@ -38,15 +38,21 @@ class OwnedHandle {
   HANDLE handle_;
 };
 
-class WindowsAlertCommandRunner : public AlertCommandRunner {
+// A running command and the job object that holds it (none when the
+// service is inside a job that forbids nesting).
+struct CommandProcess {
+  OwnedHandle process;
+  OwnedHandle job;
+};
+
+class WindowsAlertCommandRunner : public TimedAlertRuns<CommandProcess> {
  public:
   WindowsAlertCommandRunner(std::string command, std::chrono::milliseconds time_limit)
-      : command_(std::move(command)), time_limit_(time_limit) {}
+      : TimedAlertRuns(time_limit), command_(std::move(command)) {}
 
   void Start(const std::vector<std::string>& args) override {
     if (command_.find_first_not_of(" \t") == std::string::npos) {
-      ended_.push_back({false, "cannot start: the command is empty"});
-      return;
+      return NotStarted("cannot start: the command is empty");
     }
     std::string line = command_;
     for (const std::string& arg : args) {
@@ -73,60 +79,30 @@ class WindowsAlertCommandRunner : public AlertCommandRunner {
                         /*lpEnvironment=*/nullptr, /*lpCurrentDirectory=*/nullptr, &startup,
                         &process)) {
       const DWORD error = GetLastError();
-      ended_.push_back({false, std::string("cannot start: ") +
-                                   WindowsError(error, "\"" + command_ + "\"").what()});
-      return;
+      return NotStarted(std::string("cannot start: ") +
+                        WindowsError(error, "\"" + command_ + "\"").what());
     }
     OwnedHandle thread(process.hThread);
-    // Without a job (a service already inside one that forbids nesting) the
-    // process alone is ended when its time is up.
     if (job.get() && !AssignProcessToJobObject(job.get(), process.hProcess)) job = OwnedHandle();
     ResumeThread(thread.get());
-    runs_.push_back(
-        {OwnedHandle(process.hProcess), std::move(job), std::chrono::steady_clock::now(), false});
+    Started({OwnedHandle(process.hProcess), std::move(job)});
   }
-
-  std::vector<AlertCommandResult> Poll() override {
-    std::vector<AlertCommandResult> results = std::move(ended_);
-    ended_.clear();
-    const auto now = std::chrono::steady_clock::now();
-    for (auto run = runs_.begin(); run != runs_.end();) {
-      if (WaitForSingleObject(run->process.get(), 0) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        GetExitCodeProcess(run->process.get(), &code);
-        if (run->ended) {
-          results.push_back({false, RanTooLong(time_limit_)});
-        } else {
-          results.push_back({code == 0, "exited with status " + std::to_string(code)});
-        }
-        run = runs_.erase(run);
-        continue;
-      }
-      if (!run->ended && now - run->started >= time_limit_) {
-        if (!run->job.get() || !TerminateJobObject(run->job.get(), 1)) {
-          TerminateProcess(run->process.get(), 1);
-        }
-        run->ended = true;
-      }
-      ++run;
-    }
-    return results;
-  }
-
-  bool Busy() const override { return !runs_.empty() || !ended_.empty(); }
 
  private:
-  struct Run {
-    OwnedHandle process;
-    OwnedHandle job;
-    std::chrono::steady_clock::time_point started;
-    bool ended;  // terminated for running too long
-  };
+  std::optional<AlertCommandResult> Ended(CommandProcess& run) override {
+    if (WaitForSingleObject(run.process.get(), 0) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(run.process.get(), &code);
+    return AlertCommandResult{code == 0, "exited with status " + std::to_string(code)};
+  }
+
+  void End(CommandProcess& run) override {
+    if (!run.job.get() || !TerminateJobObject(run.job.get(), 1)) {
+      TerminateProcess(run.process.get(), 1);
+    }
+  }
 
   std::string command_;
-  std::chrono::milliseconds time_limit_;
-  std::vector<Run> runs_;
-  std::vector<AlertCommandResult> ended_;  // could not start; told by the next Poll
 };
 
 }  // namespace
