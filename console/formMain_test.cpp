@@ -316,11 +316,12 @@ TEST_F(ConsoleTest, TagsAreInsertedAtTheCaretOrBeforeTheSelection) {
 TEST_F(ConsoleTest, TagListKeepsItsOrderAndADoubleClickWithoutSelectionDoesNothing) {
   TfrmMain& form = Start();
   auto& tags = As(form.listTags);
-  ASSERT_EQ(tags.Count(), 19);
+  ASSERT_EQ(tags.Count(), 20);
   EXPECT_EQ(tags.Item(0), "<Address>");
-  EXPECT_EQ(tags.Item(6), "<Label Header (Parsed)>");
-  EXPECT_EQ(tags.Item(15), "<Reprint>");
-  EXPECT_EQ(tags.Item(18), "<Transaction Description>");
+  EXPECT_EQ(tags.Item(1), "<Backup>");
+  EXPECT_EQ(tags.Item(7), "<Label Header (Parsed)>");
+  EXPECT_EQ(tags.Item(16), "<Reprint>");
+  EXPECT_EQ(tags.Item(19), "<Transaction Description>");
   EXPECT_EQ(tags.hint(), "Double click on a tag to insert in the editor");
 
   form.reLabelDesign->SetText("keep");

@@ -5,8 +5,8 @@
 
 #include "console/tag_check.h"
 #include "platform/code_page.h"
-#include "render/zpl_commands.h"
 #include "platform/text.h"
+#include "render/zpl_commands.h"
 #include "shared/label_design.h"
 #include "shared/order_job.h"
 
@@ -84,12 +84,19 @@ LabelPreview PreviewLabel(std::string_view design_text, TextEncoding design_enco
       })) {
     preview.warnings.push_back(std::string(kUtf8DesignWarning));
   }
-  // The test job is a first print, so the mark is missing from the label
-  // above; say where it shows, lest the user think the tag is broken.
-  if (ToUpper(design_text).find(ToUpper(kTagReprint)) != std::string::npos) {
+  // The test job is a first print to the label printer, so the marks are
+  // missing from the label above; say where they show, lest the user think
+  // the tags are broken.
+  const std::string upper_design = ToUpper(design_text);
+  if (upper_design.find(ToUpper(kTagReprint)) != std::string::npos) {
     preview.warnings.push_back(std::string(kTagReprint) +
                                ": empty on a first print such as this; " +
                                std::string(kReprintMark) + " on a reprint from the History page");
+  }
+  if (upper_design.find(ToUpper(kTagBackup)) != std::string::npos) {
+    preview.warnings.push_back(std::string(kTagBackup) + ": empty on a test print such as this; " +
+                               std::string(kBackupMarkPrefix) +
+                               "<label printer> on labels the backup printer prints");
   }
   return preview;
 }

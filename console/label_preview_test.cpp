@@ -72,13 +72,15 @@ TEST(LabelPreview, WithoutFindingsTheWarningsSaySo) {
   EXPECT_EQ(preview.label_lines, (Lines{"Customer Name{CR}{LF}", "Mod Line 2{CR}{LF}"}));
 }
 
-TEST(LabelPreview, TheReprintTagIsKnownAndEmptyOnATestPrint) {
+TEST(LabelPreview, TheMarkTagsAreKnownAndEmptyOnATestPrint) {
   const LabelPreview preview =
-      PreviewLabel("<reprint>|<Reference>", TextEncoding::kAnsi, TestJob(), kCaptions);
-  EXPECT_EQ(preview.label_lines, (Lines{"|Customer Name{CR}{LF}"}));
+      PreviewLabel("<reprint>|<BACKUP>|<Reference>", TextEncoding::kAnsi, TestJob(), kCaptions);
+  EXPECT_EQ(preview.label_lines, (Lines{"||Customer Name{CR}{LF}"}));
   EXPECT_EQ(preview.warnings,
             (Lines{"<Reprint>: empty on a first print such as this; REPRINT on a reprint from the "
-                   "History page"}));
+                   "History page",
+                   "<Backup>: empty on a test print such as this; BACKUP for <label printer> on "
+                   "labels the backup printer prints"}));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The status message's display decisions.
 #include "console/status_display.h"
 
-#include "console/status_message.h"
+#include "shared/status_message.h"
 
 namespace cratemark {
 

@@ -18,6 +18,7 @@ enum class EventKind {
   kStartRefused = 3,   // the service would not start
   // Everyday users may replace the programs the service runs; it runs on.
   kProgramsReplaceable = 4,
+  kAlert = 5,  // an alert for whoever must act: labels at the backup, stopped, ...
 };
 
 // The one source every later report goes under ("srvCratemark"). Set once,

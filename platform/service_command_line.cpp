@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string_view>
 
 #include "platform/program_dir_option.h"
@@ -21,7 +22,17 @@ ServiceCommandLine ParseServiceCommandLine(const std::vector<std::string>& args)
   const ProgramDirOption option = TakeProgramDirOption(args);
   result.error = option.error;
   if (option.is_given) result.program_dir = option.program_dir;
-  const std::vector<std::string>& switches = option.rest;
+  // The alert command is a value too: "/ALERT /INSTALL" sets a command.
+  std::vector<std::string> switches;
+  for (std::size_t i = 0; i < option.rest.size(); ++i) {
+    if (!IsSwitch(option.rest[i], "ALERT")) {
+      switches.push_back(option.rest[i]);
+    } else if (i + 1 < option.rest.size()) {
+      result.alert_command = option.rest[++i];
+    } else if (result.error.empty()) {
+      result.error = "The switch \"/ALERT\" needs a command line (\"\" removes the command).";
+    }
+  }
   auto has = [&](std::string_view name) {
     for (const std::string& arg : switches) {
       if (IsSwitch(arg, name)) return true;
@@ -32,6 +43,11 @@ ServiceCommandLine ParseServiceCommandLine(const std::vector<std::string>& args)
     result.command = ServiceCommand::kInstall;
   } else if (has("UNINSTALL")) {
     result.command = ServiceCommand::kUninstall;
+  } else if (result.alert_command) {
+    result.command = ServiceCommand::kSetAlert;
+  } else if (has("TESTALERT") ||
+             std::find(switches.begin(), switches.end(), "--test-alert") != switches.end()) {
+    result.command = ServiceCommand::kTestAlert;
   }
   result.silent = has("SILENT");
   return result;

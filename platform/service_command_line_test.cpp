@@ -72,5 +72,31 @@ TEST(ServiceCommandLine, ProgramDirWithoutAFolderIsAnError) {
   }
 }
 
+TEST(ServiceCommandLine, AlertSwitchesTakeTheirCommandAsOneValue) {
+  struct Case {
+    std::vector<std::string> args;
+    ServiceCommand command;
+    std::optional<std::string> alert_command;
+  };
+  const Case cases[] = {
+      {{"/ALERT", "C:\\alert.cmd \"x y\""}, ServiceCommand::kSetAlert, "C:\\alert.cmd \"x y\""},
+      {{"-alert", ""}, ServiceCommand::kSetAlert, ""},  // removes it
+      {{"/ALERT", "/INSTALL"}, ServiceCommand::kSetAlert, "/INSTALL"},
+      {{"/INSTALL", "/ALERT", "a.cmd"}, ServiceCommand::kInstall, "a.cmd"},
+      {{"/TESTALERT"}, ServiceCommand::kTestAlert, std::nullopt},
+      {{"--test-alert"}, ServiceCommand::kTestAlert, std::nullopt},
+      {{"--TESTALERT"}, ServiceCommand::kRun, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    const ServiceCommandLine parsed = ParseServiceCommandLine(c.args);
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.command, c.command);
+    EXPECT_EQ(parsed.alert_command, c.alert_command);
+  }
+  EXPECT_EQ(ParseServiceCommandLine({"/ALERT"}).error,
+            "The switch \"/ALERT\" needs a command line (\"\" removes the command).");
+}
+
 }  // namespace
 }  // namespace cratemark

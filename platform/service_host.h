@@ -4,6 +4,7 @@
 // one thread, so a module never sees two of its handlers at the same time.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ struct ServiceIdentity {
   std::vector<std::string> libraries;
 };
 
-enum class ServiceCommand { kRun, kInstall, kUninstall };
+enum class ServiceCommand { kRun, kInstall, kUninstall, kSetAlert, kTestAlert };
 
 struct ServiceCommandLine {
   ServiceCommand command = ServiceCommand::kRun;
@@ -44,12 +45,16 @@ struct ServiceCommandLine {
   // empty when not given (the executable's folder is meant).
   std::string program_dir;
   std::string error;  // why the command line is unusable; empty when it is fine
+  // "/ALERT <command line>": the alert command to set ("" removes it).
+  std::optional<std::string> alert_command;
 };
 
 // Switches "INSTALL", "UNINSTALL" and "SILENT", each introduced by "/" or "-",
 // letters in any case; INSTALL wins over UNINSTALL. "--program-dir DIR" (or
 // "--program-dir=DIR") names the program folder; a relative DIR is taken
-// from the current folder. Anything else runs.
+// from the current folder. "/ALERT <command line>" sets the alert command
+// (kSetAlert, or after the install with "/INSTALL"); "/TESTALERT" (also
+// "--test-alert") runs it once. Anything else runs.
 ServiceCommandLine ParseServiceCommandLine(const std::vector<std::string>& args);
 
 // Registers the service with the service manager (Windows: automatic start,

@@ -17,6 +17,7 @@
 #include "shared/printed_folder.h"
 #include "shared/settings_file.h"
 #include "shared/status_file.h"
+#include "shared/status_message.h"
 #include "shared/unprinted_folder.h"
 
 namespace cratemark {
@@ -43,7 +44,8 @@ TsrvCratemark::TsrvCratemark(std::string program_dir, std::unique_ptr<LockTable>
       printed_(fs_, program_dir_),
       tblLockSPL_(std::move(tblLockSPL)),
       tblLockSPLCheck_(std::move(tblLockSPLCheck)),
-      job_settle_(clock_) {
+      job_settle_(clock_),
+      alert_runner_(std::move(options.alert_runner)) {
   if (!report_error_) {
     report_error_ = [](EventKind kind, const std::string& message) {
       ReportServiceEvent(kind, message);
@@ -65,9 +67,14 @@ void TsrvCratemark::ServiceStart() {
   if (!claim_) {
     claim_ = fs_.ClaimFolder(program_dir_ + std::string(kServiceLockFileName));
     if (!claim_) {
-      throw Error(ErrorKind::kAlreadyServed,
-                  "Another Cratemark service already serves the folder \"" + program_dir_ +
-                      "\"; this one ends and touches none of its files.");
+      const std::string why = "Another Cratemark service already serves the folder \"" +
+                              program_dir_ + "\"; this one ends and touches none of its files.";
+      // Its log is the other service's: only the event entry and the command.
+      Tell(alerts_.Raise(AlertKind::kHalted, status_, "The service did not start: " + why,
+                         clock_.Now()),
+           /*to_log=*/false);
+      if (alert_runner_) alert_runner_->WaitAll();
+      throw Error(ErrorKind::kAlreadyServed, why);
     }
   }
   timer_enabled_ = true;
@@ -75,8 +82,16 @@ void TsrvCratemark::ServiceStart() {
   // Each start says again what every folder is on.
   volume_lines_.clear();
   local_locks_told_.clear();
-  ConfigureService();
+  try {
+    ConfigureService();
+  } catch (const Error& error) {
+    // The start fails and the process ends: the command is waited for.
+    RaiseAlert(AlertKind::kHalted, "The service did not start: " + std::string(error.what()));
+    if (alert_runner_) CollectAlertResults(alert_runner_->WaitAll());
+    throw;
+  }
   if (settings_unreadable_) SettingsUnreadable();
+  AlertOnStatus();
   if (!program_files_checked_) {
     program_files_checked_ = true;
     WarnOfReplaceablePrograms();
@@ -105,6 +120,7 @@ void TsrvCratemark::ServiceStop() {
 }
 
 void TsrvCratemark::TimerTimer() {
+  if (alert_runner_) CollectAlertResults(alert_runner_->Poll());
   const auto now = clock_.Now();
   if (reload_retry_) {
     // A reload that failed, or settings that could not be read: again once
@@ -245,6 +261,7 @@ TsrvCratemark::Taking TsrvCratemark::TakeHeldJob(const std::string& source_dir,
   if (halted_) {
     // The design could not be read: the order waits for the next start.
     WriteLog("# Failed to print...");
+    AlertOnStatus();
     return Taking::kHandled;
   }
   if (const auto failure = Deliver(job_name, &printed)) {
@@ -266,6 +283,8 @@ void TsrvCratemark::KeepUnprintedJob(const std::string& job_name) {
              " orders and 7 days)");
   }
   WriteLog("## Not printed: kept as " + kept.path);
+  RaiseAlert(AlertKind::kUnprinted,
+             "An order of another layout was not printed; it is kept as " + kept.path);
   WriteLog("-- Deleting " + SourceJobPath(job_name));
   DeleteSourceJob(job_name);
   retries_.erase(SourceJobPath(job_name));
@@ -273,6 +292,18 @@ void TsrvCratemark::KeepUnprintedJob(const std::string& job_name) {
 
 void TsrvCratemark::Failed(const std::string& job_path, const FileStamp& stamp,
                            const std::string& failure) {
+  // Waiting undelivered too long: no printer prints.
+  std::erase_if(undelivered_since_,
+                [&](const auto& item) { return !retries_.contains(item.first); });
+  const auto since = undelivered_since_.try_emplace(job_path, clock_.Now()).first->second;
+  if (clock_.Now() - since >= kOrderWaitAlertTime) {
+    RaiseAlert(
+        AlertKind::kStopped,
+        "The order " + job_path + " has waited undelivered for " +
+            std::to_string(
+                std::chrono::duration_cast<std::chrono::seconds>(clock_.Now() - since).count()) +
+            " s: " + failure);
+  }
   Retry& retry = retries_[job_path];
   if (!(retry.stamp == stamp)) {
     retry = Retry();  // a changed job starts afresh
@@ -326,9 +357,11 @@ bool TsrvCratemark::Reload() {
   if (failure.empty()) {
     FlushHeldLines();
     reload_retry_.reset();
+    AlertOnStatus();
     return true;
   }
   ReloadLater(failure);
+  AlertOnStatus();
   return false;
 }
 
@@ -615,6 +648,7 @@ std::optional<std::string> TsrvCratemark::Deliver(const std::string& job_name, b
         facts.destination = WriteLabelFile(names.destination_dir, job_name);
         break;
       case DeliveryAction::kWriteBackup:
+        MarkBackupLabels(job_name);
         facts.backup_write = WriteLabelFile(names.backup_dir, job_name);
         break;
       case DeliveryAction::kDelete:
@@ -630,6 +664,18 @@ std::optional<std::string> TsrvCratemark::Deliver(const std::string& job_name, b
                      : (step.printed ? PrintedWhere::kPrinter : PrintedWhere::kWaiting),
               backup ? settings_.spl_dir_backup : settings_.spl_dir_dest};
           if (const auto failure = printed_.Keep(record, taken_->bytes())) WriteLog(*failure);
+        }
+        if (facts.backup_write && facts.backup_write->written) {
+          RaiseAlert(AlertKind::kBackup,
+                     "Labels for " + settings_.spl_dir_dest + " print on the backup printer " +
+                         settings_.spl_dir_backup + ": " + settings_.spl_dir_dest + " is down");
+        } else if (step.printed) {
+          Tell(alerts_.Clear({AlertKind::kBackup, AlertKind::kStopped}, status_,
+                             "Labels print on " + settings_.spl_dir_dest + " again"));
+        } else {
+          RaiseAlert(AlertKind::kStopped, "No printer prints: the labels of " + job_name +
+                                              " wait in " + names.destination_dir + " until " +
+                                              settings_.spl_dir_dest + " serves again");
         }
         return std::nullopt;
       case DeliveryAction::kKeep: {
@@ -705,6 +751,7 @@ std::string TsrvCratemark::SourceJobPath(const std::string& job_name) const {
 
 void TsrvCratemark::WriteStatus(std::int16_t code) {
   if (code != kStatusOk) halted_ = true;
+  status_ = code;
   WriteStatusFile(fs_, program_dir_, code);
 }
 
@@ -728,6 +775,66 @@ void TsrvCratemark::AppendLog(const std::string& line) {
   } catch (const Error& error) {
     if (!log_failing_) report_error_(EventKind::kServiceFailed, error.what());
     log_failing_ = true;
+  }
+}
+
+void TsrvCratemark::MarkBackupLabels(const std::string& job_name) {
+  bool design_read = true;
+  const LabelCaptions captions{settings_.labels_text, settings_.time_text, settings_.map_text,
+                               settings_.total_text};
+  try {
+    Lines marked = ComposeBlocks(
+        job_lines_, captions,
+        [&]() -> std::optional<Lines> {
+          try {
+            return ReadLabelDesign(fs_, program_dir_).lines;
+          } catch (const Error&) {
+            design_read = false;
+            return std::nullopt;
+          }
+        },
+        job_name, settings_.spl_dir_dest);
+    if (design_read) label_lines_ = std::move(marked);
+  } catch (const Error&) {
+    // Too large with the mark: the labels go as they are.
+  }
+}
+
+void TsrvCratemark::RaiseAlert(AlertKind kind, const std::string& message) {
+  Tell(alerts_.Raise(kind, status_, message, clock_.Now()));
+}
+
+void TsrvCratemark::AlertOnStatus() {
+  if (status_ == kStatusOk) {
+    Tell(alerts_.Clear({AlertKind::kHalted}, status_, "The service takes jobs again"));
+    return;
+  }
+  const std::string meaning = StatusMessage(status_, settings_.spl_dir_source,
+                                            settings_.spl_dir_dest, settings_.spl_dir_backup);
+  RaiseAlert(AlertKind::kHalted,
+             "The service takes no job (status " + std::to_string(status_) + "): " + meaning);
+}
+
+void TsrvCratemark::Tell(std::optional<cratemark::Alert> alert, bool to_log) {
+  if (!alert) return;
+  const std::vector<std::string> args =
+      AlertArguments(*alert, program_dir_ + settings_.spl_dir_source);
+  if (to_log) WriteLog("! Alert " + args[0] + ": " + args[3]);
+  report_error_(EventKind::kAlert, args[0] + ": " + args[3]);
+  if (alert_runner_) alert_runner_->Start(args);
+}
+
+void TsrvCratemark::CollectAlertResults(const std::vector<AlertCommandResult>& results) {
+  for (const AlertCommandResult& result : results) {
+    if (result.succeeded) {
+      alert_failure_told_.clear();
+      continue;
+    }
+    // The same failure every time (a command that is not there) is told once.
+    if (result.description == alert_failure_told_) continue;
+    alert_failure_told_ = result.description;
+    WriteLog("# The alert command failed: " + result.description);
+    report_error_(EventKind::kServiceFailed, "The alert command failed: " + result.description);
   }
 }
 

@@ -16,11 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/alert_command.h"
 #include "platform/error_channel.h"
 #include "platform/file_system.h"
 #include "platform/folder_claim.h"
 #include "platform/service_host.h"
 #include "platform/text_file.h"
+#include "service/alert_events.h"
 #include "service/delivery_plan.h"
 #include "service/job_rule.h"
 #include "service/job_settle.h"
@@ -28,6 +30,7 @@
 #include "shared/activity_log.h"
 #include "shared/printed_folder.h"
 #include "shared/settings_file.h"
+#include "shared/status_file.h"
 
 namespace cratemark {
 
@@ -59,6 +62,8 @@ struct ServiceOptions {
   // The start-up check: one warning per program file that everyday users
   // may replace (CheckProgramFiles); no check when empty.
   std::function<std::vector<std::string>()> check_program_files;
+  // Runs the administrator's alert command; none is run when null.
+  std::shared_ptr<AlertCommandRunner> alert_runner;
 };
 
 class TsrvCratemark : public ServiceModule {
@@ -164,6 +169,17 @@ class TsrvCratemark : public ServiceModule {
   // deleted is passed over from then on.
   void DeleteSourceJob(const std::string& job_name);
   std::string SourceJobPath(const std::string& job_name) const;
+  // Writes `job_name`'s labels again with "<Backup>" filled. A design that
+  // cannot be read now leaves them as they are: unmarked labels, not none.
+  void MarkBackupLabels(const std::string& job_name);
+  // An alert: one log line (unless `to_log` is false), one event entry,
+  // and the alert command.
+  void Tell(std::optional<Alert> alert, bool to_log = true);
+  void RaiseAlert(AlertKind kind, const std::string& message);
+  // The halted alert for a non-zero status, cleared by status 0.
+  void AlertOnStatus();
+  // How the alert command's runs ended; a failure is told once.
+  void CollectAlertResults(const std::vector<AlertCommandResult>& results);
 
   std::string program_dir_;
   FileSystem& fs_;
@@ -203,6 +219,12 @@ class TsrvCratemark : public ServiceModule {
   bool source_lock_taken_ = false;  // the source printer's lock is ours
   bool waiting_for_source_lock_ = false;
   std::chrono::steady_clock::time_point next_lock_try_;
+  std::int16_t status_ = kStatusOk;  // the code last written
+  AlertEvents alerts_;
+  std::shared_ptr<AlertCommandRunner> alert_runner_;
+  std::string alert_failure_told_;  // the command's failure last logged
+  // Jobs that failed to be delivered, since when.
+  std::map<std::string, std::chrono::steady_clock::time_point> undelivered_since_;
 };
 
 }  // namespace cratemark

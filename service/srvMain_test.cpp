@@ -46,7 +46,9 @@ TEST(ServiceModule, EveryDeliveryOutcome) {
     kBack,
     kResume,
     kDeleting,
-    kFailed
+    kFailed,
+    kAlertBackup,
+    kAlertStopped
   };
   struct Case {
     const char* name;
@@ -70,32 +72,34 @@ TEST(ServiceModule, EveryDeliveryOutcome) {
        {Lock::kFree, nullptr},
        {Lock::kNone, nullptr},
        "Label2",
-       {kDownD, kTrying, kToK, kDeleting}},
+       {kDownD, kTrying, kToK, kDeleting, kAlertBackup}},
       {"destination down, backup lock table opens and is free",
        {Lock::kFree, nullptr},
        {Lock::kFree, nullptr},
        "Label1",
-       {kDownD, kTrying, kDownK, kBack, kResume, kToD, kDeleting, kFailed}},
+       {kDownD, kTrying, kDownK, kBack, kResume, kToD, kDeleting, kAlertStopped, kFailed}},
       {"destination down, backup marker",
        {Lock::kFree, nullptr},
        {Lock::kNone, "TOLVANSPOOL.ERR"},
        "Label1",
-       {kDownD, kTrying, kProblem, kCheck, kBack, kResume, kToD, kDeleting, kFailed}},
+       {kDownD, kTrying, kProblem, kCheck, kBack, kResume, kToD, kDeleting, kAlertStopped,
+        kFailed}},
       {"a served backup is used",
        {Lock::kFree, nullptr},
        {Lock::kHeld, nullptr},
        "Label2",
-       {kDownD, kTrying, kToK, kDeleting}},
+       {kDownD, kTrying, kToK, kDeleting, kAlertBackup}},
       {"a served backup with a marker has a problem",
        {Lock::kFree, nullptr},
        {Lock::kHeld, "TolvanSpool.err"},
        "Label1",
-       {kDownD, kTrying, kProblem, kCheck, kBack, kResume, kToD, kDeleting, kFailed}},
+       {kDownD, kTrying, kProblem, kCheck, kBack, kResume, kToD, kDeleting, kAlertStopped,
+        kFailed}},
       {"a marker in any case downs a served destination",
        {Lock::kHeld, "tolvanspool.err"},
        {Lock::kNone, nullptr},
        "Label2",
-       {kDownD, kTrying, kToK, kDeleting}},
+       {kDownD, kTrying, kToK, kDeleting, kAlertBackup}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -133,7 +137,11 @@ TEST(ServiceModule, EveryDeliveryOutcome) {
         {kBack, "! Sending order back to " + d},
         {kResume, "! Labels will resume printing when the problem is resolved"},
         {kDeleting, "-- Deleting " + site.P("PreLabel" + kSep + "a.spl")},
-        {kFailed, "# Failed to print..."}};
+        {kFailed, "# Failed to print..."},
+        {kAlertBackup,
+         "! Alert backup: Labels for Label1 print on the backup printer Label2: Label1 is down"},
+        {kAlertStopped, "! Alert stopped: No printer prints: the labels of a.spl wait in " + d +
+                            " until Label1 serves again"}};
     Lines expected{"-> Loading from " + site.P("PreLabel" + kSep + "a.spl")};
     for (Line line : c.lines) expected.push_back(text.at(line));
     EXPECT_EQ(site.Messages(before), expected);
@@ -161,6 +169,7 @@ TEST(ServiceModule, EveryStartUpConfigurationOutcome) {
     bool halted;
     std::vector<const char*> not_found;  // printers reported missing
     bool lock_open = true;               // the source lock table open and locked
+    const char* alert = nullptr;         // what the halted alert says
   };
   const Case cases[] = {
       {"everything in order", [](auto&) {}, kStatusOk, false, {}},
@@ -168,29 +177,37 @@ TEST(ServiceModule, EveryStartUpConfigurationOutcome) {
        [](auto& t) { t.Remove("LabelDesign.txt"); },
        kStatusDesignUnreadable,
        true,
-       {}},
+       {},
+       true,
+       "The service takes no job (status 5): LabelDesign.txt does not exist."},
       {"backup missing",
        [](auto& t) { t.Remove("Label2"); },
        kStatusBackupDirMissing,
        true,
-       {"Label2"}},
+       {"Label2"},
+       true,
+       "The service takes no job (status 4): Printer \"Label2\" NOT configured"},
       {"source missing",
        [](auto& t) { t.Remove("PreLabel"); },
        kStatusSourceDirMissing,
        true,
        {"PreLabel"},
-       false},
+       false,
+       "The service takes no job (status 1): Printer \"PreLabel\" NOT configured"},
       {"destination missing",
        [](auto& t) { t.Remove("Label1"); },
        kStatusDestDirMissing,
        true,
-       {"Label1"}},
+       {"Label1"},
+       true,
+       "The service takes no job (status 2): Printer \"Label1\" NOT configured"},
       {"source lock table neither opens nor opens after creation",
        [](auto& t) { t.Put("PreLabel" + kSep + std::string(kLockTableFileName), "unopenable"); },
        kStatusSourceLockTableFailed,
        true,
        {},
-       false},
+       false,
+       "The service takes no job (status 3): Cannot open or create LockSPL.dbf"},
       {"a file named like a printer is no printer",
        [](auto& t) {
          t.Remove("Label1");
@@ -198,7 +215,9 @@ TEST(ServiceModule, EveryStartUpConfigurationOutcome) {
        },
        kStatusDestDirMissing,
        true,
-       {"Label1"}},
+       {"Label1"},
+       true,
+       "The service takes no job (status 2): Printer \"Label1\" NOT configured"},
       {"codes come in the order 0, 5, 4, 3 or 1, 2: the last stays",
        [](auto& t) {
          t.Remove("LabelDesign.txt");
@@ -209,7 +228,8 @@ TEST(ServiceModule, EveryStartUpConfigurationOutcome) {
        kStatusDestDirMissing,
        true,
        {"PreLabel", "Label1", "Label2"},
-       false},
+       false,
+       "The service takes no job (status 2): Printer \"Label1\" NOT configured"},
       {"design and backup missing",
        [](auto& t) {
          t.Remove("LabelDesign.txt");
@@ -217,7 +237,9 @@ TEST(ServiceModule, EveryStartUpConfigurationOutcome) {
        },
        kStatusBackupDirMissing,
        true,
-       {"Label2"}},
+       {"Label2"},
+       true,
+       "The service takes no job (status 4): Printer \"Label2\" NOT configured"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -251,6 +273,8 @@ TEST(ServiceModule, EveryStartUpConfigurationOutcome) {
                                        JobRuleFor(volume.kind, LocalJobRule()), kJobQuietTime));
       }
     }
+    // Said once the start-up configuration is through, with its last code.
+    if (c.alert) expected.push_back(std::string("! Alert halted: ") + c.alert);
     EXPECT_EQ(t.Messages(), expected);
     module->TimerTimer();
     EXPECT_EQ(t.Has("Label1" + kSep + "a.spl"), !c.halted) << "delivered while halted";

@@ -110,11 +110,12 @@ void ApplyItemMods(WorkingLabel& label, std::size_t last, const Value& value, st
 }
 
 void ComposeBlock(const Lines& job, const JobRuns& runs, std::size_t b,
-                  const LabelCaptions& captions, bool reprint, WorkingLabel& label,
-                  std::size_t room) {
+                  const LabelCaptions& captions, bool reprint, std::string_view backup_mark,
+                  WorkingLabel& label, std::size_t room) {
   auto l = [&](std::size_t offset) { return JobLine(job, b + offset); };
   auto apply = [&](std::string_view tag, std::string_view value) { label.Apply(tag, value, room); };
   apply(kTagReprint, reprint ? kReprintMark : std::string_view());
+  apply(kTagBackup, backup_mark);
   apply(kTagReference, l(kJobReference));
   apply(kTagRevenueCenter, l(kJobRevenueCenter));
   apply(kTagEmployee, l(kJobEmployee));
@@ -150,16 +151,19 @@ void EscapeQuotes(Lines& job_lines) {
 }
 
 Lines ComposeBlocks(const Lines& job_lines, const LabelCaptions& captions,
-                    const DesignReader& read_design, std::string_view job_name) {
+                    const DesignReader& read_design, std::string_view job_name,
+                    std::string_view backup_for) {
   const JobRuns runs(job_lines);
   const bool reprint = IsReprintJobName(job_name);
+  const std::string backup_mark =
+      backup_for.empty() ? std::string() : std::string(kBackupMarkPrefix) + std::string(backup_for);
   Lines labels;
   std::size_t labels_bytes = 0;
   WorkingLabel label;
   for (std::size_t b = 0; b < job_lines.size(); b += kJobBlockLines) {
     if (std::optional<Lines> design = read_design()) label.Set(*design);
     const std::size_t room = kMaxLabelBytes - labels_bytes;
-    ComposeBlock(job_lines, runs, b, captions, reprint, label, room);
+    ComposeBlock(job_lines, runs, b, captions, reprint, backup_mark, label, room);
     ApplyItemMods(
         label, 100, [](std::size_t) { return std::string(); }, room);
     if (label.text().size() > room) {

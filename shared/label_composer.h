@@ -42,10 +42,14 @@ inline constexpr std::size_t kMaxLabelBytes = 64 * 1024 * 1024;
 // is all empty gets an empty item name, and a modifier run ends at the job's end.
 // "<Reprint>" gives kReprintMark when `job_name` is a reprint's
 // (IsReprintJobName), nothing otherwise; it is filled first, so a job value
-// that spells the tag cannot print the mark.
+// that spells the tag cannot print the mark. "<Backup>" gives
+// kBackupMarkPrefix + `backup_for` when that is not empty (labels bound for
+// the backup printer, `backup_for` naming the label printer), nothing
+// otherwise; it is filled second, for the same reason.
 // The time per block does not grow with the job's size. Throws Error
 // (kTooLarge) when the labels would pass kMaxLabelBytes.
 Lines ComposeBlocks(const Lines& job_lines, const LabelCaptions& captions,
-                    const DesignReader& read_design, std::string_view job_name = {});
+                    const DesignReader& read_design, std::string_view job_name = {},
+                    std::string_view backup_for = {});
 
 }  // namespace cratemark

@@ -236,24 +236,29 @@ TEST(LabelComposer, ValuesThatMultiplyTagsAreRefusedBeforeTheyExhaustMemory) {
 namespace cratemark {
 namespace {
 
-TEST(LabelComposer, ReprintTagMarksOnlyJobsSentAgain) {
-  const Lines design{"<Reprint> <Reference>", "<REPRINT>"};
-  Lines job = Block({{0, "Ann <Reprint>"}, {20, "Soup"}});
+TEST(LabelComposer, ReprintAndBackupTagsMarkOnlyTheirLabels) {
+  const Lines design{"<Reprint> <Reference>", "<REPRINT>", "<backup>"};
+  Lines job = Block({{0, "Ann <Reprint><Backup>"}, {20, "Soup"}});
   const auto read = [&] { return std::optional<Lines>(design); };
   const struct {
     const char* job_name;
+    const char* backup_for;
     Lines expected;
   } cases[] = {
-      {"Reprint-1234-1.spl", {"REPRINT Ann <Reprint>", "REPRINT"}},
-      {"reprint-7-2.spl", {"REPRINT Ann <Reprint>", "REPRINT"}},
-      {"1234.spl", {" Ann <Reprint>", ""}},
-      {"MyReprint-1.spl", {" Ann <Reprint>", ""}},
-      {"", {" Ann <Reprint>", ""}},
+      {"Reprint-1234-1.spl", "", {"REPRINT Ann <Reprint><Backup>", "REPRINT", ""}},
+      {"reprint-7-2.spl", "", {"REPRINT Ann <Reprint><Backup>", "REPRINT", ""}},
+      {"1234.spl", "", {" Ann <Reprint><Backup>", "", ""}},
+      {"MyReprint-1.spl", "", {" Ann <Reprint><Backup>", "", ""}},
+      {"", "", {" Ann <Reprint><Backup>", "", ""}},
+      {"1234.spl", "Label1", {" Ann <Reprint><Backup>", "", "BACKUP for Label1"}},
+      {"Reprint-1234-1.spl",
+       "Label1",
+       {"REPRINT Ann <Reprint><Backup>", "REPRINT", "BACKUP for Label1"}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.job_name);
-    // Filled first: a reference that spells the tag stays as the host wrote it.
-    EXPECT_EQ(ComposeBlocks(job, kCaptions, read, c.job_name), c.expected);
+    SCOPED_TRACE(std::string(c.job_name) + " / " + c.backup_for);
+    // Filled first: a reference that spells a tag stays as the host wrote it.
+    EXPECT_EQ(ComposeBlocks(job, kCaptions, read, c.job_name, c.backup_for), c.expected);
   }
 }
 

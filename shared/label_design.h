@@ -14,6 +14,11 @@ namespace cratemark {
 inline constexpr std::string_view kLabelDesignFileName = "LabelDesign.txt";
 
 inline constexpr std::string_view kTagAddress = "<Address>";
+// "BACKUP for <label printer>" on labels written to the backup printer,
+// nothing where they belong: whoever finds them at another station knows
+// where to carry them.
+inline constexpr std::string_view kTagBackup = "<Backup>";
+inline constexpr std::string_view kBackupMarkPrefix = "BACKUP for ";
 inline constexpr std::string_view kTagCityAndTown = "<City and Town>";
 inline constexpr std::string_view kTagDirections = "<Directions>";
 inline constexpr std::string_view kTagEmployee = "<Employee>";
@@ -36,26 +41,13 @@ inline constexpr std::string_view kTagRevenueCenter = "<Revenue Center>";
 inline constexpr std::string_view kTagTotalText = "<Total Text>";
 inline constexpr std::string_view kTagTransactionDescription = "<Transaction Description>";
 
-// The 19 tag forms in the order the console offers them.
-inline constexpr std::array<std::string_view, 19> kLabelTagForms = {kTagAddress,
-                                                                    kTagCityAndTown,
-                                                                    kTagDirections,
-                                                                    kTagEmployee,
-                                                                    kTagItemModForm,
-                                                                    kTagItemName,
-                                                                    kTagLabelHeaderParsed,
-                                                                    kTagLabelHeader,
-                                                                    kTagMapCodeParsed,
-                                                                    kTagMapCode,
-                                                                    kTagOrderTimeParsed,
-                                                                    kTagOrderTime,
-                                                                    kTagOrderTotal,
-                                                                    kTagPhone,
-                                                                    kTagReference,
-                                                                    kTagReprint,
-                                                                    kTagRevenueCenter,
-                                                                    kTagTotalText,
-                                                                    kTagTransactionDescription};
+// The 20 tag forms in the order the console offers them.
+inline constexpr std::array<std::string_view, 20> kLabelTagForms = {
+    kTagAddress,     kTagBackup,        kTagCityAndTown, kTagDirections,
+    kTagEmployee,    kTagItemModForm,   kTagItemName,    kTagLabelHeaderParsed,
+    kTagLabelHeader, kTagMapCodeParsed, kTagMapCode,     kTagOrderTimeParsed,
+    kTagOrderTime,   kTagOrderTotal,    kTagPhone,       kTagReference,
+    kTagReprint,     kTagRevenueCenter, kTagTotalText,   kTagTransactionDescription};
 
 // "<Item Mod[" + n in decimal without leading zeros + "]>".
 std::string ItemModTag(int n);

@@ -10,12 +10,13 @@
 namespace cratemark {
 namespace {
 
-TEST(LabelDesignTest, NineteenDistinctTagsInTheConsolesOrder) {
-  EXPECT_EQ(std::set<std::string_view>(kLabelTagForms.begin(), kLabelTagForms.end()).size(), 19u);
+TEST(LabelDesignTest, TwentyDistinctTagsInTheConsolesOrder) {
+  EXPECT_EQ(std::set<std::string_view>(kLabelTagForms.begin(), kLabelTagForms.end()).size(), 20u);
   EXPECT_EQ(kLabelTagForms.front(), "<Address>");
-  EXPECT_EQ(kLabelTagForms[4], "<Item Mod[n]>");
+  EXPECT_EQ(kLabelTagForms[1], "<Backup>");
+  EXPECT_EQ(kLabelTagForms[5], "<Item Mod[n]>");
   EXPECT_EQ(kLabelTagForms.back(), "<Transaction Description>");
-  EXPECT_EQ(kLabelTagForms[15], "<Reprint>");
+  EXPECT_EQ(kLabelTagForms[16], "<Reprint>");
   EXPECT_EQ(ItemModTag(1), "<Item Mod[1]>");
   EXPECT_EQ(ItemModTag(101), "<Item Mod[101]>");
 }

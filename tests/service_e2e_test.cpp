@@ -114,7 +114,9 @@ TEST_F(ServiceE2e, EveryDeliveryOutcome) {
   EXPECT_TRUE(folder_.Exists("Label2/b.spl"));
   EXPECT_EQ(AfterLoading("b.spl"),
             (Lines{down1, "! Trying backup printer...", "++ Sending to " + backup + kSep + "b.spl",
-                   "-- Deleting " + d + "PreLabel" + kSep + "b.spl"}));
+                   "-- Deleting " + d + "PreLabel" + kSep + "b.spl",
+                   "! Alert backup: Labels for Label1 print on the backup printer Label2: Label1 "
+                   "is down"}));
 
   ASSERT_EQ(RunTool(folder_.Sim({"down", backup})), 0);  // backup marker: problem
   deliver("c.spl");
@@ -124,7 +126,10 @@ TEST_F(ServiceE2e, EveryDeliveryOutcome) {
                    "  Please check TolvanSpool and Printer.", "! Sending order back to " + dest,
                    "! Labels will resume printing when the problem is resolved",
                    "++ Sending to " + dest + kSep + "c.spl",
-                   "-- Deleting " + d + "PreLabel" + kSep + "c.spl", "# Failed to print..."}));
+                   "-- Deleting " + d + "PreLabel" + kSep + "c.spl",
+                   "! Alert stopped: No printer prints: the labels of c.spl wait in " + dest +
+                       " until Label1 serves again",
+                   "# Failed to print..."}));
   ASSERT_EQ(RunTool(folder_.Sim({"up", backup})), 0);
 
   ASSERT_EQ(RunTool(folder_.Sim({"locktable", backup})), 0);  // backup lock table, no spooler
@@ -175,8 +180,9 @@ TEST_F(ServiceE2e, ReloadWhileHaltedHandlesTheWaitingJobInTheSameTick) {
   EXPECT_EQ(folder_.Status(), "0");
   Lines log = folder_.LogMessages();
   auto reload = std::find(log.rbegin(), log.rend(), "! Starting service...").base() - 1;
-  ASSERT_GE(log.end() - reload, 5);
-  EXPECT_EQ(reload[4], "-> Loading from " + folder_.dir() + "PreLabel" + kSep + "wait.spl");
+  ASSERT_GE(log.end() - reload, 6);
+  EXPECT_EQ(reload[4], "! Alert cleared: The service takes jobs again (over: halted)");
+  EXPECT_EQ(reload[5], "-> Loading from " + folder_.dir() + "PreLabel" + kSep + "wait.spl");
   EXPECT_EQ(folder_.ReadFile("Label1/wait.spl"), "Ann\r\n");
 }
 
@@ -276,7 +282,10 @@ TEST_F(ServiceE2e, DesignGoneWhenAJobComesHaltsWithStatus5AndKeepsTheJob) {
   EXPECT_EQ(folder_.Status(), "5");
   std::this_thread::sleep_for(1200ms);
   // Halted: delivery refused, and no later tick takes the job up again.
-  EXPECT_EQ(AfterLoading("kept.spl"), Lines{"# Failed to print..."});
+  EXPECT_EQ(AfterLoading("kept.spl"),
+            (Lines{"# Failed to print...",
+                   "! Alert halted: The service takes no job (status 5): LabelDesign.txt does not "
+                   "exist."}));
   EXPECT_TRUE(folder_.Exists("PreLabel/kept.spl"));
   EXPECT_FALSE(folder_.Exists("Label1/kept.spl"));
 }

@@ -44,7 +44,7 @@ wine_step() {
 state() { wine_step 30 "$bin_dir/service_control.exe" query srvCratemark | tr -d '\r'; }
 is_state() { [ "$(state)" = "$1" ]; }
 # Wine itself complains about the volume of Z:, which the installer asks for.
-install() { wine_step 120 "$setup" /S "/D=Z:${program//\//\\}" 2>/dev/null; }
+install() { wine_step 120 "$setup" /S "$@" "/D=Z:${program//\//\\}" 2>/dev/null; }
 
 wine_step 120 cmd /c exit >/dev/null 2>&1 || true  # prefix ready
 wine_persistent_server
@@ -117,9 +117,11 @@ settings_before=$(cat "$program/Cratemark.cfg")
 wine_step 60 reg add "$service_key" /v ObjectName /t REG_SZ /d LocalSystem /f >/dev/null ||
   fail "ObjectName not set to LocalSystem"
 rm -f "$icacls.log"
-install || fail "second install: exit status $?"
+install '/ALERT=C:\alerts\alert.cmd' || fail "second install: exit status $?"
 [ "$(account)" = 'NT SERVICE\srvCratemark' ] || fail "service account after the upgrade: $(account)"
 [ "$(icacls_calls)" = "$expected_calls" ] || fail "icacls calls of the upgrade:"$'\n'"$(icacls_calls)"
+alert_command_value | grep -qF 'AlertCommand    REG_SZ    C:\alerts\alert.cmd' ||
+  fail "alert command after /ALERT=: $(alert_command_value)"
 [ "$(cat "$program/LabelDesign.txt")" = "$design_before" ] || fail "design replaced"
 [ "$(cat "$program/Cratemark.cfg")" = "$settings_before" ] || fail "settings replaced"
 wait_for 30 is_state RUNNING || fail "service $(state) after the second install"
@@ -135,6 +137,7 @@ wait_for 60 test ! -f "$program/CratemarkService.exe" || fail "programs not remo
 wait_for 30 test ! -f "$program/Uninstall Cratemark.exe" || fail "uninstaller not removed"
 [ "$(state)" = ABSENT ] || fail "service $(state) after uninstall"
 if wine_step 60 reg query "$event_source" >/dev/null 2>&1; then fail "event source left after uninstall"; fi
+[ -z "$(alert_command_value)" ] || fail "alert command left after uninstall: $(alert_command_value)"
 for file in Cratemark.exe XBENGINE.DLL; do
   [ ! -f "$program/$file" ] || fail "$file left behind"
 done

@@ -155,3 +155,10 @@ make_printer_table() {
     for printer in "$@"; do dbfadd TolvanSpool.dbf "$printer" >/dev/null; done) || fail "printer table"
   mv "$dir/TolvanSpool.dbf" "$dir/TolvanSpool.DBF"
 }
+
+# alert_command_value: what "reg query" says of the service's alert command
+# ("AlertCommand    REG_SZ    ..."), nothing when there is none.
+alert_command_value() {
+  timeout 30 "$wine_run" reg query 'HKLM\SYSTEM\CurrentControlSet\Services\srvCratemark\Parameters' \
+    /v AlertCommand 2>/dev/null | tr -d '\r' | grep -F AlertCommand || true
+}

@@ -2,7 +2,8 @@
 ; engine go into Tolvan's program folder, and the service is registered with
 ; the service control manager and started. Built by the "installer" target:
 ;   makensis -DVERSION=1.2.3.4 -DBIN_DIR=... -DSAMPLE_DESIGN=... -DOUT_FILE=... cratemark.nsi
-; Silent: CratemarkSetup.exe /S /D=C:\Tolvan (the folder last, unquoted).
+; Silent: CratemarkSetup.exe /S /D=C:\Tolvan (the folder last, unquoted);
+; /ALERT="<command line>" before /D sets the alert command.
 Unicode true
 ; The programs are 64-bit: a 64-bit installer sees the native registry and
 ; system folder. This target has no plugins; everything below is built in.
@@ -12,6 +13,8 @@ ManifestDPIAware true
 SetCompressor /SOLID lzma
 
 !include "LogicLib.nsh"
+!include "FileFunc.nsh"
+!include "WordFunc.nsh"
 
 !define SERVICE "srvCratemark"
 ; The service's virtual account (registered by /INSTALL): Modify on the
@@ -216,6 +219,25 @@ Section "Cratemark"
   ${Loop}
 SectionEnd
 
+; "/ALERT=<command line>": the alert command for unattended installs, set
+; through the service program, which keeps it where only administrators
+; may write. The running service reads it at each alert: no restart.
+Section "-Alert command"
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/ALERT=" $R1
+  ${IfNot} ${Errors}
+    DetailPrint "Setting the alert command"
+    ; Quotes inside the command line reach the service program escaped.
+    ${WordReplace} $R1 '"' '\"' "+" $R2
+    ExecWait '"$INSTDIR\CratemarkService.exe" /ALERT "$R2" /SILENT' $0
+    ${If} $0 != 0
+      MessageBox MB_OK|MB_ICONEXCLAMATION "The alert command could not be set (exit status $0)." /SD IDOK
+      SetErrorLevel 2
+    ${EndIf}
+  ${EndIf}
+SectionEnd
+
 Section "Uninstall"
   SetShellVarContext all
   Call un.StopService
@@ -231,6 +253,8 @@ Section "Uninstall"
   ; /UNINSTALL removes it; the sc fallback does not, and a source left
   ; behind would point Event Viewer at a program that is gone.
   DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
+  ; /UNINSTALL removes the alert command too; the sc fallback may not.
+  DeleteRegValue HKLM "SYSTEM\CurrentControlSet\Services\${SERVICE}\Parameters" "AlertCommand"
   ; Only what the installer put there: the design, the settings, the logs and
   ; Tolvan's own files stay, and so does the folder. The day's printed orders
   ; hold customers' names and addresses and go too; the orders never printed

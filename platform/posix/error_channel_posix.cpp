@@ -34,6 +34,8 @@ JournalEvent JournalEventFor(EventKind kind) {
       return {"35ea23177b5f4cfba402a0d297f46b1d", LOG_ERR};
     case EventKind::kProgramsReplaceable:
       return {"8b0f6a3c2e5d4f17a9c41d6e07b3f258", LOG_WARNING};
+    case EventKind::kAlert:
+      return {"4c34dbf899fa41498a934281d3d7d9d7", LOG_WARNING};
     case EventKind::kServiceFailed:
       break;
   }

@@ -19,6 +19,7 @@ static_assert((MSG_SERVICE_HALTED & 0xFFFF) == static_cast<DWORD>(EventKind::kHa
 static_assert((MSG_START_REFUSED & 0xFFFF) == static_cast<DWORD>(EventKind::kStartRefused));
 static_assert((MSG_PROGRAMS_REPLACEABLE & 0xFFFF) ==
               static_cast<DWORD>(EventKind::kProgramsReplaceable));
+static_assert((MSG_LABEL_ALERT & 0xFFFF) == static_cast<DWORD>(EventKind::kAlert));
 
 std::mutex g_mutex;
 std::string g_source;  // guarded by g_mutex
@@ -36,6 +37,8 @@ EventOf EventFor(EventKind kind) {
       return {MSG_START_REFUSED, EVENTLOG_ERROR_TYPE};
     case EventKind::kProgramsReplaceable:
       return {MSG_PROGRAMS_REPLACEABLE, EVENTLOG_WARNING_TYPE};
+    case EventKind::kAlert:
+      return {MSG_LABEL_ALERT, EVENTLOG_WARNING_TYPE};
     case EventKind::kServiceFailed:
       break;
   }

@@ -51,6 +51,7 @@ class Site {
       reports.push_back(message);
     };
     options.clock = &clock;
+    options.alert_runner = alert_runner;
     return std::make_unique<TsrvCratemark>(dir_.path(), std::move(source),
                                            std::make_unique<FolderLockTable>(), options);
   }
@@ -91,8 +92,9 @@ class Site {
 
   const std::string& dir() const { return dir_.path(); }
   FolderLockTable* source_lock_ = nullptr;
-  Lines reports;      // what the module reported to the event log
-  ManualClock clock;  // what the module's pauses count on
+  Lines reports;                                     // what the module reported to the event log
+  ManualClock clock;                                 // what the module's pauses count on
+  std::shared_ptr<AlertCommandRunner> alert_runner;  // none when null
 
  private:
   ScopedTempDir dir_;

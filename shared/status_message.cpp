@@ -1,5 +1,5 @@
 // The texts of the service's status codes.
-#include "console/status_message.h"
+#include "shared/status_message.h"
 
 #include <cstdint>
 

@@ -1,4 +1,5 @@
-// The service's status code as the console reads and shows it.
+// The texts of the service's status codes: the console shows them, the
+// service's alerts tell them.
 #pragma once
 
 #include <cstdint>
