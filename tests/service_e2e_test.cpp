@@ -71,13 +71,18 @@ TEST_F(ServiceE2e, FirstStartInAnEmptyFolderWritesDefaultsAndReportsMissingPrint
             "LabelsText=Labels\r\nTimeText=Time:\r\nMapText=Map:\r\nTotalText=Total:\r\n");
   const std::string d = folder_.dir();
   const std::string not_found = "    Directory not found! Please setup a printer";
+  // The halt's alert is the last line, written just after the status.
+  const std::string alert =
+      "! Alert halted: The service takes no job (status 2): Printer \"Label1\" NOT configured";
+  ASSERT_TRUE(WaitUntil([&] { return LogHas(alert); }));
   EXPECT_EQ(folder_.LogMessages(),
             (Lines{"! Starting service...", "! Source Spool Directory is: \"" + d + "PreLabel\"",
                    not_found, "! Destination Spool Directory is: \"" + d + "Label1\"", not_found,
                    "! Backup Spool Directory is: \"" + d + "Label2\"", not_found,
                    "# The service takes no job: Cannot open file \"" + d +
                        "Cratemark.cfg\". No such file or directory (2) The settings in use were "
-                       "written back. Check the printers and press Save & Activate."}));
+                       "written back. Check the printers and press Save & Activate.",
+                   alert}));
 
   service.Signal(SIGTERM);
   EXPECT_EQ(service.Wait(), 0);
