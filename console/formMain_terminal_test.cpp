@@ -68,7 +68,10 @@ class ConsoleOnTerminalTest : public ::testing::Test {
     tables_.tables["TolvanSpool.DBF"] = {{"Name", "SubDir"},
                                          {{"a", "PreLabel"}, {"b", "Label1"}, {"c", "Label2"}}};
     testing::FakeTableData definition;
-    for (int i = 1; i <= 39; ++i) definition.fields.push_back("F" + std::to_string(i));
+    for (int i = 1; i <= 39; ++i) {
+      // Appended, not "F" + ...: the cross compiler warns falsely of the latter.
+      definition.fields.push_back(std::string("F").append(std::to_string(i)));
+    }
     definition.records.emplace_back(39, "old");
     tables_.tables["LBLPRDEF.DBF"] = definition;
     std::ofstream(dir_.path() + "LabelDesign.txt", std::ios::binary)
