@@ -309,6 +309,33 @@ TEST_F(ConsoleOnTerminalTest, TheNotRunningMessageBlinksOnTheClock) {
   EXPECT_EQ(dark, 2);
 }
 
+// The news a Windows console tells in a balloon goes on the status line,
+// beside the status message, once it is new.
+TEST_F(ConsoleOnTerminalTest, NewsShowsOnTheStatusLine) {
+  const std::string old_line = "11/12/2026 09:00:00 : -> Loading from 1.spl\r\n";
+  std::ofstream(dir_.path() + "Cratemark.txt", std::ios::binary) << old_line;
+  std::ofstream(dir_.path() + "Cratemark.err", std::ios::binary) << "0\r\n";
+  Start(40, 140);
+  FakeScreen& keys = screen();
+  keys.Pass(500ms);
+  ExpectGone("Labels at the backup printer");
+  Expect([&](const FakeScreen&) {
+    std::ofstream(dir_.path() + "Cratemark.txt", std::ios::binary | std::ios::app)
+        << "11/12/2026 10:00:00 : ! Alert backup: Labels for Label1 print on the backup printer "
+           "Label2\r\n";
+  });
+  keys.Pass(500ms);
+  Expect([&](const FakeScreen& shown) {
+    const std::string status_line = shown.TextIn({39, 0, 1, 140});
+    EXPECT_NE(status_line.find("Labels at the backup printer: Labels for Label1 print on the "
+                               "backup printer Label2"),
+              std::string::npos)
+        << status_line;
+  });
+  keys.Press(FunctionKey(10));
+  Run();
+}
+
 // A long log opens at its newest lines and follows the ones the service
 // adds; after the user scrolls up, new lines leave the view where it is.
 TEST_F(ConsoleOnTerminalTest, LogInfoOpensAtTheNewestLinesAndFollowsThem) {
