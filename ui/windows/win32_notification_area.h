@@ -2,7 +2,8 @@
 // and a menu to open the window or quit. Internal to ui/windows.
 #pragma once
 
-// clang-format off: shellapi.h needs windows.h before it.
+// shellapi.h needs windows.h before it.
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
 // clang-format on
