@@ -167,7 +167,7 @@ void TfrmMain::CreateSetupPage(ui::Container& page) {
   if (offers_logon_start) {
     chkStartAtLogon =
         &page.AddCheckBox({399, 316, 222, 26}, "Start at logon in the notification area");
-    chkStartAtLogon->SetHint("Windows starts the console at your logon, without its window");
+    chkStartAtLogon->SetHint("At your logon: the icon only, no window");
     chkStartAtLogon->OnClick([this] { chkStartAtLogonClick(); });
   }
   ProgramIcon->SetHint("Double click for info.");
