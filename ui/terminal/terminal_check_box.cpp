@@ -18,21 +18,6 @@ void TerminalCheckBox::Paint(Canvas& canvas, bool focused) const {
   }
 }
 
-bool TerminalCheckBox::OnKey(const Key& key) {
-  if (key.name == KeyName::kEnter || (key.name == KeyName::kChar && key.ch == U' ' && !key.alt)) {
-    Press();
-    return true;
-  }
-  return false;
-}
-
-void TerminalCheckBox::OnMouse(const Mouse& mouse) {
-  if (mouse.kind == MouseKind::kClick || mouse.kind == MouseKind::kDoubleClick) {
-    TakeFocus();
-    Press();
-  }
-}
-
 void TerminalCheckBox::Press() {
   checked_ = !checked_;
   if (on_click_) on_click_();

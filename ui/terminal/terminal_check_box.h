@@ -17,8 +17,8 @@ class TerminalCheckBox : public CheckBox, public Widget {
   void OnClick(Handler handler) override { on_click_ = std::move(handler); }
   bool IsFocusable() const override { return true; }
   void Paint(Canvas& canvas, bool focused) const override;
-  bool OnKey(const Key& key) override;
-  void OnMouse(const Mouse& mouse) override;
+  bool OnKey(const Key& key) override { return PressOnKey(key); }
+  void OnMouse(const Mouse& mouse) override { PressOnClick(mouse); }
   char32_t AccessKey() const override { return caption_.key; }
   void Press() override;
 
