@@ -642,7 +642,12 @@ void TfrmMain::TimerTimer() {
 bool TfrmMain::FormCloseQuery() { return !(service_runs_ && trayIcon->HoldsProgram()); }
 
 void TfrmMain::TellNews() {
-  const std::vector<News> news = news_.TakeNews();
+  std::vector<News> news = news_.TakeNews();
+  // Beside the status message the status is told already, and stays true
+  // when it changes back, where news would stand until the next news.
+  if (trayIcon->IsOnStatusLine()) {
+    std::erase_if(news, [](const News& piece) { return piece.kind == NewsKind::kStatus; });
+  }
   if (news.empty()) return;
   const News shown = CombinedNews(news);
   trayIcon->ShowNews(shown.title, shown.text);

@@ -755,6 +755,16 @@ TEST_F(ConsoleTest, ClosingWhileTheServiceRunsKeepsTheConsoleInTheNotificationAr
   toolkit_.AdvanceMs(500);
   terminal_like.CloseMain();
   EXPECT_TRUE(terminal_like.has_quit());
+
+  // There the status message tells the status; only the other news go beside it.
+  Write("Cratemark.err", "2\r\n");
+  Write("Cratemark.txt",
+        "line one\r\n11/12/2026 10:00:00 : ! Alert stopped: No printer prints\r\n");
+  toolkit_.AdvanceMs(500);
+  using Shown = ui::headless::HeadlessNotificationArea::Shown;
+  EXPECT_EQ(terminal_like.notification_area()->shown(),
+            (std::vector<Shown>{{"No printer prints", "No printer prints"}}));
+  EXPECT_EQ(third.txtErrorLabel->Text(), "Printer \"\" NOT configured");
 }
 
 TEST_F(ConsoleTest, StartedAtLogonOnlyTheNotificationAreaShows) {

@@ -70,6 +70,9 @@ class NotificationArea {
   virtual void ShowNews(std::string_view title, std::string_view text) = 0;
   // Whether the program can live on here with its window hidden.
   virtual bool HoldsProgram() const = 0;
+  // Whether the news shares the status line with the window's status
+  // message, which then tells the status itself.
+  virtual bool IsOnStatusLine() const = 0;
   // Runs when the user asks to see the window (the menu's "Open", a double
   // click on the icon).
   virtual void OnOpen(Handler handler) = 0;

@@ -298,9 +298,10 @@ class HeadlessNotificationArea : public NotificationArea {
     shown_.push_back({std::string(title), std::string(text)});
   }
   bool HoldsProgram() const override { return holds_program_; }
+  bool IsOnStatusLine() const override { return !holds_program_; }
   void OnOpen(Handler handler) override { on_open_ = std::move(handler); }
   void OnQuit(Handler handler) override { on_quit_ = std::move(handler); }
-  // As a terminal's status line, which cannot hold the program.
+  // As a terminal's status line (false), which cannot hold the program.
   void SetHoldsProgram(bool holds) { holds_program_ = holds; }
   const std::vector<Shown>& shown() const { return shown_; }
   const std::string& tip() const { return tip_; }

@@ -13,6 +13,7 @@ class TerminalStatusNews : public NotificationArea {
  public:
   void ShowNews(std::string_view title, std::string_view text) override;
   bool HoldsProgram() const override { return false; }
+  bool IsOnStatusLine() const override { return true; }
   void OnOpen(Handler) override {}
   void OnQuit(Handler) override {}
   // One line: "title: text", several lines of text joined by "; ".

@@ -19,6 +19,7 @@ class Win32NotificationArea : public NotificationArea {
   ~Win32NotificationArea() override;
   void ShowNews(std::string_view title, std::string_view text) override;
   bool HoldsProgram() const override { return true; }
+  bool IsOnStatusLine() const override { return false; }
   void OnOpen(Handler handler) override { on_open_ = std::move(handler); }
   void OnQuit(Handler handler) override { on_quit_ = std::move(handler); }
 
