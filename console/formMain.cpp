@@ -12,6 +12,7 @@
 #include "platform/code_page.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/logon_start.h"
 #include "platform/text.h"
 #include "render/printer_fonts.h"
 #include "shared/activity_log.h"
@@ -36,6 +37,8 @@ constexpr int kClockPaneWidth = 136;
 constexpr int kTimerIntervalMs = 500;
 // The preview follows the typing once the user pauses this long.
 constexpr int kPreviewDelayMs = 300;
+// "Unprinted" is counted every tenth tick: a listing, kept off the 500 ms beat.
+constexpr int kUnprintedEveryTicks = 10;
 
 // The page area inside the tab control.
 constexpr int kPageWidth = 625;
@@ -78,6 +81,14 @@ TfrmMain::TfrmMain(ui::Toolkit& toolkit, ConsoleContext context)
 TfrmMain::~TfrmMain() { FormDestroy(); }
 
 void TfrmMain::CreateControls() {
+  // First: the Setup page offers the start at logon only where the
+  // notification area can hold the console.
+  trayIcon = &window_->AddNotificationArea(kApplicationTitle);
+  trayIcon->OnOpen([this] { window_->Show(); });
+  trayIcon->OnQuit([this] { window_->Quit(); });
+  window_->OnCloseQuery([this] { return FormCloseQuery(); });
+  if (context_.start_in_notification_area && trayIcon->HoldsProgram()) window_->Hide();
+
   pageMain = &window_->AddTabControl({0, 0, kClientWidth, kClientHeight - kStatusBarHeight});
   CreateLogInfoPage(pageMain->AddPage("Log Info"));
   CreateLabelEditorPage(pageMain->AddPage("Label Editor"));
@@ -149,8 +160,16 @@ void TfrmMain::CreateSetupPage(ui::Container& page) {
                 "printer.",
                 wrapped);
 
-  ui::Container& picture_frame = page.AddFrame({395, 244, 226, 92}, "");
-  ProgramIcon = &picture_frame.AddPicture({4, 8, 218, 80});
+  const bool offers_logon_start = trayIcon->HoldsProgram() && CanStartAtLogon();
+  const int picture_height = offers_logon_start ? 58 : 80;
+  ui::Container& picture_frame = page.AddFrame({395, 244, 226, picture_height + 12}, "");
+  ProgramIcon = &picture_frame.AddPicture({4, 8, 218, picture_height});
+  if (offers_logon_start) {
+    chkStartAtLogon =
+        &page.AddCheckBox({399, 316, 222, 26}, "Start at logon in the notification area");
+    chkStartAtLogon->SetHint("At your logon: the icon only, no window");
+    chkStartAtLogon->OnClick([this] { chkStartAtLogonClick(); });
+  }
   ProgramIcon->SetHint("Double click for info.");
   ProgramIcon->OnDoubleClick([this] { ProgramIconDblClick(); });
 
@@ -284,6 +303,7 @@ void TfrmMain::EnterSetupPage() {
     printers->Close();
   }
 
+  if (chkStartAtLogon) chkStartAtLogon->SetChecked(StartsAtLogon());
   SelectNoCase(*listPrnSource, spl_dir_source_);
   SelectNoCase(*listPrnDest, spl_dir_dest_);
   SelectNoCase(*listPrnBackup, spl_dir_backup_);
@@ -336,6 +356,12 @@ void TfrmMain::btnSetupSaveClick() {
 
 void TfrmMain::WriteChangeMarker() {
   cratemark::WriteChangeMarker(SystemFileSystem(), context_.program_dir, settings_lines_);
+}
+
+void TfrmMain::chkStartAtLogonClick() {
+  Guarded([this] { SetStartAtLogon(chkStartAtLogon->IsChecked()); });
+  // After a failure the box shows what the registry holds.
+  chkStartAtLogon->SetChecked(StartsAtLogon());
 }
 
 // "Setup Tolvan Labels"
@@ -602,14 +628,46 @@ void TfrmMain::AppendToLogView(const std::string& line) {
 }
 
 void TfrmMain::TimerTimer() {
+  ShowServiceFiles();
+  if (ticks_++ % kUnprintedEveryTicks == 0) {
+    try {
+      news_.SeeUnprinted(CountUnprinted(SystemFileSystem(), context_.program_dir));
+    } catch (...) {
+      // Counted again at its next turn.
+    }
+  }
+  TellNews();
+}
+
+bool TfrmMain::FormCloseQuery() { return !(service_runs_ && trayIcon->HoldsProgram()); }
+
+void TfrmMain::TellNews() {
+  std::vector<News> news = news_.TakeNews();
+  // Beside the status message the status is told already, and stays true
+  // when it changes back, where news would stand until the next news.
+  if (trayIcon->IsOnStatusLine()) {
+    std::erase_if(news, [](const News& piece) { return piece.kind == NewsKind::kStatus; });
+  }
+  if (news.empty()) return;
+  const News shown = CombinedNews(news);
+  trayIcon->ShowNews(shown.title, shown.text);
+}
+
+void TfrmMain::ShowServiceFiles() {
   // Unchanged files are not read, and the view takes only the lines the log
   // gained, so an idle tick costs the same with any size of log.
   FileFollower::Update log;
   try {
     log = log_file_.Poll();
   } catch (...) {
+    service_runs_ = false;
+    news_.SeeStatus(kStatusServiceNotRunning, Printers());
     ShowStatusCode(kStatusServiceNotRunning);
     return;
+  }
+  service_runs_ = true;
+  if (log.change != FileFollower::Change::kNone) {
+    news_.SeeLog(log.text, log.change == FileFollower::Change::kAppended);
   }
   if (log.change == FileFollower::Change::kAppended) {
     memoLogInfo->AppendText(log.text);
@@ -630,6 +688,7 @@ void TfrmMain::TimerTimer() {
     status_code_.reset();
   }
   if (!status_code_) return;
+  news_.SeeStatus(*status_code_, Printers());
   // Shown again only when that would change what the user sees (after the
   // not-running message, or new printer names), so an idle tick redraws nothing.
   if (!IsStatusShown(*status_code_, Printers(), ShownStatus())) ShowStatusCode(*status_code_);

@@ -14,6 +14,7 @@
 #include "console/console_table.h"
 #include "console/file_follower.h"
 #include "console/formAbout.h"
+#include "console/service_news.h"
 #include "console/status_display.h"
 #include "platform/local_time.h"
 #include "platform/text_file.h"
@@ -32,6 +33,9 @@ struct ConsoleContext {
   // Where the two programs' files are, for their versions; empty: in
   // program_dir. Differs when the folder was given on the command line.
   std::string executable_dir{};
+  // Started at logon: only the notification area, no window, where the
+  // toolkit has one.
+  bool start_in_notification_area = false;
 };
 
 class TfrmMain {
@@ -56,8 +60,12 @@ class TfrmMain {
   void tmrPreviewTimer();
   void btnPreviewShowTextClick();
   void TimerTimer();
+  // Whether closing the window ends the console: not while the service runs
+  // and the notification area can hold the console.
+  bool FormCloseQuery();
   void ShowStatusCode(std::int16_t code);
   void btnClick();
+  void chkStartAtLogonClick();
   void ProgramIconDblClick();
   void listHistorySelect();
   void btnReprintClick();
@@ -96,6 +104,8 @@ class TfrmMain {
   ui::Edit* editTotalText = nullptr;
   ui::Button* btnSetupSave = nullptr;
   ui::Button* btn = nullptr;
+  // Only where the console can be started at logon into the notification area.
+  ui::CheckBox* chkStartAtLogon = nullptr;
   ui::Picture* ProgramIcon = nullptr;
   ui::Label* lblHistoryStatus = nullptr;
   ui::ListBox* listHistory = nullptr;
@@ -107,6 +117,7 @@ class TfrmMain {
   ui::Button* btnHistoryRefresh = nullptr;
   ui::BlinkLabel* txtErrorLabel = nullptr;
   ui::Timer* Timer = nullptr;
+  ui::NotificationArea* trayIcon = nullptr;
 
  private:
   void CreateControls();
@@ -132,6 +143,10 @@ class TfrmMain {
   void WriteSettingsLines();  // "Cratemark.cfg", in the encoding it was read in
   // A line of the console's own in the log view, until the log is read again.
   void AppendToLogView(const std::string& line);
+  // The log and status file into the view and the status message.
+  void ShowServiceFiles();
+  // What changed since the last tick, beside the window.
+  void TellNews();
 
   // Runs a handler; a failure it does not catch itself goes to the error box.
   void Guarded(const std::function<void()>& handler);
@@ -158,7 +173,10 @@ class TfrmMain {
   FileFollower log_file_;
   FileFollower status_file_;
   std::optional<std::int16_t> status_code_;  // of the status file as last read
-  std::vector<HistoryOrder> history_;        // as the History page last read it, row by row
+  bool service_runs_ = false;                // its log could be read at the last tick
+  ServiceNews news_;
+  int ticks_ = 0;
+  std::vector<HistoryOrder> history_;  // as the History page last read it, row by row
 };
 
 }  // namespace cratemark

@@ -68,10 +68,9 @@ class ConsoleOnTerminalTest : public ::testing::Test {
     tables_.tables["TolvanSpool.DBF"] = {{"Name", "SubDir"},
                                          {{"a", "PreLabel"}, {"b", "Label1"}, {"c", "Label2"}}};
     testing::FakeTableData definition;
-    for (int i = 1; i <= 39; ++i) {
-      // Appended, not "F" + ...: the cross compiler warns falsely of the latter.
+    // Appended: GCC 12 takes "F" + a temporary for an overlapping copy (-Wrestrict).
+    for (int i = 1; i <= 39; ++i)
       definition.fields.push_back(std::string("F").append(std::to_string(i)));
-    }
     definition.records.emplace_back(39, "old");
     tables_.tables["LBLPRDEF.DBF"] = definition;
     std::ofstream(dir_.path() + "LabelDesign.txt", std::ios::binary)
@@ -310,6 +309,29 @@ TEST_F(ConsoleOnTerminalTest, TheNotRunningMessageBlinksOnTheClock) {
   Run();
   EXPECT_EQ(lit, 2);
   EXPECT_EQ(dark, 2);
+}
+
+// The news a Windows console tells in a balloon goes on the status line,
+// beside the status message, once it is new.
+TEST_F(ConsoleOnTerminalTest, NewsShowsOnTheStatusLine) {
+  const auto write_log = [this](bool with_alert) {
+    std::ofstream log(dir_.path() + "Cratemark.txt", std::ios::binary);
+    log << "11/12/2026 09:00:00 : -> Loading from 1.spl\r\n";
+    if (with_alert) {
+      log << "11/12/2026 10:00:00 : ! Alert backup: Labels for Label1 print on the backup "
+             "printer Label2\r\n";
+    }
+  };
+  write_log(false);
+  Start(40, 140);
+  FakeScreen& keys = screen();
+  keys.Pass(500ms);
+  ExpectGone("Labels at the backup printer");
+  Expect([&](const FakeScreen&) { write_log(true); });
+  keys.Pass(500ms);
+  ExpectShown("Labels at the backup printer: Labels for Label1 print on the backup printer Label2");
+  keys.Press(FunctionKey(10));
+  Run();
 }
 
 // A long log opens at its newest lines and follows the ones the service

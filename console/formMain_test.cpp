@@ -677,6 +677,107 @@ TEST_F(ConsoleTest, LogViewFollowsTheServiceLogThroughItsWholeLife) {
   tick_and_check("appended to the replaced file");
 }
 
+// --- notification area ---
+
+TEST_F(ConsoleTest, NewsGoesToTheNotificationAreaOnceAndOnlyForWhatIsNew) {
+  using Shown = ui::headless::HeadlessNotificationArea::Shown;
+  Write("Cratemark.cfg", "SPLDirSource=PreLabel\r\nSPLDirDest=Label1\r\nSPLDirBackup=Label2\r\n");
+  // Over before the console started: history, not news.
+  const std::string old_backup =
+      "11/12/2026 09:00:00 : ! Alert backup: Labels for Label1 print on "
+      "the backup printer Label2\r\n11/12/2026 09:05:00 : ! Alert "
+      "cleared: Labels print at Label1 again (over: backup)\r\n";
+  Write("Cratemark.txt", old_backup);
+  Write("Cratemark.err", "0\r\n");
+  TfrmMain& form = Start();
+  auto& tray = *As(form.window()).notification_area();
+  EXPECT_EQ(tray.tip(), "Veltrane's Cratemark");
+  toolkit_.AdvanceMs(500);
+  EXPECT_TRUE(tray.shown().empty());
+
+  // Many alert lines in one tick are one balloon: the service's own words.
+  std::string burst = old_backup;
+  for (int i = 0; i < 50; ++i) {
+    burst +=
+        "11/12/2026 10:00:00 : ! Alert backup: Labels for Label1 print on the backup printer "
+        "Label2\r\n11/12/2026 10:00:00 : -> Loading from " +
+        std::to_string(i) + ".spl\r\n";
+  }
+  Write("Cratemark.txt", burst);
+  toolkit_.AdvanceMs(5000);
+  EXPECT_EQ(tray.shown(), (std::vector<Shown>{{"Labels at the backup printer",
+                                               "Labels for Label1 print on the backup printer "
+                                               "Label2"}}));
+
+  Write("Cratemark.err", "2\r\n");
+  std::filesystem::create_directories(dir_ / "Unprinted");
+  Write("Unprinted/7.spl", "not a label job");
+  toolkit_.AdvanceMs(5000);
+  // The status at once, the orders at the next count of Unprinted.
+  EXPECT_EQ(tray.shown(),
+            (std::vector<Shown>{
+                tray.shown().front(),
+                {"Labels stopped", "Printer \"Label1\" NOT configured"},
+                {"Order not printed", "1 order waits in Unprinted: see the History page."}}));
+  toolkit_.AdvanceMs(10000);
+  EXPECT_EQ(tray.shown().size(), 3u);
+}
+
+TEST_F(ConsoleTest, ClosingWhileTheServiceRunsKeepsTheConsoleInTheNotificationArea) {
+  Write("Cratemark.txt", "line one\r\n");
+  Write("Cratemark.err", "0\r\n");
+  TfrmMain& form = Start();
+  auto& window = As(form.window());
+  auto& tray = *window.notification_area();
+  window.Show();
+  toolkit_.AdvanceMs(500);
+  window.CloseMain();
+  EXPECT_FALSE(window.has_quit());
+  EXPECT_FALSE(window.IsShown());
+  tray.ChooseOpen();
+  EXPECT_TRUE(window.IsShown());
+  tray.ChooseQuit();
+  EXPECT_TRUE(window.has_quit());
+
+  // Nothing to watch: closing ends it, as it does where nothing can hold it.
+  form_.reset();
+  TfrmMain& again = Start();
+  auto& second = As(again.window());
+  std::filesystem::remove(dir_ / "Cratemark.txt");
+  toolkit_.AdvanceMs(500);
+  second.CloseMain();
+  EXPECT_TRUE(second.has_quit());
+  form_.reset();
+  TfrmMain& third = Start();
+  auto& terminal_like = As(third.window());
+  terminal_like.notification_area()->SetHoldsProgram(false);
+  Write("Cratemark.txt", "line one\r\n");
+  toolkit_.AdvanceMs(500);
+  terminal_like.CloseMain();
+  EXPECT_TRUE(terminal_like.has_quit());
+
+  // There the status message tells the status; only the other news go beside it.
+  Write("Cratemark.err", "2\r\n");
+  Write("Cratemark.txt",
+        "line one\r\n11/12/2026 10:00:00 : ! Alert stopped: No printer prints\r\n");
+  toolkit_.AdvanceMs(500);
+  using Shown = ui::headless::HeadlessNotificationArea::Shown;
+  EXPECT_EQ(terminal_like.notification_area()->shown(),
+            (std::vector<Shown>{{"No printer prints", "No printer prints"}}));
+  EXPECT_EQ(third.txtErrorLabel->Text(), "Printer \"\" NOT configured");
+}
+
+TEST_F(ConsoleTest, StartedAtLogonOnlyTheNotificationAreaShows) {
+  for (bool at_logon : {false, true}) {
+    form_ = std::make_unique<TfrmMain>(toolkit_,
+                                       ConsoleContext{.program_dir = program_dir_,
+                                                      .tables = &tables_,
+                                                      .start_in_notification_area = at_logon});
+    EXPECT_EQ(As(form_->window()).hide_count(), at_logon ? 1 : 0);
+    form_.reset();
+  }
+}
+
 // --- "Setup Tolvan Labels" ---
 
 class SetupTolvanLabelsTest : public ConsoleTest {

@@ -146,7 +146,7 @@ check_setup_page() {
 # own encoding, and "Revert to Last" takes the saved design back.
 check_label_editor() {
   keys F2
-  wait_screen "<Total Text>"  # the list from its top; on 24 rows the last tag is below
+  wait_screen "<Revenue Center>"  # the list is up (at 80 x 24 its last tags lie below)
   wait_screen "Ref: <Reference>"
   keys End  # the last tag: cut at 80 columns, it is named whole in the hint line
   [ "$cols" -gt 80 ] || wait_screen "<Transaction Description>  Double click on a tag"

@@ -116,6 +116,16 @@ class Button : public Control {
 };
 
 // The program picture.
+// A check box with its caption at its right.
+class CheckBox : public Control {
+ public:
+  // As a program sets it: no handler runs.
+  virtual void SetChecked(bool checked) = 0;
+  virtual bool IsChecked() const = 0;
+  // Runs after the user has ticked or cleared it.
+  virtual void OnClick(Handler handler) = 0;
+};
+
 class Picture : public Control {
  public:
   virtual void OnDoubleClick(Handler handler) = 0;

@@ -2,6 +2,7 @@
 // controls relative to its own top left corner.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +27,7 @@ class Container {
   virtual Editor& AddEditor(Rect rect) = 0;
   virtual LogView& AddLogView(Rect rect) = 0;
   virtual Button& AddButton(Rect rect, std::string_view caption, bool is_default = false) = 0;
+  virtual CheckBox& AddCheckBox(Rect rect, std::string_view caption) = 0;
   virtual Picture& AddPicture(Rect rect) = 0;
   virtual ImageView& AddImageView(Rect rect) = 0;
   virtual TabControl& AddTabControl(Rect rect) = 0;
@@ -58,6 +60,26 @@ struct WindowSpec {
   int client_height = 0;
 };
 
+// Where a program tells news while its window may be out of sight: on
+// Windows its icon in the notification area, with balloons and a menu; in a
+// terminal the status line.
+class NotificationArea {
+ public:
+  virtual ~NotificationArea() = default;
+  // Tells news; the next news replaces it.
+  virtual void ShowNews(std::string_view title, std::string_view text) = 0;
+  // Whether the program can live on here with its window hidden.
+  virtual bool HoldsProgram() const = 0;
+  // Whether the news shares the status line with the window's status
+  // message, which then tells the status itself.
+  virtual bool IsOnStatusLine() const = 0;
+  // Runs when the user asks to see the window (the menu's "Open", a double
+  // click on the icon).
+  virtual void OnOpen(Handler handler) = 0;
+  // Runs when the user chooses the menu's "Quit".
+  virtual void OnQuit(Handler handler) = 0;
+};
+
 class Window : public virtual Container {
  public:
   // A status bar `height` pixels high along the bottom, with a clock pane
@@ -76,6 +98,17 @@ class Window : public virtual Container {
   virtual bool IsShown() const = 0;
   // A message box owned by this window.
   virtual MessageAnswer ShowMessage(const MessageBoxSpec& options) = 0;
+  // A kMain window's notification area, there while the window lives;
+  // `tip` names the program beside its icon.
+  virtual NotificationArea& AddNotificationArea(std::string_view tip) = 0;
+  // Runs when the user closes a kMain window; when it returns false the
+  // window is only hidden and the program goes on.
+  virtual void OnCloseQuery(std::function<bool()> handler) = 0;
+  // Hides a kMain window (Show brings it back), or starts it hidden when
+  // called before Run.
+  virtual void Hide() = 0;
+  // Ends the program's message loop, as closing a kMain window does.
+  virtual void Quit() = 0;
 };
 
 class Toolkit {

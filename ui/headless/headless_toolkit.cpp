@@ -190,6 +190,9 @@ LogView& HeadlessContainer::AddLogView(Rect) { return Keep(std::make_unique<Head
 Button& HeadlessContainer::AddButton(Rect, std::string_view caption, bool is_default) {
   return Keep(std::make_unique<HeadlessButton>(caption, is_default));
 }
+CheckBox& HeadlessContainer::AddCheckBox(Rect, std::string_view caption) {
+  return Keep(std::make_unique<HeadlessCheckBox>(caption));
+}
 Picture& HeadlessContainer::AddPicture(Rect) { return Keep(std::make_unique<HeadlessPicture>()); }
 ImageView& HeadlessContainer::AddImageView(Rect) {
   return Keep(std::make_unique<HeadlessImageView>());
@@ -236,6 +239,12 @@ void HeadlessWindow::Show() {
 
 MessageAnswer HeadlessWindow::ShowMessage(const MessageBoxSpec& options) {
   return toolkit_.Answer(options);
+}
+
+NotificationArea& HeadlessWindow::AddNotificationArea(std::string_view tip) {
+  notification_area_ = std::make_unique<HeadlessNotificationArea>();
+  notification_area_->tip_ = tip;
+  return *notification_area_;
 }
 
 // --- toolkit ---

@@ -155,6 +155,26 @@ class HeadlessButton : public Button, public ControlBase {
   Handler on_click_;
 };
 
+class HeadlessCheckBox : public CheckBox, public ControlBase {
+ public:
+  explicit HeadlessCheckBox(std::string_view caption) : caption_(caption) {}
+  CRATEMARK_HEADLESS_CONTROL_BASICS
+  void SetChecked(bool checked) override { checked_ = checked; }
+  bool IsChecked() const override { return checked_; }
+  void OnClick(Handler handler) override { on_click_ = std::move(handler); }
+  // The user ticks or clears it.
+  void Click() {
+    checked_ = !checked_;
+    if (on_click_) on_click_();
+  }
+  const std::string& caption() const { return caption_; }
+
+ private:
+  std::string caption_;
+  bool checked_ = false;
+  Handler on_click_;
+};
+
 class HeadlessPicture : public Picture, public ControlBase {
  public:
   CRATEMARK_HEADLESS_CONTROL_BASICS
@@ -248,6 +268,7 @@ class HeadlessContainer : public virtual Container {
   Editor& AddEditor(Rect rect) override;
   LogView& AddLogView(Rect rect) override;
   Button& AddButton(Rect rect, std::string_view caption, bool is_default) override;
+  CheckBox& AddCheckBox(Rect rect, std::string_view caption) override;
   Picture& AddPicture(Rect rect) override;
   ImageView& AddImageView(Rect rect) override;
   TabControl& AddTabControl(Rect rect) override;
@@ -265,6 +286,40 @@ class HeadlessContainer : public virtual Container {
   std::vector<std::shared_ptr<void>> owned_;
 };
 
+// Records the news it was asked to tell; a test plays the user's choices
+// in its menu.
+class HeadlessNotificationArea : public NotificationArea {
+ public:
+  struct Shown {
+    std::string title, text;
+    bool operator==(const Shown&) const = default;
+  };
+  void ShowNews(std::string_view title, std::string_view text) override {
+    shown_.push_back({std::string(title), std::string(text)});
+  }
+  bool HoldsProgram() const override { return holds_program_; }
+  bool IsOnStatusLine() const override { return !holds_program_; }
+  void OnOpen(Handler handler) override { on_open_ = std::move(handler); }
+  void OnQuit(Handler handler) override { on_quit_ = std::move(handler); }
+  // As a terminal's status line (false), which cannot hold the program.
+  void SetHoldsProgram(bool holds) { holds_program_ = holds; }
+  const std::vector<Shown>& shown() const { return shown_; }
+  const std::string& tip() const { return tip_; }
+  void ChooseOpen() {
+    if (on_open_) on_open_();
+  }
+  void ChooseQuit() {
+    if (on_quit_) on_quit_();
+  }
+
+ private:
+  friend class HeadlessWindow;
+  std::string tip_;
+  bool holds_program_ = true;
+  std::vector<Shown> shown_;
+  Handler on_open_, on_quit_;
+};
+
 class HeadlessWindow : public Window, public HeadlessContainer {
  public:
   HeadlessWindow(HeadlessToolkit& toolkit, WindowSpec options);
@@ -277,8 +332,29 @@ class HeadlessWindow : public Window, public HeadlessContainer {
   void Show() override;
   bool IsShown() const override { return is_shown_ || is_modal_open_; }
   MessageAnswer ShowMessage(const MessageBoxSpec& options) override;
+  NotificationArea& AddNotificationArea(std::string_view tip) override;
+  void OnCloseQuery(std::function<bool()> handler) override {
+    on_close_query_ = std::move(handler);
+  }
+  void Hide() override {
+    is_shown_ = false;
+    ++hide_count_;
+  }
+  void Quit() override { has_quit_ = true; }
   // The user closes a window shown by Show.
   void Close() { is_shown_ = false; }
+  // The user closes the main window: it ends the program, or only hides
+  // when the close query says so.
+  void CloseMain() {
+    if (!on_close_query_ || on_close_query_()) {
+      has_quit_ = true;
+    } else {
+      is_shown_ = false;
+    }
+  }
+  bool has_quit() const { return has_quit_; }
+  int hide_count() const { return hide_count_; }
+  HeadlessNotificationArea* notification_area() { return notification_area_.get(); }
   int show_count() const { return show_count_; }
   const WindowSpec& options() const { return options_; }
   bool is_modal_open() const { return is_modal_open_; }
@@ -294,6 +370,10 @@ class HeadlessWindow : public Window, public HeadlessContainer {
   int show_count_ = 0;
   bool has_status_bar_ = false;
   std::string clock_text_;
+  std::function<bool()> on_close_query_;
+  bool has_quit_ = false;
+  int hide_count_ = 0;
+  std::unique_ptr<HeadlessNotificationArea> notification_area_;
 };
 
 struct ShownMessage {
@@ -346,6 +426,7 @@ inline HeadlessEdit& As(Edit* control) { return dynamic_cast<HeadlessEdit&>(*con
 inline HeadlessEditor& As(Editor* control) { return dynamic_cast<HeadlessEditor&>(*control); }
 inline HeadlessLogView& As(LogView* control) { return dynamic_cast<HeadlessLogView&>(*control); }
 inline HeadlessButton& As(Button* control) { return dynamic_cast<HeadlessButton&>(*control); }
+inline HeadlessCheckBox& As(CheckBox* control) { return dynamic_cast<HeadlessCheckBox&>(*control); }
 inline HeadlessPicture& As(Picture* control) { return dynamic_cast<HeadlessPicture&>(*control); }
 inline HeadlessImageView& As(ImageView* control) {
   return dynamic_cast<HeadlessImageView&>(*control);
@@ -354,6 +435,7 @@ inline HeadlessLabel& As(Label* control) { return dynamic_cast<HeadlessLabel&>(*
 inline HeadlessBlinkLabel& As(BlinkLabel* control) {
   return dynamic_cast<HeadlessBlinkLabel&>(*control);
 }
+inline HeadlessWindow& As(Window& window) { return dynamic_cast<HeadlessWindow&>(window); }
 inline HeadlessTabControl& As(TabControl* control) {
   return dynamic_cast<HeadlessTabControl&>(*control);
 }

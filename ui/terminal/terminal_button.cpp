@@ -52,21 +52,6 @@ void TerminalButton::Paint(Canvas& canvas, bool focused) const {
   }
 }
 
-bool TerminalButton::OnKey(const Key& key) {
-  if (key.name == KeyName::kEnter || (key.name == KeyName::kChar && key.ch == U' ' && !key.alt)) {
-    Press();
-    return true;
-  }
-  return false;
-}
-
-void TerminalButton::OnMouse(const Mouse& mouse) {
-  if (mouse.kind == MouseKind::kClick || mouse.kind == MouseKind::kDoubleClick) {
-    TakeFocus();
-    Press();
-  }
-}
-
 void TerminalButton::Press() {
   if (on_click_) on_click_();
 }

@@ -15,8 +15,8 @@ class TerminalButton : public Button, public Widget {
   bool IsFocusable() const override { return true; }
   bool IsDefaultButton() const override { return is_default_; }
   void Paint(Canvas& canvas, bool focused) const override;
-  bool OnKey(const Key& key) override;
-  void OnMouse(const Mouse& mouse) override;
+  bool OnKey(const Key& key) override { return PressOnKey(key); }
+  void OnMouse(const Mouse& mouse) override { PressOnClick(mouse); }
   char32_t AccessKey() const override { return caption_.key; }
   void Press() override;
 

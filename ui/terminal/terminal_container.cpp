@@ -4,6 +4,7 @@
 #include "ui/terminal/frame_widget.h"
 #include "ui/terminal/tab_widget.h"
 #include "ui/terminal/terminal_button.h"
+#include "ui/terminal/terminal_check_box.h"
 #include "ui/terminal/terminal_edit.h"
 #include "ui/terminal/terminal_editor.h"
 #include "ui/terminal/terminal_image_view.h"
@@ -60,6 +61,10 @@ LogView& TerminalContainer::AddLogView(Rect rect) {
 Button& TerminalContainer::AddButton(Rect rect, std::string_view caption, bool is_default) {
   return Place(
       std::make_unique<TerminalButton>(root_, surface_, Offset(rect), caption, is_default));
+}
+
+CheckBox& TerminalContainer::AddCheckBox(Rect rect, std::string_view caption) {
+  return Place(std::make_unique<TerminalCheckBox>(root_, surface_, Offset(rect), caption));
 }
 
 Picture& TerminalContainer::AddPicture(Rect rect) {

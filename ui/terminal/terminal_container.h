@@ -25,6 +25,7 @@ class TerminalContainer : public virtual Container {
   Editor& AddEditor(Rect rect) override;
   LogView& AddLogView(Rect rect) override;
   Button& AddButton(Rect rect, std::string_view caption, bool is_default) override;
+  CheckBox& AddCheckBox(Rect rect, std::string_view caption) override;
   Picture& AddPicture(Rect rect) override;
   ImageView& AddImageView(Rect rect) override;
   TabControl& AddTabControl(Rect rect) override;

@@ -55,7 +55,13 @@ void TerminalWindow::Show() {
   toolkit_.ShowModeless(this);
 }
 
+NotificationArea& TerminalWindow::AddNotificationArea(std::string_view) {
+  news_ = std::make_unique<TerminalStatusNews>();
+  return *news_;
+}
+
 void TerminalWindow::Hide() {
+  if (is_main()) return;
   is_modeless_shown_ = false;
   toolkit_.HideModeless(this);
 }

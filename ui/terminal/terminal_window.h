@@ -10,6 +10,7 @@
 #include "ui/terminal/focus_chain.h"
 #include "ui/terminal/terminal_blink_label.h"
 #include "ui/terminal/terminal_container.h"
+#include "ui/terminal/terminal_status_news.h"
 #include "ui/terminal/terminal_timer.h"
 #include "ui/terminal/widget.h"
 #include "ui/window.h"
@@ -30,6 +31,12 @@ class TerminalWindow : public Window, public TerminalContainer {
   void Show() override;
   bool IsShown() const override;
   MessageAnswer ShowMessage(const MessageBoxSpec& options) override;
+  NotificationArea& AddNotificationArea(std::string_view tip) override;
+  // F10 always ends the program here: nothing holds it without its window.
+  void OnCloseQuery(std::function<bool()>) override {}
+  // A main window cannot be hidden in a terminal; a modeless one steps aside.
+  void Hide() override;
+  void Quit() override { Close(); }
 
   // For the containers and controls.
   void Keep(std::unique_ptr<Widget> widget) { widgets_.push_back(std::move(widget)); }
@@ -50,7 +57,6 @@ class TerminalWindow : public Window, public TerminalContainer {
   void Open();  // runs the show handler and puts the focus on its first control
   void Close() { is_closed_ = true; }
   bool is_closed() const { return is_closed_; }
-  void Hide();
   void RepairFocus() { focus_.Repair(); }
   std::vector<std::unique_ptr<TerminalTimer>>& timers() { return timers_; }
   // Lays the window over `area` of the terminal; a tool window is centred
@@ -76,6 +82,7 @@ class TerminalWindow : public Window, public TerminalContainer {
   std::vector<std::unique_ptr<TerminalContainer>> containers_;
   std::vector<std::unique_ptr<TerminalTimer>> timers_;
   std::unique_ptr<TerminalBlinkLabel> status_;
+  std::unique_ptr<TerminalStatusNews> news_;
   int status_height_ = 0;
   FocusChain focus_{widgets_};
   TabWidget* tabs_ = nullptr;

@@ -14,6 +14,21 @@ bool Widget::IsShown() const {
 
 void Widget::TakeFocus() { root_.Focus(this); }
 
+bool Widget::PressOnKey(const Key& key) {
+  if (key.name == KeyName::kEnter || (key.name == KeyName::kChar && key.ch == U' ' && !key.alt)) {
+    Press();
+    return true;
+  }
+  return false;
+}
+
+void Widget::PressOnClick(const Mouse& mouse) {
+  if (mouse.kind == MouseKind::kClick || mouse.kind == MouseKind::kDoubleClick) {
+    TakeFocus();
+    Press();
+  }
+}
+
 CellBox Widget::Inner() const {
   if (!HasBorder()) return box_;
   return {box_.row + 1, box_.col + 1, box_.rows - 2, box_.cols - 2};

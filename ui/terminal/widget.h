@@ -96,6 +96,10 @@ class Widget {
 
  protected:
   void TakeFocus();
+  // What presses a button or a check box: Enter or Space (true when the key
+  // pressed it), a click (which also takes the focus).
+  bool PressOnKey(const Key& key);
+  void PressOnClick(const Mouse& mouse);
   // The box less its border, when it is big enough to have one.
   CellBox Inner() const;
   bool HasBorder() const { return box_.rows >= 3 && box_.cols >= 4; }

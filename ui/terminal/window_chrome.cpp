@@ -55,6 +55,14 @@ void TerminalWindow::PaintStatusLines(Canvas& canvas) const {
     canvas.Text(status_row, frame_.col + 1, status_->Text(), clock_col - frame_.col - 2,
                 kReverse | kAlert | kBold);
   }
+  // The news after the status message, in place whether or not it is lit.
+  if (news_ && !news_->Text().empty()) {
+    const int news_col =
+        frame_.col + 1 + (status_->IsVisible() ? CharCount(status_->Text()) + 2 : 0);
+    if (news_col < clock_col - 1) {
+      canvas.Text(status_row, news_col, news_->Text(), clock_col - news_col - 1, kReverse | kBold);
+    }
+  }
 }
 
 }  // namespace cratemark::ui::terminal

@@ -217,6 +217,10 @@ void Win32Button::OnCommand(int code) {
   if (code == BN_CLICKED && on_click_) on_click_();
 }
 
+void Win32CheckBox::OnCommand(int code) {
+  if (code == BN_CLICKED && on_click_) on_click_();
+}
+
 void Win32Picture::OnCommand(int code) {
   if (code == STN_DBLCLK && on_double_click_) on_double_click_();
 }

@@ -129,6 +129,21 @@ class Win32Button : public Button, public NativeControl {
   Handler on_click_;
 };
 
+class Win32CheckBox : public CheckBox, public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  CRATEMARK_WIN32_CONTROL_BASICS
+  void SetChecked(bool checked) override {
+    SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  bool IsChecked() const override { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void OnClick(Handler handler) override { on_click_ = std::move(handler); }
+  void OnCommand(int code) override;
+
+ private:
+  Handler on_click_;
+};
+
 class Win32Picture : public Picture, public NativeControl {
  public:
   using NativeControl::NativeControl;

@@ -106,6 +106,13 @@ LogView& Win32Container::AddLogView(Rect rect) {
   return root_.Keep(std::make_unique<Win32LogView>(root_, hwnd), id);
 }
 
+CheckBox& Win32Container::AddCheckBox(Rect rect, std::string_view caption) {
+  const int id = root_.NextId();
+  HWND hwnd = Create(WC_BUTTONW, caption, WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE,
+                     0, rect, root_.fonts().normal, id);
+  return root_.Keep(std::make_unique<Win32CheckBox>(root_, hwnd), id);
+}
+
 Button& Win32Container::AddButton(Rect rect, std::string_view caption, bool is_default) {
   // The default button answers Enter through the dialog manager, as IDOK.
   const int id = is_default ? IDOK : root_.NextId();
@@ -281,6 +288,7 @@ Timer& Win32Window::AddTimer(int interval_ms, Handler handler) {
 }
 
 void Win32Window::ShowMain() {
+  if (starts_hidden_) return;
   if (on_show_) on_show_();
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
@@ -288,8 +296,24 @@ void Win32Window::ShowMain() {
 
 void Win32Window::Show() {
   if (on_show_) on_show_();
-  ShowWindow(hwnd_, SW_SHOW);
+  ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
   SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (options_.kind == WindowKind::kMain) SetForegroundWindow(hwnd_);
+}
+
+void Win32Window::Hide() {
+  if (!IsWindowVisible(hwnd_)) starts_hidden_ = true;
+  ShowWindow(hwnd_, SW_HIDE);
+}
+
+// As the close button does when nothing holds the program: the window goes,
+// and with it the message loop.
+void Win32Window::Quit() { DestroyWindow(hwnd_); }
+
+NotificationArea& Win32Window::AddNotificationArea(std::string_view tip) {
+  notification_area_ = std::make_unique<Win32NotificationArea>(hwnd_, tip);
+  taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
+  return *notification_area_;
 }
 
 bool Win32Window::IsShown() const { return IsWindowVisible(hwnd_) != FALSE; }
@@ -400,6 +424,10 @@ LRESULT CALLBACK Win32Window::PanelProc(HWND hwnd, UINT message, WPARAM wparam, 
 }
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != 0 && message == taskbar_created_ && notification_area_) {
+    notification_area_->OnTaskbarCreated();
+    return 0;
+  }
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));
@@ -424,7 +452,14 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SIZE:
       OnSize();
       return 0;
+    case Win32NotificationArea::kCallbackMessage:
+      if (notification_area_) notification_area_->OnCallback(lparam);
+      return 0;
     case WM_CLOSE:
+      if (options_.kind == WindowKind::kMain && on_close_query_ && !on_close_query_()) {
+        ShowWindow(hwnd_, SW_HIDE);
+        return 0;
+      }
       if (options_.kind == WindowKind::kTool) {
         CloseModal();
         return 0;

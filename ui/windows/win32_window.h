@@ -10,6 +10,7 @@
 
 #include "ui/window.h"
 #include "ui/windows/win32_controls.h"
+#include "ui/windows/win32_notification_area.h"
 
 namespace cratemark::ui::win32 {
 
@@ -37,6 +38,7 @@ class Win32Container : public virtual Container {
   Editor& AddEditor(Rect rect) override;
   LogView& AddLogView(Rect rect) override;
   Button& AddButton(Rect rect, std::string_view caption, bool is_default) override;
+  CheckBox& AddCheckBox(Rect rect, std::string_view caption) override;
   Picture& AddPicture(Rect rect) override;
   ImageView& AddImageView(Rect rect) override;
   TabControl& AddTabControl(Rect rect) override;
@@ -81,6 +83,12 @@ class Win32Window : public Window, public Win32Container {
   void Show() override;
   bool IsShown() const override;
   MessageAnswer ShowMessage(const MessageBoxSpec& options) override;
+  NotificationArea& AddNotificationArea(std::string_view tip) override;
+  void OnCloseQuery(std::function<bool()> handler) override {
+    on_close_query_ = std::move(handler);
+  }
+  void Hide() override;
+  void Quit() override;
 
   HWND hwnd() const { return hwnd_; }
   const Fonts& fonts() const { return fonts_; }
@@ -122,6 +130,10 @@ class Win32Window : public Window, public Win32Container {
   Win32BlinkLabel* status_label_ = nullptr;
   std::vector<Win32BlinkLabel*> blink_labels_;
   Handler on_show_;
+  std::function<bool()> on_close_query_;
+  std::unique_ptr<Win32NotificationArea> notification_area_;
+  UINT taskbar_created_ = 0;  // the shell's message when Explorer starts again
+  bool starts_hidden_ = false;
   bool is_modal_open_ = false;
   int next_id_ = 100;
   UINT_PTR next_timer_id_ = 1;
