@@ -8,25 +8,14 @@ bin_dir=$1
 source "$(dirname "$0")/wine_test_lib.sh"
 # The service's own prefix: it shares the service name with the service test.
 wine_test_prefix service CRATEMARK_SERVICE_WINEPREFIX
-exec 9>"$WINEPREFIX.service-test.lock"
-flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.service-test.lock" >&2; exit 1; }
+one_run_at_a_time service-test
 
 keep_artifacts_in "$(artifacts_dir "$bin_dir")"
 program=$(mktemp -d /tmp/cratemark-wine-alert.XXXXXX)
 keep_service_log "$program"
-installed=0
 remove_at_exit "$program"
-on_exit 'if [ "$installed" = 1 ]; then
-    timeout 30 "$wine_run" "$bin_dir/service_control.exe" stop srvCratemark >/dev/null 2>&1
-    timeout 30 "$wine_run" sc delete srvCratemark >/dev/null 2>&1
-  fi'
+remove_service_at_exit "$bin_dir"
 trap 'echo "FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
-
-wine_step() {
-  local seconds=$1
-  shift
-  timeout "$seconds" "$wine_run" "$@"
-}
 
 wine_step 120 cmd /c exit >/dev/null 2>&1 || true  # prefix ready
 wine_persistent_server

@@ -17,10 +17,7 @@ wine_test_prefix installer CRATEMARK_INSTALLER_WINEPREFIX
 # No menu entries on the Linux desktop for the Start-menu shortcut.
 # icacls.exe=n: the recorder put in the system folder, not Wine's own.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=;icacls.exe=n"
-# One run at a time per prefix (other build folders run this test too); not
-# the prefix's own lock file, which tools/wine-run takes while it boots.
-exec 9>"$WINEPREFIX.installer-test.lock"
-flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.installer-test.lock" >&2; exit 1; }
+one_run_at_a_time installer-test
 
 keep_artifacts_in "$(artifacts_dir "$bin_dir")"
 program=$(mktemp -d /tmp/cratemark-wine-installer.XXXXXX)
@@ -36,11 +33,6 @@ on_exit 'timeout 30 "$wine_run" "$bin_dir/service_control.exe" stop srvCratemark
   rm -f "$start_menu/Cratemark.lnk"'
 trap 'echo "FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
 
-wine_step() {
-  local seconds=$1
-  shift
-  timeout "$seconds" "$wine_run" "$@"
-}
 state() { wine_step 30 "$bin_dir/service_control.exe" query srvCratemark | tr -d '\r'; }
 is_state() { [ "$(state)" = "$1" ]; }
 # Wine itself complains about the volume of Z:, which the installer asks for.

@@ -8,32 +8,14 @@ bin_dir=$1
 source "$(dirname "$0")/wine_test_lib.sh"
 # The wineserver is made persistent for the service and killed at the end.
 wine_test_prefix service CRATEMARK_SERVICE_WINEPREFIX
-# One run at a time per prefix (other build folders run this test too): two
-# would share the service name and kill each other's wineserver. Not the
-# prefix's own lock file, which tools/wine-run takes while it boots a new
-# prefix: holding that here would block our own first Wine call.
-exec 9>"$WINEPREFIX.service-test.lock"
-flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.service-test.lock" >&2; exit 1; }
+one_run_at_a_time service-test
 
 keep_artifacts_in "$(artifacts_dir "$bin_dir")"
 program=$(mktemp -d /tmp/cratemark-wine-service.XXXXXX)
 keep_service_log "$program"
-installed=0
 remove_at_exit "$program"
-on_exit 'if [ "$installed" = 1 ]; then
-    timeout 30 "$wine_run" "$bin_dir/service_control.exe" stop srvCratemark >/dev/null 2>&1
-    timeout 30 "$wine_run" sc delete srvCratemark >/dev/null 2>&1
-  fi'
+remove_service_at_exit "$bin_dir"
 trap 'echo "FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
-
-# wine_step SECONDS COMMAND...: a Windows program that must end in time; a
-# message box waiting for a click (nothing may show under SILENT) fails here
-# instead of hanging the test.
-wine_step() {
-  local seconds=$1
-  shift
-  timeout "$seconds" "$wine_run" "$@"
-}
 
 control() { wine_step 30 "$bin_dir/service_control.exe" "$1" srvCratemark | tr -d '\r'; }
 

@@ -40,6 +40,35 @@ wine_persistent_server() {
   fi
 }
 
+# one_run_at_a_time NAME: other build folders run these tests too, in the
+# same prefix; two runs would share the service name and kill each other's
+# wineserver. Not the prefix's own lock file, which tools/wine-run takes
+# while it boots a new prefix: holding that would block our first Wine call.
+one_run_at_a_time() {
+  exec 9>"$WINEPREFIX.$1.lock"
+  flock -w 240 9 || { echo "FAILED: another run holds $WINEPREFIX.$1.lock" >&2; exit 1; }
+}
+
+# wine_step SECONDS COMMAND...: a Windows program that must end in time; a
+# message box waiting for a click (nothing may show under SILENT) fails here
+# instead of hanging the test.
+wine_step() {
+  local seconds=$1
+  shift
+  timeout "$seconds" "$wine_run" "$@"
+}
+
+# remove_service_at_exit BIN_DIR: the service is stopped and its
+# registration deleted at exit while $installed is 1.
+installed=0
+remove_service_at_exit() {
+  service_control="$1/service_control.exe"
+  on_exit 'if [ "$installed" = 1 ]; then
+    timeout 30 "$wine_run" "$service_control" stop srvCratemark >/dev/null 2>&1
+    timeout 30 "$wine_run" sc delete srvCratemark >/dev/null 2>&1
+  fi'
+}
+
 # keep_artifacts_in DIR: when the test fails, what says why stays in
 # DIR/<test>/ and the test prints where: the service's activity log as last
 # seen (keep_service_log), its event-log entries (events.txt, from Wine's
