@@ -11,11 +11,8 @@
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 bin=${1:-$repo/build/linux-release/bin}
-corpus=${CRATEMARK_ZPL_REFERENCE:-}
-for candidate in "$repo/../shared/zpl-reference" "$repo/../../shared/zpl-reference"; do
-  [ -n "$corpus" ] || { [ -x "$candidate/score.py" ] && corpus=$candidate; }
-done
-if [ -z "$corpus" ] || [ ! -x "$corpus/score.py" ]; then
+corpus=$("$repo/tools/reference-corpus-dir.sh" zpl-reference)
+if [ -z "$corpus" ]; then
   echo "render_fidelity: no reference corpus (set CRATEMARK_ZPL_REFERENCE)"
   exit 1
 fi

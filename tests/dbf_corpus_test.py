@@ -11,7 +11,7 @@ tree and holds the engine to what it promises about those tables:
   - no crash, and reading changes no file.
 
 Usage: dbf_corpus_test.py LIBXBENGINE_SO OUTPUT_DIR
-The corpus is found by tools/dbf-corpus-dir.sh; without one the test is
+The corpus is found by tools/reference-corpus-dir.sh; without one the test is
 skipped (exit status 77). check.py's whole report goes to
 OUTPUT_DIR/dbf-corpus.txt.
 """
@@ -51,7 +51,7 @@ def main(argv):
         return 2
     library, out_dir = os.path.abspath(argv[1]), argv[2]
     here = os.path.dirname(os.path.abspath(__file__))
-    corpus = subprocess.run([os.path.join(here, "..", "tools", "dbf-corpus-dir.sh")],
+    corpus = subprocess.run([os.path.join(here, "..", "tools", "reference-corpus-dir.sh"), "dbf-corpus"],
                             capture_output=True, text=True).stdout.strip()
     if not corpus:
         print("dbf corpus: no shared/dbf-corpus beside the repository; skipped")

@@ -5,7 +5,8 @@
 # and messages.
 # For the Windows build (BIN_DIR holds cratemark-render.exe) the same checks
 # run under Wine, and with a Linux build's BIN_DIR beside it the two builds
-# must draw the same dots, for these labels and one of every kind drawn.
+# must draw the same dots, for these labels, one of every kind drawn and
+# the reference corpus's labels when the corpus is beside the checkout.
 #   tests/render_roundtrip_test.sh BIN_DIR [LINUX_BIN_DIR]
 set -uo pipefail
 bin=$1
@@ -76,18 +77,36 @@ if [ -n "$linux_bin" ] && [ -x "$linux_bin/cratemark-render" ]; then
   done
   "$linux_bin/cratemark-render" "$labels/kinds.zpl" -o "$out/kinds-linux.png" >/dev/null 2>&1
   for i in 1 2 3; do pairs+=("$out/kinds-$i.png" "$out/kinds-linux-$i.png"); done
+  # And the reference corpus's labels (4 x 4 in), when it stands beside the
+  # checkout.
+  corpus=$("$here/../tools/reference-corpus-dir.sh" zpl-reference)
+  for label in ${corpus:+"$corpus"/labels/*.zpl}; do
+    name=$(basename "$label" .zpl)
+    render "$label" --size 101.6x101.6 -o "$out/corpus-$name.png" >/dev/null 2>&1
+    "$linux_bin/cratemark-render" "$label" --size 101.6x101.6 -o "$out/corpus-$name-linux.png" \
+      >/dev/null 2>&1
+    pairs+=("$out/corpus-$name.png" "$out/corpus-$name-linux.png")
+  done
   python3 - "${pairs[@]}" <<'PY' || fail "the targets' images differ"
 import subprocess, sys
 def dots(path):
     return subprocess.run(["convert", path, "-depth", "8", "gray:-"], check=True,
                           capture_output=True).stdout
-same = True
-for windows, linux in zip(sys.argv[1::2], sys.argv[2::2]):
-    a, b = dots(windows), dots(linux)
+pairs = list(zip(sys.argv[1::2], sys.argv[2::2]))
+differing = 0
+for windows, linux in pairs:
+    try:
+        a, b = dots(windows), dots(linux)
+    except subprocess.CalledProcessError:
+        print("%s: not drawn on both targets" % windows.rsplit("/", 1)[-1])
+        differing += 1
+        continue
     differ = sum(x != y for x, y in zip(a, b)) + abs(len(a) - len(b))
-    print("%s: %d of %d dots differ" % (windows.rsplit("/", 1)[-1], differ, len(a)))
-    same = same and differ == 0
-sys.exit(0 if same else 1)
+    if differ:
+        print("%s: %d of %d dots differ" % (windows.rsplit("/", 1)[-1], differ, len(a)))
+        differing += 1
+print("%d of %d images the same on both targets" % (len(pairs) - differing, len(pairs)))
+sys.exit(0 if differing == 0 else 1)
 PY
 fi
 

@@ -39,7 +39,7 @@ cmake --build "$build" --target "${targets[@]}" || exit 1
 # licences. Prints the seed folder, or nothing without a corpus.
 table_seeds() {
   local corpus out table base memo ext seed t m l
-  corpus=$(tools/dbf-corpus-dir.sh)
+  corpus=$(tools/reference-corpus-dir.sh dbf-corpus)
   [ -n "$corpus" ] || return 0
   out="$build/seeds/dbf-corpus"
   rm -rf "$out" && mkdir -p "$out"
