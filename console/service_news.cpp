@@ -74,7 +74,13 @@ void ServiceNews::SeeLog(std::string_view text, bool appended) {
              TitleOf(condition == &backup_), condition->message);
       }
     } else if (alert.kind == "cleared") {
-      if (appended && (backup_.told || stopped_.told)) {
+      if (!appended) {
+        // Over for now; whether it was told is settled by what the whole
+        // text leaves standing, so reading it again tells nothing again.
+        backup_.on = stopped_.on = false;
+        continue;
+      }
+      if (backup_.told || stopped_.told) {
         Tell(NewsKind::kCleared, "Labels print again", std::string(alert.message));
       }
       backup_ = {};
