@@ -55,9 +55,15 @@ void ServePrinter(const SpoolerOptions& options, const std::atomic<bool>& stop) 
   table.SetReadOnly(true);
   if (!table.Exists()) table.CreateTable();
   table.Open();
-  if (table.FLock() == 0) {
-    throw Error(ErrorKind::kSharingViolation,
-                "The lock table in \"" + options.folder + "\" is held by another spooler.");
+  // The label service looks whether a spooler serves by taking the lock for
+  // a moment; only a lock held for seconds is another spooler's.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (table.FLock() == 0) {
+    if (std::chrono::steady_clock::now() > give_up) {
+      throw Error(ErrorKind::kSharingViolation,
+                  "The lock table in \"" + options.folder + "\" is held by another spooler.");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   std::fprintf(stderr, "tolvansim: serving %s\n", options.folder.c_str());
   while (!stop) {
