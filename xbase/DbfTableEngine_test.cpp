@@ -217,6 +217,31 @@ TEST_F(DbfTableEngineTest, DiscoversFieldKinds) {
   EXPECT_EQ(table.FieldDefs()[0].Size, 10);
 }
 
+// A text field 40,000 bytes wide, past what the engine's width answer
+// holds: the table opens and walks, with the field carried, never read.
+TEST_F(DbfTableEngineTest, TextFieldWiderThanTheEngineAnswersIsCarried) {
+  std::string header(32, '\0');
+  header[0] = 0x03;
+  header[8] = 65;                        // header length: one descriptor and its terminator
+  header[10] = static_cast<char>(0x41);  // record length 40001
+  header[11] = static_cast<char>(0x9C);
+  std::string field(32, '\0');
+  field.replace(0, 4, "NAME");
+  field[11] = 'C';
+  field[16] = static_cast<char>(0x40);  // width 40000, in two bytes
+  field[17] = static_cast<char>(0x9C);
+  const std::string path = dir_.path() + "WIDE.DBF";
+  WriteWholeFile(path, header + field + "\r");
+
+  TDbfTable table;
+  table.SetTableName(path);
+  table.SetReadOnly(true);
+  table.Open();
+  EXPECT_TRUE(table.FieldDefs().empty());
+  EXPECT_TRUE(table.Eof());
+  table.Close();
+}
+
 TEST_F(DbfTableEngineTest, AliasesAndTwoOwnersOfOneFile) {
   CreateLockTable(dir_.path());
   TDbfTable first("tblLockSPL"), second("tblLockSPLCheck");

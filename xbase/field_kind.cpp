@@ -77,7 +77,9 @@ int FieldKindDataSize(TFieldKind kind, int size) {
 bool IsBlobKind(TFieldKind kind) { return kind == TFieldKind::kBlob || kind == TFieldKind::kMemo; }
 
 std::optional<TFieldKind> KindForTypeText(std::string_view type, int width, int decimals) {
-  if (type.empty()) return std::nullopt;
+  // The engine answers a width past its range (a text field of 32 KB or
+  // more) as negative: such a field is carried as it is, never read.
+  if (type.empty() || width < 0) return std::nullopt;
   switch (type[0]) {
     case 'C':
       return TFieldKind::kText;
