@@ -430,7 +430,6 @@ void TsrvCratemark::ConfigureService() {
   std::string local_locks_type;
   const auto note = [&](const std::string& setting, const std::string& folder, bool source) {
     const Volume volume = NoteVolume(setting, folder, source);
-    if (source) source_rule_ = JobRuleFor(volume.kind, LocalJobRule());
     if (volume.local_locks) {
       local_locks.push_back(setting);
       local_locks_type = volume.type;
@@ -489,6 +488,7 @@ Volume TsrvCratemark::NoteVolume(const std::string& setting, const std::string& 
                                  bool source) {
   const Volume volume = fs_.VolumeOf(folder);
   const JobRule rule = JobRuleFor(volume.kind, LocalJobRule());
+  if (source) source_rule_ = rule;
   const std::string line = JobRuleLine(setting, volume, source, rule, job_times_.quiet);
   std::string& told = volume_lines_[folder];
   if (line != told) {
@@ -585,19 +585,24 @@ void TsrvCratemark::ComposeLabels(const std::string& job_name) {
     WriteLog("## WARNING: Label Setup in Tolvan does not seem to be compatible with Cratemark ##");
     return;
   }
+  label_lines_ = ComposeJob(job_name, {}, [this] { WriteStatus(kStatusDesignUnreadable); });
+}
+
+Lines TsrvCratemark::ComposeJob(const std::string& job_name, std::string_view backup_for,
+                                const std::function<void()>& design_unreadable) {
   const LabelCaptions captions{settings_.labels_text, settings_.time_text, settings_.map_text,
                                settings_.total_text};
-  label_lines_ = ComposeBlocks(
+  return ComposeBlocks(
       job_lines_, captions,
-      [this]() -> std::optional<Lines> {
+      [&]() -> std::optional<Lines> {
         try {
           return ReadLabelDesign(fs_, program_dir_).lines;
         } catch (const Error&) {
-          WriteStatus(kStatusDesignUnreadable);
+          design_unreadable();
           return std::nullopt;
         }
       },
-      job_name);
+      job_name, backup_for);
 }
 
 bool TsrvCratemark::CheckLockTaken(const std::string& directory) {
@@ -780,20 +785,8 @@ void TsrvCratemark::AppendLog(const std::string& line) {
 
 void TsrvCratemark::MarkBackupLabels(const std::string& job_name) {
   bool design_read = true;
-  const LabelCaptions captions{settings_.labels_text, settings_.time_text, settings_.map_text,
-                               settings_.total_text};
   try {
-    Lines marked = ComposeBlocks(
-        job_lines_, captions,
-        [&]() -> std::optional<Lines> {
-          try {
-            return ReadLabelDesign(fs_, program_dir_).lines;
-          } catch (const Error&) {
-            design_read = false;
-            return std::nullopt;
-          }
-        },
-        job_name, settings_.spl_dir_dest);
+    Lines marked = ComposeJob(job_name, settings_.spl_dir_dest, [&] { design_read = false; });
     if (design_read) label_lines_ = std::move(marked);
   } catch (const Error&) {
     // Too large with the mark: the labels go as they are.

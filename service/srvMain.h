@@ -83,6 +83,11 @@ class TsrvCratemark : public ServiceModule {
   void ConfigureService();
   // `job_name` tells a reprint ("Reprint-...") from a first print.
   void ComposeLabels(const std::string& job_name = {});
+  // The job's labels from the design read now, "<Backup>" naming
+  // `backup_for` when it is not empty; `design_unreadable` is called for each
+  // block whose design cannot be read.
+  Lines ComposeJob(const std::string& job_name, std::string_view backup_for,
+                   const std::function<void()>& design_unreadable);
   bool DeliverLabels(const std::string& job_name);
   void WriteStatus(std::int16_t code);
   // Never throws: a line that cannot be written now goes in with the next.
@@ -144,7 +149,8 @@ class TsrvCratemark : public ServiceModule {
   // What the job rule knows of a job before it is opened.
   JobFacts FactsOf(const std::string& job_path, const FileStamp& stamp);
   // Logs what `folder` (the printer `setting`) is on and what that means,
-  // at a start and when it changed; returns the volume.
+  // at a start and when it changed, and chooses the job rule by the source
+  // folder's; returns the volume.
   Volume NoteVolume(const std::string& setting, const std::string& folder, bool source);
   // Warns once per change where locks do not reach the host.
   void WarnOfLocalLocks(const std::vector<std::string>& settings, const std::string& type);
