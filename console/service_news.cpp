@@ -3,32 +3,16 @@
 #include "console/service_news.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/text_file.h"
+#include "shared/alert_log_line.h"
 #include "shared/status_file.h"
 #include "shared/status_message.h"
 
 namespace cratemark {
 
 namespace {
-
-constexpr std::string_view kAlertMark = " : ! Alert ";
-
-struct AlertLine {
-  std::string_view kind, message;
-};
-
-// "<date> <time> : ! Alert <kind>: <message>", as the service logs an alert.
-bool ParseAlertLine(std::string_view line, AlertLine* alert) {
-  const std::size_t mark = line.find(kAlertMark);
-  if (mark == std::string_view::npos) return false;
-  const std::string_view rest = line.substr(mark + kAlertMark.size());
-  const std::size_t colon = rest.find(": ");
-  if (colon == std::string_view::npos) return false;
-  alert->kind = rest.substr(0, colon);
-  alert->message = rest.substr(colon + 2);
-  return true;
-}
 
 std::string TitleOf(bool is_backup) {
   return is_backup ? "Labels at the backup printer" : "No printer prints";
@@ -56,46 +40,71 @@ void ServiceNews::SeeStatus(std::int16_t code, const PrinterNames& printers) {
   Tell(NewsKind::kStatus, "Labels stopped", std::move(text));
 }
 
+ServiceNews::Condition* ServiceNews::ConditionOf(std::string_view kind) {
+  if (kind == "backup") return &backup_;
+  if (kind == "stopped") return &stopped_;
+  return nullptr;
+}
+
+void ServiceNews::TellRaise(Condition& condition, std::string_view message) {
+  condition.told = true;
+  const bool is_backup = &condition == &backup_;
+  Tell(is_backup ? NewsKind::kBackup : NewsKind::kStopped, TitleOf(is_backup),
+       std::string(message));
+}
+
 void ServiceNews::SeeLog(std::string_view text, bool appended) {
-  // The whole text says anew which conditions stand.
-  if (!appended) backup_.on = stopped_.on = false;
+  if (appended) {
+    SeeAppendedLog(text);
+  } else {
+    SeeWholeLog(text);
+  }
+}
+
+void ServiceNews::SeeAppendedLog(std::string_view text) {
+  // Every raise of a condition not yet told, and the clearing of one that was.
   for (const std::string& line : SplitLines(text)) {
-    AlertLine alert;
-    if (!ParseAlertLine(line, &alert)) continue;
-    Condition* condition = alert.kind == "backup"    ? &backup_
-                           : alert.kind == "stopped" ? &stopped_
-                                                     : nullptr;
-    if (condition) {
-      condition->on = true;
-      condition->message = alert.message;
-      if (appended && !condition->told) {
-        condition->told = true;
-        Tell(condition == &backup_ ? NewsKind::kBackup : NewsKind::kStopped,
-             TitleOf(condition == &backup_), condition->message);
+    const std::optional<AlertLogLine> alert = ParseAlertLogLine(line);
+    if (!alert) continue;
+    if (Condition* condition = ConditionOf(alert->kind)) {
+      if (!condition->told) TellRaise(*condition, alert->message);
+    } else if (alert->kind == "cleared") {
+      bool was_told = false;
+      for (std::string_view over : OverKinds(alert->message)) {
+        if (Condition* condition = ConditionOf(over)) {
+          was_told = was_told || condition->told;
+          condition->told = false;
+        }
       }
-    } else if (alert.kind == "cleared") {
-      if (!appended) {
-        // Over for now; whether it was told is settled by what the whole
-        // text leaves standing, so reading it again tells nothing again.
-        backup_.on = stopped_.on = false;
-        continue;
-      }
-      if (backup_.told || stopped_.told) {
-        Tell(NewsKind::kCleared, "Labels print again", std::string(alert.message));
-      }
-      backup_ = {};
-      stopped_ = {};
+      if (was_told) Tell(NewsKind::kCleared, "Labels print again", std::string(alert->message));
     }
   }
-  // The whole text tells only what it leaves standing.
-  if (appended) return;
+}
+
+void ServiceNews::SeeWholeLog(std::string_view text) {
+  // Only what the log leaves standing counts: the last raise of each
+  // condition with no clearing of it after.
+  std::optional<std::string> standing_backup, standing_stopped;
+  const auto standing = [&](const Condition* condition) -> std::optional<std::string>& {
+    return condition == &backup_ ? standing_backup : standing_stopped;
+  };
+  for (const std::string& line : SplitLines(text)) {
+    const std::optional<AlertLogLine> alert = ParseAlertLogLine(line);
+    if (!alert) continue;
+    if (Condition* condition = ConditionOf(alert->kind)) {
+      standing(condition) = std::string(alert->message);
+    } else if (alert->kind == "cleared") {
+      for (std::string_view over : OverKinds(alert->message)) {
+        if (Condition* condition = ConditionOf(over)) standing(condition).reset();
+      }
+    }
+  }
   for (Condition* condition : {&backup_, &stopped_}) {
-    if (!condition->on) {
+    const std::optional<std::string>& message = standing(condition);
+    if (!message) {
       condition->told = false;
     } else if (!condition->told) {
-      condition->told = true;
-      Tell(condition == &backup_ ? NewsKind::kBackup : NewsKind::kStopped,
-           TitleOf(condition == &backup_), condition->message);
+      TellRaise(*condition, *message);
     }
   }
 }

@@ -39,7 +39,8 @@ class ServiceNews {
   // text. In the whole text only the end counts: a condition the log leaves
   // standing ("! Alert backup" or "stopped" with no "cleared" after it) is
   // news unless already told. In appended lines every raise of a condition
-  // not yet told is news, and a "cleared" of one that was told.
+  // not yet told is news, and a "cleared" of one that was told. A "cleared"
+  // ends only the conditions it names.
   void SeeLog(std::string_view text, bool appended);
 
   // How many orders wait in "Unprinted": news when there are more than the
@@ -52,10 +53,12 @@ class ServiceNews {
 
  private:
   struct Condition {
-    bool on = false;
-    bool told = false;
-    std::string message;  // of the last raise
+    bool told = false;  // its raise was told, and no clearing of it since
   };
+  Condition* ConditionOf(std::string_view kind);
+  void TellRaise(Condition& condition, std::string_view message);
+  void SeeAppendedLog(std::string_view text);
+  void SeeWholeLog(std::string_view text);
   void Tell(NewsKind kind, std::string title, std::string text);
 
   std::int16_t told_status_ = 0;

@@ -18,6 +18,10 @@ const std::string kBackupLine =
     Line("backup", "Labels for Label1 print on the backup printer Label2");
 const std::string kStoppedLine = Line("stopped", "No printer prints: the labels of 1.spl wait");
 const std::string kClearedLine = Line("cleared", "Labels print at Label1 again (over: backup)");
+const std::string kClearedBothLine =
+    Line("cleared", "Labels print on Label1 again (over: backup, stopped)");
+const std::string kHaltedClearedLine =
+    Line("cleared", "The service takes jobs again (over: halted)");
 const std::string kPlainLine = "11/12/2026 14:00:02 : -> Loading from 2.spl\r\n";
 
 // One tick as the console sees it; the fields left unset are not read.
@@ -74,7 +78,21 @@ TEST(ServiceNewsTest, EachPieceIsToldOnceUntilItChanges) {
       {"the log at start tells only what it leaves standing",
        {{.whole_log = kBackupLine + kClearedLine + kStoppedLine + kPlainLine, .told = {kStopped}}}},
       {"a log at start with every condition over tells nothing",
-       {{.whole_log = kBackupLine + kStoppedLine + kClearedLine, .told = {}}}},
+       {{.whole_log = kBackupLine + kStoppedLine + kClearedBothLine, .told = {}}}},
+      {"a clearing ends only the conditions it names",
+       {{.whole_log = kBackupLine + kHaltedClearedLine + kStoppedLine + kClearedLine,
+         .told = {kStopped}},
+        {.appended_log = kBackupLine, .told = {kBackup}},
+        {.appended_log = kHaltedClearedLine, .told = {}},
+        {.appended_log = kBackupLine, .told = {}},
+        {.appended_log = kClearedBothLine, .told = {kCleared}}}},
+      {"an alert's mark later in a line (a job's name) is no alert",
+       {{.whole_log = kPlainLine, .told = {}},
+        {.appended_log = "11/12/2026 14:00:02 : -> Loading from a : ! Alert stopped: x.spl\r\n",
+         .told = {}},
+        {.appended_log = kBackupLine, .told = {kBackup}},
+        {.appended_log = "11/12/2026 14:00:03 : -> Loading from " + kClearedLine, .told = {}},
+        {.appended_log = kStoppedLine, .told = {kStopped}}}},
       {"a long log tells one piece, not one per line",
        {{.whole_log = many_backups, .told = {kBackup}},
         {.appended_log = many_backups, .told = {kBackup, kCleared}}}},

@@ -1,5 +1,7 @@
 #include "service/alert_events.h"
 
+#include "shared/alert_log_line.h"
+
 namespace cratemark {
 
 std::string_view AlertKindName(AlertKind kind) {
@@ -51,7 +53,7 @@ std::optional<Alert> AlertEvents::Clear(std::initializer_list<AlertKind> kinds, 
     state.told = false;
   }
   if (ended.empty()) return std::nullopt;
-  return Alert{AlertKind::kCleared, status, message + " (over: " + ended + ")"};
+  return Alert{AlertKind::kCleared, status, message + std::string(kAlertOverMark) + ended + ")"};
 }
 
 }  // namespace cratemark

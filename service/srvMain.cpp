@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/folder_claim.h"
 #include "platform/text.h"
+#include "shared/alert_log_line.h"
 #include "shared/change_marker.h"
 #include "shared/host_files.h"
 #include "shared/label_composer.h"
@@ -812,7 +813,7 @@ void TsrvCratemark::Tell(std::optional<cratemark::Alert> alert, bool to_log) {
   if (!alert) return;
   const std::vector<std::string> args =
       AlertArguments(*alert, program_dir_ + settings_.spl_dir_source);
-  if (to_log) WriteLog("! Alert " + args[0] + ": " + args[3]);
+  if (to_log) WriteLog(AlertLogMessage(args[0], args[3]));
   report_error_(EventKind::kAlert, args[0] + ": " + args[3]);
   if (alert_runner_) alert_runner_->Start(args);
 }
