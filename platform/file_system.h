@@ -32,6 +32,10 @@ std::string ProgramPath();
 // Directory of the running executable, with a trailing separator.
 std::string ProgramDir();
 
+// The folder a file's `path` names, without a trailing separator except at
+// a root ("/", and "C:\" on Windows); "." for a bare name.
+std::string FolderOf(const std::string& path);
+
 // File name of the running executable, without its directory; empty when
 // the system cannot tell.
 std::string ProgramFileName();

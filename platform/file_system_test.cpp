@@ -26,6 +26,16 @@ TEST(FileSystemTest, ProgramDirEndsWithASeparatorAndExists) {
   EXPECT_TRUE(DirectoryExists(dir));
 }
 
+TEST(FileSystemTest, FolderOfAFileKeepsOnlyARootsSeparator) {
+  EXPECT_EQ(FolderOf("/srv/tolvan/CratemarkService"), "/srv/tolvan");
+  EXPECT_EQ(FolderOf("/CratemarkService"), "/");
+  EXPECT_EQ(FolderOf("CratemarkService"), ".");
+  if (kPathSeparator == '\\') {
+    EXPECT_EQ(FolderOf("C:\\Tolvan\\CratemarkService.exe"), "C:\\Tolvan");
+    EXPECT_EQ(FolderOf("C:\\CratemarkService.exe"), "C:\\");
+  }
+}
+
 TEST(FileSystemTest, ListsByPatternWithoutRegardToCase) {
   ScopedTempDir dir;
   for (const char* name : {"A.SPL", "b.spl", "c.Spl", "d.splx", "e.txt", "LOCKSPL.DBF"}) {

@@ -21,6 +21,14 @@ std::string ProgramDir() {
   return path.substr(0, FileNameStart(path));
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::size_t start = FileNameStart(path);
+  if (start == 0) return ".";
+  // "C:" alone would be the drive's current folder, not its root.
+  const bool root = start == 1 || (kPathSeparator == '\\' && start == 3 && path[1] == ':');
+  return path.substr(0, root ? start : start - 1);
+}
+
 std::string ProgramFileName() {
   const std::string path = ProgramPath();
   return path.substr(FileNameStart(path));

@@ -1,17 +1,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_system.h"
 #include "platform/program_files_check.h"
 #include "platform/write_access.h"
 
 namespace cratemark {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // Who else may replace `path`, through itself or its folder; "" when nobody.
 std::string EverydayWriters(const std::string& path) {

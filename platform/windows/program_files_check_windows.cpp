@@ -5,6 +5,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "platform/file_system.h"
 #include "platform/program_files_check.h"
 #include "platform/windows/wide_string.h"
 #include "platform/write_access.h"
@@ -49,11 +50,6 @@ bool ReadAccessList(const std::string& path, AccessList* list) {
   }
   LocalFree(descriptor);
   return true;
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
 }  // namespace
