@@ -3,9 +3,8 @@
 #include <sys/sysmacros.h>
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 
+#include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/mount_table.h"
 #include "platform/volume.h"
@@ -34,11 +33,13 @@ constexpr KnownType kKnownTypes[] = {
     {0x4D44, "vfat", VolumeKind::kUnknown},       {0x2011BAB0, "exfat", VolumeKind::kUnknown},
 };
 
+// Empty where it cannot be read: the file system's magic number still tells.
 std::string ReadMountInfo() {
-  std::ifstream in("/proc/self/mountinfo", std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  try {
+    return ReadWholeFile("/proc/self/mountinfo");
+  } catch (const Error&) {
+    return {};
+  }
 }
 
 // Where a mount keeps its locks on this machine only: SMB without byte-range
