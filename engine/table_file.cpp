@@ -155,29 +155,26 @@ std::string TableFile::MemoPathFor(const std::string& table_path, MemoFormat mem
 }
 
 const FieldDescriptor* TableFile::FindField(std::string_view name, std::string* refusal) const {
-  const FieldDescriptor* found = nullptr;
-  std::string positions;
-  for (std::size_t i = 0; i < header_.fields.size(); ++i) {
-    if (!EqualsAsciiNoCase(header_.fields[i].name, name)) continue;
-    if (found == nullptr) {
-      found = &header_.fields[i];
-      positions = std::to_string(i + 1);
-    } else {
-      positions += " and " + std::to_string(i + 1);
-    }
-  }
-  if (found == nullptr) {
+  const auto named = [&](const FieldDescriptor& field) {
+    return EqualsAsciiNoCase(field.name, name);
+  };
+  const auto found = std::find_if(header_.fields.begin(), header_.fields.end(), named);
+  if (found == header_.fields.end()) {
     if (refusal) *refusal = "The table has no field named \"" + std::string(name) + "\".";
     return nullptr;
   }
-  if (positions.find(' ') != std::string::npos) {
-    if (refusal) {
-      *refusal = "The table has more than one field named \"" + std::string(name) + "\" (fields " +
-                 positions + "): a call by that name cannot tell which is meant.";
+  if (std::none_of(found + 1, header_.fields.end(), named)) return &*found;
+  // Fields reached by position stay right; a name two share answers nothing.
+  if (refusal) {
+    std::string positions;
+    for (std::size_t i = 0; i < header_.fields.size(); ++i) {
+      if (!named(header_.fields[i])) continue;
+      positions += (positions.empty() ? "" : " and ") + std::to_string(i + 1);
     }
-    return nullptr;
+    *refusal = "The table has more than one field named \"" + std::string(name) + "\" (fields " +
+               positions + "): a call by that name cannot tell which is meant.";
   }
-  return found;
+  return nullptr;
 }
 
 std::uint32_t TableFile::RecordCount() {

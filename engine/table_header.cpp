@@ -19,9 +19,12 @@ constexpr std::size_t kMaxNewFields = 1024;
 // theirs with 3 in the low bits, FoxPro 2 writes 0xF5 beside an .FPT memo
 // file, Visual FoxPro 0x30 to 0x32 (its binary fields are carried as they
 // are).
+bool IsFoxProVersion(std::uint8_t version) {
+  return (version >= 0x30 && version <= 0x32) || version == kVersionFoxProWithMemo;
+}
+
 bool IsKnownVersion(std::uint8_t version) {
-  return (version & 0x07) == 0x03 || (version >= 0x30 && version <= 0x32) ||
-         version == kVersionFoxProWithMemo;
+  return (version & 0x07) == 0x03 || IsFoxProVersion(version);
 }
 
 bool IsDbase7(std::uint8_t version) { return version == 0x04 || version == 0x8C; }
@@ -126,9 +129,7 @@ std::string RefusalText(std::optional<std::uint8_t> version, std::string_view re
 }
 
 MemoFormat MemoFormatFor(std::uint8_t version, MemoFormat preferred) {
-  if ((version >= 0x30 && version <= 0x32) || version == kVersionFoxProWithMemo) {
-    return MemoFormat::kFpt;
-  }
+  if (IsFoxProVersion(version)) return MemoFormat::kFpt;
   if ((version & 0x80) != 0) return MemoFormat::kDbt;  // dBase's "has a .DBT" bit
   return preferred;
 }
