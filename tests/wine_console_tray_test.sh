@@ -19,7 +19,7 @@ keep_on_failure "$artifacts/console-tray-wine.log"
 work=$(mktemp -d)
 console_pid=""
 remove_at_exit "$work"
-on_exit '[ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null; wineserver -k >/dev/null 2>&1'
+on_exit '[ -n "$console_pid" ] && kill "$console_pid" 2>/dev/null'
 
 cp "$bin/Cratemark.exe" "$work/"
 [ -f "$bin/XBENGINE.DLL" ] && cp "$bin/XBENGINE.DLL" "$work/"
@@ -72,8 +72,6 @@ done
 echo "screenshot: $artifacts/console-tray-balloon.png"
 
 # The Setup page's check box writes the Run value, a second click removes it.
-read -r window_x window_y < <(xdotool getwindowgeometry "$window" |
-  sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
 xdotool mousemove --window "$window" 170 10 click 1
 sleep 1
 box_x=412 box_y=349

@@ -13,7 +13,7 @@ case ${1:-} in
   *) echo "usage: $0 dbf-corpus|zpl-reference" >&2; exit 2 ;;
 esac
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-for dir in $chosen "$source_dir/../shared/$1" "$source_dir/../../shared/$1"; do
+for dir in ${chosen:+"$chosen"} "$source_dir/../shared/$1" "$source_dir/../../shared/$1"; do
   if [ -f "$dir/$marker" ] && [ -d "$dir/$inside" ]; then
     cd "$dir" && pwd
     exit 0
