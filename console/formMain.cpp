@@ -37,7 +37,8 @@ constexpr int kClockPaneWidth = 136;
 constexpr int kTimerIntervalMs = 500;
 // The preview follows the typing once the user pauses this long.
 constexpr int kPreviewDelayMs = 300;
-// "Unprinted" is counted every tenth tick: a listing, kept off the 500 ms beat.
+// "Unprinted" is counted every tenth tick (a listing, kept off the 500 ms
+// beat) and at once when the log tells of an order kept there.
 constexpr int kUnprintedEveryTicks = 10;
 
 // The page area inside the tab control.
@@ -629,7 +630,7 @@ void TfrmMain::AppendToLogView(const std::string& line) {
 
 void TfrmMain::TimerTimer() {
   ShowServiceFiles();
-  if (ticks_++ % kUnprintedEveryTicks == 0) {
+  if (ticks_++ % kUnprintedEveryTicks == 0 || news_.OrderKept()) {
     try {
       news_.SeeUnprinted(CountUnprinted(SystemFileSystem(), context_.program_dir));
     } catch (...) {

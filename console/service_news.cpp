@@ -6,9 +6,11 @@
 #include <optional>
 
 #include "platform/text_file.h"
+#include "shared/activity_log.h"
 #include "shared/alert_log_line.h"
 #include "shared/status_file.h"
 #include "shared/status_message.h"
+#include "shared/unprinted_folder.h"
 
 namespace cratemark {
 
@@ -64,6 +66,7 @@ void ServiceNews::SeeLog(std::string_view text, bool appended) {
 void ServiceNews::SeeAppendedLog(std::string_view text) {
   // Every raise of a condition not yet told, and the clearing of one that was.
   for (const std::string& line : SplitLines(text)) {
+    if (LogLineMessage(line).starts_with(kNotPrintedLogMark)) order_kept_ = true;
     const std::optional<AlertLogLine> alert = ParseAlertLogLine(line);
     if (!alert) continue;
     if (Condition* condition = ConditionOf(alert->kind)) {
@@ -110,12 +113,14 @@ void ServiceNews::SeeWholeLog(std::string_view text) {
 }
 
 void ServiceNews::SeeUnprinted(std::size_t count) {
-  if (count > unprinted_) {
+  // A kept order may leave the count as it was: an older one went to make room.
+  if (count > unprinted_ || (order_kept_ && count > 0)) {
     Tell(NewsKind::kUnprinted, "Order not printed",
          count == 1 ? "1 order waits in Unprinted: see the History page."
                     : std::to_string(count) + " orders wait in Unprinted: see the History page.");
   }
   unprinted_ = count;
+  order_kept_ = false;
 }
 
 std::vector<News> ServiceNews::TakeNews() {

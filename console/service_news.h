@@ -44,8 +44,11 @@ class ServiceNews {
   void SeeLog(std::string_view text, bool appended);
 
   // How many orders wait in "Unprinted": news when there are more than the
-  // last count (also the first count, when it is not 0).
+  // last count (also the first count, when it is not 0), or when the log told
+  // of an order kept there since the last count.
   void SeeUnprinted(std::size_t count);
+  // The log told of an order kept in "Unprinted" since the last count.
+  bool OrderKept() const { return order_kept_; }
 
   // The news since the last call, at most one piece of each kind (the
   // latest), oldest kind first; empty when there is none.
@@ -65,6 +68,7 @@ class ServiceNews {
   int not_running_ticks_ = 0;
   Condition backup_, stopped_;
   std::size_t unprinted_ = 0;
+  bool order_kept_ = false;
   std::vector<News> news_;
 };
 

@@ -283,7 +283,7 @@ void TsrvCratemark::KeepUnprintedJob(const std::string& job_name) {
     WriteLog("## Removed " + removed + " (Unprinted keeps " + std::to_string(kUnprintedMaxJobs) +
              " orders and 7 days)");
   }
-  WriteLog("## Not printed: kept as " + kept.path);
+  WriteLog(std::string(kNotPrintedLogMark) + kept.path);
   RaiseAlert(AlertKind::kUnprinted,
              "An order of another layout was not printed; it is kept as " + kept.path);
   WriteLog("-- Deleting " + SourceJobPath(job_name));

@@ -10,8 +10,21 @@ std::string ActivityLogPath(std::string_view program_dir) {
   return std::string(program_dir) + std::string(kActivityLogFileName);
 }
 
+namespace {
+
+constexpr std::string_view kTimeSeparator = " : ";
+
+}  // namespace
+
 std::string LogLineText(const LocalTime& time, std::string_view message) {
-  return DateTimeText(time) + " : " + std::string(message);
+  return DateTimeText(time) + std::string(kTimeSeparator) + std::string(message);
+}
+
+std::string_view LogLineMessage(std::string_view line) {
+  // The time holds no separator, so the first one ends it.
+  const std::size_t separator = line.find(kTimeSeparator);
+  if (separator == std::string_view::npos) return {};
+  return line.substr(separator + kTimeSeparator.size());
 }
 
 ActivityLog::ActivityLog(FileSystem& fs, std::string program_dir, std::uint64_t max_bytes)

@@ -41,6 +41,9 @@ std::string ActivityLogPath(std::string_view program_dir);
 // One log line: DateTimeText(time) + " : " + message.
 std::string LogLineText(const LocalTime& time, std::string_view message);
 
+// The message of a log line, read back; empty for a line without a time.
+std::string_view LogLineMessage(std::string_view line);
+
 // The file of the lines one process writes. Not thread-safe: its owner
 // serialises calls.
 class ActivityLog {

@@ -1,13 +1,8 @@
 #include "shared/alert_log_line.h"
 
+#include "shared/activity_log.h"
+
 namespace cratemark {
-
-namespace {
-
-// Between a log line's time and its message.
-constexpr std::string_view kTimeSeparator = " : ";
-
-}  // namespace
 
 std::string AlertLogMessage(std::string_view kind, std::string_view message) {
   std::string text(kAlertLogMark);
@@ -16,9 +11,7 @@ std::string AlertLogMessage(std::string_view kind, std::string_view message) {
 }
 
 std::optional<AlertLogLine> ParseAlertLogLine(std::string_view line) {
-  const std::size_t separator = line.find(kTimeSeparator);
-  if (separator == std::string_view::npos) return std::nullopt;
-  std::string_view text = line.substr(separator + kTimeSeparator.size());
+  std::string_view text = LogLineMessage(line);
   if (!text.starts_with(kAlertLogMark)) return std::nullopt;
   text.remove_prefix(kAlertLogMark.size());
   const std::size_t colon = text.find(": ");

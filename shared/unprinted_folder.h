@@ -19,6 +19,9 @@ inline constexpr std::string_view kUnprintedFolderName = "Unprinted";
 inline constexpr std::size_t kUnprintedMaxJobs = 1000;
 inline constexpr std::chrono::hours kUnprintedMaxAge{24 * 7};
 
+// The service's log line for each order it keeps there, before the path.
+inline constexpr std::string_view kNotPrintedLogMark = "## Not printed: kept as ";
+
 std::string UnprintedFolderPath(std::string_view program_dir);
 
 struct KeptJob {
