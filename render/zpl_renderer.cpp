@@ -632,16 +632,21 @@ class LabelDrawer {
     FieldCanvas canvas(raster_, x, y, w, h, Orientation::kNormal, reverse);
     for (int row = 0; row < bits.rows; ++row) {
       if (!canvas.Touches(0, row * my, w, my)) continue;
-      for (int col = 0; col < bits.bytes_per_row * 8;) {
-        if (!bits.IsBlack(col, row)) {
-          ++col;
-          continue;
-        }
-        int end = col;
-        while (end < bits.bytes_per_row * 8 && bits.IsBlack(end, row)) ++end;
-        canvas.Fill(col * mx, row * my, (end - col) * mx, my);
-        col = end;
-      }
+      FillRuns(
+          canvas, bits.bytes_per_row * 8, [&](int col) { return bits.IsBlack(col, row); }, row * my,
+          mx, my);
+    }
+  }
+
+  // One row of `count` cells, `mw` x `mh` dots each at height `y`: each run
+  // of dark cells filled as one span.
+  template <typename Dark>
+  static void FillRuns(FieldCanvas& canvas, int count, const Dark& dark, int y, int mw, int mh) {
+    for (int col = 0; col < count;) {
+      int end = col;
+      while (end < count && dark(end)) ++end;
+      if (end > col) canvas.Fill(col * mw, y, (end - col) * mw, mh);
+      col = end + 1;
     }
   }
 
@@ -848,13 +853,9 @@ class LabelDrawer {
     if (field.typeset) Anchor(o, w, h, 0, h, x, y);
     FieldCanvas canvas(raster_, x, y, w, h, o, reverse);
     for (int row = 0; row < symbol.rows; ++row) {
-      for (int col = 0; col < symbol.columns;) {
-        int end = col;
-        while (end < symbol.columns && symbol.IsDark(row, end)) ++end;
-        if (end > col)
-          canvas.Fill(col * module_w, row * module_h, (end - col) * module_w, module_h);
-        col = end + 1;
-      }
+      FillRuns(
+          canvas, symbol.columns, [&](int col) { return symbol.IsDark(row, col); }, row * module_h,
+          module_w, module_h);
     }
   }
 
