@@ -583,10 +583,9 @@ class PosixTakenJob final : public TakenJob {
       : folder_fd_(std::move(folder_fd)),
         fd_(std::move(fd)),
         name_(std::move(name)),
-        lease_(lease),
-        leased_(lease == LeaseAnswer::kGranted) {}
+        lease_(lease) {}
   ~PosixTakenJob() override {
-    if (leased_) fcntl(fd_.get(), F_SETLEASE, F_UNLCK);
+    if (leased()) fcntl(fd_.get(), F_SETLEASE, F_UNLCK);
   }
   void Read(std::uint64_t max_bytes, const std::string& shown) {
     bytes_ = ReadEntry(fd_.get(), max_bytes, shown);
@@ -620,7 +619,7 @@ class PosixTakenJob final : public TakenJob {
   // The open file still has the size and time it had when read, and no
   // writer has broken the lease. (Its change time moves with the rename.)
   bool Unchanged() const {
-    if (leased_ && fcntl(fd_.get(), F_GETLEASE) != F_RDLCK) return false;
+    if (leased() && fcntl(fd_.get(), F_GETLEASE) != F_RDLCK) return false;
     struct stat info;
     return fstat(fd_.get(), &info) == 0 && StampFrom(info).SameContents(stamp_);
   }
@@ -635,8 +634,9 @@ class PosixTakenJob final : public TakenJob {
   FileDescriptor folder_fd_;
   FileDescriptor fd_;
   std::string name_;
+  bool leased() const { return lease_ == LeaseAnswer::kGranted; }
+
   LeaseAnswer lease_;
-  bool leased_;
 };
 
 }  // namespace
