@@ -8,10 +8,12 @@
 #include <atomic>
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/posix/file_mode_posix.h"
 #include "platform/posix/os_error.h"
 #include "platform/text.h"
 #include "platform/wildcard.h"
@@ -148,17 +150,20 @@ bool IsEntryName(std::string_view name) {
 
 // Writes `bytes` under a new temporary name in the open folder and syncs
 // them; returns the temporary's name. `shown` names the target in errors.
-std::string WriteTemporary(int folder_fd, std::string_view bytes, const std::string& shown) {
+std::string WriteTemporary(int folder_fd, std::string_view bytes, const std::string& shown,
+                           std::optional<mode_t> mode = std::nullopt) {
   // Hidden and ending in ".tmp": never taken for a job ("*.spl") by a reader.
   // Its length is fixed, so a name near the system's limit still fits.
-  // Created with O_EXCL so the umask gives it the mode of any new file.
+  // Created with O_EXCL so the umask gives it the mode of any new file; one
+  // with a mode of its own is nobody else's from its first moment.
   static std::atomic<unsigned> counter{0};
   std::string temp;
   int raw_fd = -1;
   for (int attempt = 0; raw_fd < 0 && attempt < 100; ++attempt) {
     temp = std::string(kTemporaryPrefix) + std::to_string(getpid()) + "-" +
            std::to_string(counter++) + ".tmp";
-    raw_fd = openat(folder_fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    raw_fd = openat(folder_fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                    mode ? 0600 : 0666);
     if (raw_fd < 0 && errno != EEXIST) break;
   }
   if (raw_fd < 0) throw PosixError(errno, CreateMessage(shown));
@@ -176,6 +181,7 @@ std::string WriteTemporary(int folder_fd, std::string_view bytes, const std::str
     }
     written += static_cast<std::size_t>(count);
   }
+  if (mode && fchmod(fd.get(), *mode) != 0) throw fail(errno);
   if (fdatasync(fd.get()) != 0 || fd.Close() != 0) throw fail(errno);
   return temp;
 }
@@ -186,9 +192,9 @@ bool SyncOpenFolder(int folder_fd) { return fsync(folder_fd) == 0 || errno == EI
 // Writes `bytes` under a temporary name in the open folder, then renames it
 // to `name` and syncs the folder. `shown` names the target in errors.
 void WriteIn(int folder_fd, const std::string& name, std::string_view bytes,
-             const std::string& shown) {
+             const std::string& shown, std::optional<mode_t> mode = std::nullopt) {
   if (!IsEntryName(name)) throw PosixError(EISDIR, CreateMessage(shown));
-  const std::string temp = WriteTemporary(folder_fd, bytes, shown);
+  const std::string temp = WriteTemporary(folder_fd, bytes, shown, mode);
   if (renameat(folder_fd, temp.c_str(), folder_fd, name.c_str()) != 0) {
     const int error_number = errno;
     unlinkat(folder_fd, temp.c_str(), 0);
@@ -363,14 +369,26 @@ std::string ReadFileFrom(std::string_view path, std::uint64_t offset, FileStamp*
   return bytes;
 }
 
-void WriteWholeFile(std::string_view path, std::string_view bytes) {
+namespace {
+
+void WriteWholeFileAs(std::string_view path, std::string_view bytes, std::optional<mode_t> mode) {
   const std::string native = ResolvePath(path);
   const std::size_t slash = native.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : native.substr(0, slash + 1);
   const std::string name = native.substr(slash == std::string::npos ? 0 : slash + 1);
   FileDescriptor folder_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder_fd.get() < 0) throw PosixError(errno, CreateMessage(path));
-  WriteIn(folder_fd.get(), name, bytes, std::string(path));
+  WriteIn(folder_fd.get(), name, bytes, std::string(path), mode);
+}
+
+}  // namespace
+
+void WriteWholeFile(std::string_view path, std::string_view bytes) {
+  WriteWholeFileAs(path, bytes, std::nullopt);
+}
+
+void WriteWholeFileWithMode(std::string_view path, std::string_view bytes, mode_t mode) {
+  WriteWholeFileAs(path, bytes, mode);
 }
 
 void AppendToFile(std::string_view path, std::string_view bytes) {

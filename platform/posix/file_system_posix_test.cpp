@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
 
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/posix/file_mode_posix.h"
 #include "platform/scoped_temp_dir.h"
 
 namespace cratemark {
@@ -76,6 +78,23 @@ TEST(AppendToFileTest, AnAppendThatFailsHalfWayLeavesTheFileAsItWas) {
   EXPECT_EQ(ReadWholeFile(path), "one\r\n");
   AppendToFile(path, "two\r\n");
   EXPECT_EQ(ReadWholeFile(path), "one\r\ntwo\r\n");
+}
+
+// A program copy gets exactly its mode, also under a umask that would leave
+// it writable by everybody, and replaces an older copy whole.
+TEST(WriteWholeFileWithModeTest, TheModeHoldsWhateverTheUmask) {
+  ScopedTempDir dir;
+  const std::string path = dir.path() + "CratemarkService";
+  const mode_t old_umask = umask(0);
+  for (const mode_t mode : {mode_t{0755}, mode_t{0644}}) {
+    WriteWholeFileWithMode(path, "program " + std::to_string(mode), mode);
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, mode);
+    EXPECT_EQ(ReadWholeFile(path), "program " + std::to_string(mode));
+  }
+  umask(old_umask);
+  EXPECT_EQ(ListDirectory(dir.path(), "*").size(), 1u) << "a temporary file was left";
 }
 
 TEST(ResolvePathTest, OnlyTemporariesOfProcessesThatAreGoneAreRemoved) {

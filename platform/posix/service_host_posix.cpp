@@ -21,6 +21,7 @@
 
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/posix/file_mode_posix.h"
 #include "platform/service_controller.h"
 #include "platform/service_host.h"
 #include "platform/supervisor_notifier.h"
@@ -169,14 +170,7 @@ std::string ServiceUserFor(const std::string& folder) {
 
 // `from` copied to `to` with `mode`: complete under its name or absent.
 void InstallCopy(const std::string& from, const std::string& to, mode_t mode) {
-  const std::string next = to + ".new";
-  WriteWholeFile(next, ReadWholeFile(from));
-  if (chmod(next.c_str(), mode) != 0 || rename(next.c_str(), to.c_str()) != 0) {
-    const int error = errno;
-    DeleteFileAt(next);
-    throw Error(ErrorKind::kIo,
-                "Cannot create file \"" + to + "\". " + WithErrorCode(std::strerror(error), error));
-  }
+  WriteWholeFileWithMode(to, ReadWholeFile(from), mode);
 }
 
 // The program and the libraries it loads, copied out of the program folder
